@@ -1,0 +1,37 @@
+// The octree over a frame's triangles, rebuilt every frame.
+#pragma once
+
+#include <cstdint>
+
+#include "geometry/triangle.h"
+
+namespace zy {
+
+struct CELL {
+    uint8_t leaf;        ///< 1 leaf with triangles, 0 divided
+    int8_t level;        ///< depth, root 0
+    double min[3];       ///< lower corner
+    double max[3];       ///< upper corner
+    double mid[3];       ///< split point of a divided cell
+    int32_t count;       ///< triangle references in tris
+    const TRIANGLE** tris; ///< overlapping triangles, in triangle-array order
+    CELL* child[8];      ///< child i: upper half in x if bit 0, y bit 1, z bit 2
+    CELL* next;          ///< link in the waiting list
+};
+
+extern CELL scene_cell;
+/// Smallest count for which a cell of level L is divided; entry 10 is 0.
+extern int16_t cell_threshold_table[11];
+/// Growth of a cell per level 0..10 (level 10 continues the halving).
+extern double cell_tolerance[11];
+/// Step that pushes a ray across a cell face.
+extern double scene_t;
+
+void rt_cell_init_tht(int16_t start, double rate);
+/// Builds the frame's tree over all rt_var.tris (with the pass-2 lines).
+void rt_preprocess();
+void rt_cell_init(CELL& root);
+/// 1 when the triangle overlaps the cell's box grown by the cell's tolerance.
+int16_t rt_tri_clip(const TRIANGLE& tri, const CELL& cell);
+
+}  // namespace zy

@@ -1,0 +1,73 @@
+#include "driver/memoire.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <unordered_set>
+
+#include "driver/program_state.h"
+
+namespace zy {
+
+namespace {
+
+// Each block carries its list links and mark in front of the address handed out.
+// The list is doubly linked and the live addresses are indexed, so releasing a
+// frame of a million blocks is linear.
+struct alignas(std::max_align_t) BlockHeader {
+    BlockHeader* older;
+    BlockHeader* newer;
+    uint8_t mark;
+};
+
+BlockHeader* newest = nullptr;
+std::unordered_set<void*> live;
+long fail_countdown = -1;
+
+void* address_of(BlockHeader* b) { return b + 1; }
+
+void unlink_and_release(BlockHeader* b) {
+    if (b->newer) b->newer->older = b->older;
+    else newest = b->older;
+    if (b->older) b->older->newer = b->newer;
+    live.erase(address_of(b));
+    std::free(b);
+}
+
+}  // namespace
+
+void* my_malloc(std::size_t size) {
+    if (fail_countdown == 0) {
+        fail_countdown = -1;
+        return nullptr;
+    }
+    if (fail_countdown > 0) --fail_countdown;
+    auto* b = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + size));
+    if (b == nullptr) return nullptr;
+    b->older = newest;
+    b->newer = nullptr;
+    b->mark = static_cast<uint8_t>(flag_temporaire & 0xFF);
+    if (newest) newest->newer = b;
+    newest = b;
+    void* address = address_of(b);
+    live.insert(address);
+    return address;
+}
+
+void my_free(void* address) {
+    if (address == nullptr || live.find(address) == live.end()) return;
+    unlink_and_release(static_cast<BlockHeader*>(address) - 1);
+}
+
+void free_all(int level) {
+    for (BlockHeader* b = newest; b != nullptr;) {
+        BlockHeader* older = b->older;
+        if (level == 0 || (b->mark & 1)) unlink_and_release(b);
+        b = older;
+    }
+}
+
+std::size_t tracked_block_count() { return live.size(); }
+
+void memoire_fail_after(long n) { fail_countdown = n; }
+
+}  // namespace zy

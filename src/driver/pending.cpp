@@ -1,0 +1,31 @@
+// Placeholders for the rooms that are still being built; each is removed when
+// its real routine lands.
+#include <cstdio>
+
+#include "cells/cells.h"
+#include "geometry/camera.h"
+#include "geometry/floor.h"
+#include "materials/materials.h"
+#include "materials/noise.h"
+#include "render/render.h"
+#include "scene/frame_loader.h"
+#include "scene/image_loader.h"
+
+namespace zy {
+
+TRIANGLE floor_tri;
+V3D floor_crd[3];
+int16_t cell_threshold_table[11];
+void rt_floor_preprocess(const RT_INF&) {}
+void rt_floor_place() {}
+void rt_viewing() {}
+void rt_tri_group() {}
+void rt_preprocess() {}
+void rt_run() {}
+void rt_load_frame(int16_t) {}
+void reset_frame_loader() {}
+void rt_read_images() {}
+void rt_noise_preprocess() {}
+void rt_cell_init_tht(int16_t, double) {}
+
+}  // namespace zy

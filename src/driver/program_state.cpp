@@ -1,0 +1,75 @@
+#include "driver/program_state.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "driver/emulator.h"
+#include "driver/xfile.h"
+#include "scene/rt_var.h"
+
+namespace zy {
+
+char prg_var[141];
+char scnname[14];
+int32_t first_frame = 0;
+int32_t first_line = 0;
+int16_t actframe = 0;
+int32_t autosave = 0;
+int32_t flag_temporaire = 0;
+int32_t handle_tiff = -1;
+int32_t brk_handle = -1;
+int32_t f_handle = -1;
+
+void reset_program_state() {
+    prg_var[0] = '\0';
+    std::memset(scnname, 0, sizeof scnname);
+    first_frame = first_line = 0;
+    actframe = 0;
+    autosave = 0;
+    flag_temporaire = 0;
+    handle_tiff = brk_handle = f_handle = -1;
+}
+
+void extension(char* name, const char* ext) {
+    char* dot = std::strrchr(name, '.');
+    if (dot != nullptr && dot > name) {
+        std::memcpy(dot, ext, 4);
+        dot[4] = '\0';
+    } else {
+        std::strcat(name, ext);
+    }
+}
+
+int16_t exist(const char* name, int16_t /*mode*/) {
+    const int32_t h = xf_Fopen(name, 0);
+    if (h < 0) return 0;
+    Fclose(h);
+    return 1;
+}
+
+namespace {
+
+bool write_be16(int16_t value) {
+    const unsigned char bytes[2] = {static_cast<unsigned char>((value >> 8) & 0xFF),
+                                    static_cast<unsigned char>(value & 0xFF)};
+    return Fwrite(brk_handle, 2, bytes) == 2;
+}
+
+}  // namespace
+
+void open_break_file() {
+    if (brk_handle >= 0) return;
+    char name[500];
+    std::snprintf(name, sizeof name, "%s%s", rt_var.path, scnname);
+    extension(name, ".BRK");
+    brk_handle = xf_Fcreate(name, 0);
+}
+
+void write_break_file(int16_t frame, int16_t line) {
+    open_break_file();
+    if (brk_handle < 0) return;
+    Fseek(0, brk_handle, 0);
+    if (write_be16(frame)) write_be16(line);
+}
+
+}  // namespace zy

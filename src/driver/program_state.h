@@ -1,0 +1,32 @@
+// Globals of the program driver: resume point, frame counter and global handles.
+#pragma once
+
+#include <cstdint>
+
+namespace zy {
+
+extern char prg_var[141];     ///< directory prefix of the shade file (empty)
+extern char scnname[14];      ///< scene name from the shade file
+extern int32_t first_frame;   ///< frame this run starts at
+extern int32_t first_line;    ///< line the first frame starts at
+extern int16_t actframe;      ///< frame loop counter
+extern int32_t autosave;      ///< 1 when the break file is written
+extern int32_t flag_temporaire; ///< 1 while a frame is processed
+extern int32_t handle_tiff;   ///< picture being written, -1 none
+extern int32_t brk_handle;    ///< break file, -1 none
+extern int32_t f_handle;      ///< closed by the stop routine when open
+
+/// Puts every driver global back to its start value (in-process runs).
+void reset_program_state();
+
+/// Gives name the four-character extension ext (".BRK"), replacing from the last
+/// dot when it is not the first character.
+void extension(char* name, const char* ext);
+/// 1 when the file can be opened for reading through the file layer.
+int16_t exist(const char* name, int16_t mode);
+/// Creates the break file when it is not open yet; a failure leaves it closed.
+void open_break_file();
+/// Writes frame and line to the break file, creating it first when needed.
+void write_break_file(int16_t frame, int16_t line);
+
+}  // namespace zy

@@ -1,0 +1,137 @@
+#include "driver/xfile.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "driver/emulator.h"
+
+namespace zy {
+
+namespace {
+
+// The one buffered reader.
+struct Reader {
+    unsigned char* buffer = nullptr;
+    int32_t capacity = 0;
+    int32_t position = 0;   // read position inside the buffer
+    int32_t available = 0;  // bytes available from position
+    int32_t remaining = 0;  // bytes of the file not yet in the buffer
+    int32_t handle = -1;
+} reader;
+
+bool is_separator(char c) { return c == '/' || c == '\\'; }
+
+// Copies the name into a bounded local buffer and normalises it.
+struct NormalName {
+    char text[500];
+    explicit NormalName(const char* name) {
+        std::strncpy(text, name, sizeof text - 1);
+        text[sizeof text - 1] = '\0';
+        universal_path(text);
+    }
+};
+
+}  // namespace
+
+char* fix_slash(char* path) {
+    char* out = path;
+    for (const char* in = path; *in; ++in) {
+        if (is_separator(*in)) {
+            if (out > path && out[-1] == '\\') continue;
+            *out++ = '\\';
+        } else {
+            *out++ = *in;
+        }
+    }
+    *out = '\0';
+    return path;
+}
+
+char* Maj_vers_Min(char* name) {
+    if (name == nullptr) return nullptr;
+    for (char* c = name; *c; ++c)
+        if (*c >= 'A' && *c <= 'Z') *c = static_cast<char>(*c - 'A' + 'a');
+    return name;
+}
+
+char* fix_lecteur(char* path) {
+    if (path[0] != '\0' && path[1] == ':' && path[0] >= 'a' && path[0] <= 'z')
+        path[0] = static_cast<char>(path[0] - 'a' + 'A');
+    return path;
+}
+
+char* universal_path(char* path) {
+    fix_slash(path);
+    Maj_vers_Min(path);
+    fix_lecteur(path);
+    return path;
+}
+
+int32_t xf_Fopen(const char* name, int16_t mode) { return Fopen(NormalName(name).text, mode); }
+
+int32_t xf_Fcreate(const char* name, int16_t attribute) { return Fcreate(NormalName(name).text, attribute); }
+
+int32_t xf_unlink(const char* name) { return Fdelete(NormalName(name).text); }
+
+int32_t xf_size(const char* name) {
+    const int32_t h = xf_Fopen(name, 0);
+    if (h < 0) return -1;
+    const int32_t size = Fseek(0, h, 2);
+    Fclose(h);
+    return size;
+}
+
+int32_t xf_init(int32_t size) {
+    xf_end();
+    reader.buffer = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(size)));
+    if (reader.buffer == nullptr) return -1;
+    reader.capacity = size;
+    reader.position = reader.available = reader.remaining = 0;
+    return 0;
+}
+
+void xf_end() {
+    std::free(reader.buffer);
+    reader.buffer = nullptr;
+    reader.capacity = 0;
+    reader.position = reader.available = reader.remaining = 0;
+}
+
+int32_t xf_ropen(const char* name, int32_t offset) {
+    if (name == nullptr) return -1;
+    const int32_t h = xf_Fopen(name, 0);
+    if (h < 0) return -1;
+    reader.handle = h;
+    const int32_t size = Fseek(0, h, 2);
+    reader.remaining = size - offset;
+    reader.position = reader.available = 0;
+    Fseek(offset, h, 0);
+    return size - offset;
+}
+
+int32_t xf_read(void* destination, int32_t length) {
+    if (length > reader.capacity) return -2;
+    if (length > reader.available) {
+        std::memmove(reader.buffer, reader.buffer + reader.position, static_cast<std::size_t>(reader.available));
+        const int32_t room = reader.capacity - reader.available;
+        const int32_t n = reader.remaining < room ? reader.remaining : room;
+        reader.position = 0;
+        if (n <= 0) return -1;
+        if (Fread(reader.handle, n, reader.buffer + reader.available) < n) return -1;
+        reader.available += n;
+        reader.remaining -= n;
+        if (reader.available < length) return -1;
+    }
+    if (length > 0) std::memcpy(destination, reader.buffer + reader.position, static_cast<std::size_t>(length));
+    reader.position += length;
+    reader.available -= length;
+    return 0;
+}
+
+int32_t xf_rclose() {
+    const int32_t result = Fclose(reader.handle);
+    reader.handle = -1;
+    return result;
+}
+
+}  // namespace zy

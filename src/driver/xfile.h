@@ -1,0 +1,31 @@
+// Path normalisation, name-normalising wrappers around the file layer, a size
+// query and the one buffered sequential reader.
+#pragma once
+
+#include <cstdint>
+
+namespace zy {
+
+char* fix_slash(char* path);
+char* Maj_vers_Min(char* name);
+char* fix_lecteur(char* path);
+/// Separators unified and collapsed, lower case, drive letter upper case.
+char* universal_path(char* path);
+
+int32_t xf_Fopen(const char* name, int16_t mode);
+int32_t xf_Fcreate(const char* name, int16_t attribute);
+int32_t xf_unlink(const char* name);
+/// Size of the named file, or -1 when it cannot be opened.
+int32_t xf_size(const char* name);
+
+/// Creates the reader buffer; 0, or -1 when the allocation failed.
+int32_t xf_init(int32_t size);
+void xf_end();
+/// Opens name at offset; bytes from offset to the end, or -1.
+int32_t xf_ropen(const char* name, int32_t offset);
+/// 0 when all length bytes were delivered, -2 when length exceeds the buffer,
+/// -1 when the file cannot supply them.
+int32_t xf_read(void* destination, int32_t length);
+int32_t xf_rclose();
+
+}  // namespace zy

@@ -1,0 +1,27 @@
+// The ground floor: one extra triangle, intersected analytically, outside the cell tree.
+#pragma once
+
+#include "geometry/ray.h"
+#include "geometry/triangle.h"
+#include "geometry/xmath.h"
+#include "scene/records.h"
+
+namespace zy {
+
+struct TraceState;
+
+extern TRIANGLE floor_tri;
+/// The floor's vertices in run-time coordinates of the current frame.
+extern V3D floor_crd[3];
+
+/// Builds floor_tri and the floor surface (surfaces[n_srf]) when the floor is on.
+void rt_floor_preprocess(const RT_INF& inf);
+/// Places the floor for the current frame: absolute corners minus pov.
+void rt_floor_place();
+/// Hit of ray with the floor disc; t = kFltMax on a miss. A hit is also stored
+/// as the floor's cached distance in ts.
+void rt_floor_intersect(TraceState& ts, const RT_RAY& ray, V3D& hit, double& t);
+/// The floor height in run-time coordinates (y of its first vertex).
+inline double floor_height() { return floor_crd[0].y; }
+
+}  // namespace zy

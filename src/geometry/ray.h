@@ -1,0 +1,22 @@
+// The ray record of every search: origin, unit direction and the walk state of
+// the cell traversal.
+#pragma once
+
+#include <cstdint>
+
+#include "geometry/xmath.h"
+
+namespace zy {
+
+struct CELL;
+
+struct RT_RAY {
+    V3D org;           ///< origin
+    V3D dir;           ///< direction, unit after rt_ray_init
+    V3D seg_org;       ///< walk point of the traversal
+    V3D seg_dir;       ///< dir x scene_t, the step across a face
+    const CELL* cell;  ///< current cell of the walk
+    int16_t sgn[3];    ///< signs of dir: +1 or -1
+};
+
+}  // namespace zy

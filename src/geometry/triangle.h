@@ -1,0 +1,50 @@
+// Run-time triangle: the references read from a frame plus everything the ray
+// tests need precomputed. The per-ray cache (ray_mark, t) and the back flag are
+// trace state and live in TraceState, indexed by tri_slot().
+#pragma once
+
+#include <cstdint>
+
+#include "geometry/xmath.h"
+
+namespace zy {
+
+struct RT_RAY;
+struct TraceState;
+
+/// Triangle flag bits.
+inline constexpr uint8_t kTriFlat = 1;   ///< shade with the plane normal
+inline constexpr uint8_t kTriOpaque = 2; ///< blocks light completely
+
+struct TRIANGLE {
+    uint8_t flags;      ///< kTriFlat | kTriOpaque
+    int8_t mat_index;   ///< matrix set of the object, negative for none
+    int32_t group;      ///< vertex-sharing group, 0 none, -1 the floor
+    int16_t srf_index;  ///< index into rt_var.surfaces
+    const V3D* v[3];    ///< vertices, pointing into rt_var.points (or floor_crd)
+    V3D vn[3];          ///< unit vertex normals for smooth shading
+    V3D nrm;            ///< unit plane normal
+    double d;           ///< plane constant nrm . v[0]
+    double ec[3];       ///< edge constants en[i] . v[i]
+    V3D en[3];          ///< edge normals in the plane, pointing inside
+    V3D bb_min, bb_max; ///< bounding box
+    double vault_step;  ///< a quarter of the shortest edge
+};
+
+/// Completes a triangle whose v, vn and srf_index are set (stops with error 8
+/// on a surface index outside 0..n_srf).
+void rt_tri_init(TRIANGLE& tri);
+
+/// Numbers the vertex-sharing groups of the frame's triangles.
+void rt_tri_group();
+
+/// Shading normal at p; sets the triangle's back flag in the trace state.
+void rt_tri_nrm(TraceState& ts, const TRIANGLE& tri, const RT_RAY& ray, const V3D& p, V3D& out);
+
+/// 2 when the smoothed surface turns toward the light l from p, else 1.
+int16_t rt_tri_vault(const TraceState& ts, const TRIANGLE& tri, const V3D& p, const V3D& l, const V3D& n);
+
+/// Edge function a_i = en[i] . p - ec[i].
+inline double tri_edge(const TRIANGLE& tri, int i, const V3D& p) { return v3d_scal(tri.en[i], p) - tri.ec[i]; }
+
+}  // namespace zy

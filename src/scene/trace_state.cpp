@@ -1,0 +1,14 @@
+#include "scene/trace_state.h"
+
+namespace zy {
+
+void TraceState::prepare_for_frame() {
+    const std::size_t slots = static_cast<std::size_t>(rt_var.n_tri < 0 ? 0 : rt_var.n_tri) + 1;
+    ray_mark.assign(slots, 0);
+    t.assign(slots, kFltMax);
+    back.assign(slots, 0);
+    tri_taged_n = 0;
+    depth = 0;
+}
+
+}  // namespace zy

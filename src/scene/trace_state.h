@@ -1,0 +1,43 @@
+// Trace state: everything a ray search or a shading call writes. One record per
+// thread, passed explicitly; nothing written during rendering is global.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "geometry/ray.h"
+#include "scene/rt_var.h"
+
+namespace zy {
+
+/// ray_mark bits.
+inline constexpr uint8_t kMarkTested = 1; ///< tested for the current ray, in the tag list
+inline constexpr uint8_t kMarkHit = 2;    ///< hit found, t valid
+
+inline constexpr int kTagListSize = 1000;
+
+struct TraceState {
+    /// Per-triangle search cache, indexed by tri_slot() (the floor last).
+    std::vector<uint8_t> ray_mark;
+    std::vector<double> t;
+    /// 1 when the latest rt_tri_nrm on the triangle met its back side.
+    std::vector<uint8_t> back;
+    /// Triangles tested for the current ray, as slots.
+    std::array<int32_t, kTagListSize> tri_taged{};
+    int32_t tri_taged_n = 0;
+    /// Current nesting of secondary rays.
+    int16_t depth = 0;
+    /// The primary ray.
+    RT_RAY scene_ray{};
+    /// Pattern and bump offsets, valid during one material / bump call.
+    double ptrn_offset = 0.0;
+    double bump_offset = 0.0;
+    /// The 3 x 3 sample grid of the current block (row by row).
+    RT_COL col_matrix[9]{};
+
+    /// Sizes the caches for the current frame's n_tri (+ the floor) and clears them.
+    void prepare_for_frame();
+};
+
+}  // namespace zy
