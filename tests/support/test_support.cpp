@@ -1,0 +1,146 @@
+#include "support/test_support.h"
+
+#include <tiffio.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <regex>
+#include <stdexcept>
+#include <sys/wait.h>
+
+#include "driver/emulator.h"
+#include "driver/memoire.h"
+#include "driver/program_state.h"
+#include "driver/stop.h"
+#include "driver/xfile.h"
+#include "scene/frame_loader.h"
+#include "scene/rt_var.h"
+
+namespace zy::test {
+
+TempDir::TempDir() {
+    std::random_device rd;
+    for (;;) {
+        path_ = fs::temp_directory_path() / ("zytest-" + std::to_string(rd()));
+        if (fs::create_directory(path_)) break;
+    }
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+RunResult run_zyray(const fs::path& folder, const std::string& environment) {
+    const std::string command =
+        "cd '" + folder.string() + "' && " + environment + " exec '" + ZY_ZYRAY_PATH + "' 2>/dev/null </dev/null";
+    RunResult result;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) throw std::runtime_error("cannot start zyray");
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::string mask_line_numbers(const std::string& text) {
+    static const std::regex line("ligne [0-9]+\\|");
+    return std::regex_replace(text, line, "ligne N|");
+}
+
+std::vector<uint8_t> read_bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+Picture read_tiff(const fs::path& path) {
+    TIFFSetWarningHandler(nullptr);
+    TIFF* tif = TIFFOpen(path.c_str(), "r");
+    if (tif == nullptr) throw std::runtime_error("libtiff cannot open " + path.string());
+    Picture p;
+    uint16_t samples = 0, bits = 0, compression = 0, photometric = 0;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &p.width);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &p.height);
+    TIFFGetField(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetField(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetField(tif, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
+    if (samples != 3 || bits != 8 || compression != COMPRESSION_NONE || photometric != PHOTOMETRIC_RGB) {
+        TIFFClose(tif);
+        throw std::runtime_error("not an uncompressed 24-bit RGB TIFF: " + path.string());
+    }
+    p.rgb.resize(std::size_t{p.width} * p.height * 3);
+    for (uint32_t row = 0; row < p.height; ++row) {
+        if (TIFFReadScanline(tif, &p.rgb[std::size_t{row} * p.width * 3], row) < 0) {
+            TIFFClose(tif);
+            throw std::runtime_error("libtiff cannot read row " + std::to_string(row));
+        }
+    }
+    TIFFClose(tif);
+    return p;
+}
+
+namespace {
+
+[[noreturn]] void throw_stop(int error) { throw Stopped{error}; }
+
+}  // namespace
+
+InProcess::InProcess() : previous_(fs::current_path()) {
+    fs::current_path(dir_.path());
+    set_final_step(throw_stop);
+    init_emulator();
+    reset_program_state();
+    std::memset(&rt_var, 0, sizeof rt_var);
+    reset_frame_loader();
+    xf_init(32000);
+}
+
+InProcess::~InProcess() {
+    free_all(0);
+    for (int32_t h = 0; h < kHandleCount; ++h) Fclose(h);
+    xf_end();
+    reset_program_state();
+    set_final_step(nullptr);
+    fs::current_path(previous_);
+}
+
+writer::Scene small_scene() {
+    writer::Scene scene;
+    scene.shade.directory = "";
+    scene.shade.scene = "TEST";
+    scene.settings.inf = writer::default_settings();
+    RT_SRF srf{};
+    srf.mat[0].color[0] = 200;
+    srf.mat[0].color[1] = 100;
+    srf.mat[0].color[2] = 50;
+    srf.mat[0].ambient = 100;
+    srf.mat[1] = srf.mat[0];
+    scene.settings.surfaces.push_back(srf);
+    scene.settings.object_sizes.push_back(1);
+    scene.settings.inf.ambient_color[0] = scene.settings.inf.ambient_color[1] = scene.settings.inf.ambient_color[2] = 255;
+    writer::FrameBlock frame;
+    frame.cam.eye = {0, 0, -10};
+    frame.cam.look_at = {0, 0, 0};
+    frame.cam.sky = {0, 1, 0};
+    frame.cam.fov = 45.0;
+    frame.points = {{-5, -5, 0}, {5, -5, 0}, {0, 5, 0}};
+    RT_TRI tri{};
+    tri.vertex[0] = 0;
+    tri.vertex[1] = 1;
+    tri.vertex[2] = 2;
+    tri.srf = 0;
+    tri.mat_index = -1;
+    frame.tris.push_back(tri);
+    scene.frames.push_back(frame);
+    writer::sync_counts(scene.settings, frame);
+    return scene;
+}
+
+}  // namespace zy::test
