@@ -109,4 +109,18 @@ inline void v3d_plane_nrm(const V3D& p0, const V3D& p1, const V3D& p2, V3D& out)
 
 inline void v3d_to_d(const V3D& src, V3D& dst) { dst = src; }
 
+/// Squared length, summed y, x, z.
+inline double v3d_len_sqr(const V3D& v) { return v.y * v.y + v.x * v.x + v.z * v.z; }
+
+/// Divides v by its length unless its squared length is below kDegenerateSqr
+/// (the rule of the geometry and shading code, unlike v3d_nrm's).
+inline void v3d_nrm_unless_degenerate(V3D& v) {
+    const double sqr = v3d_len_sqr(v);
+    if (sqr < kDegenerateSqr) return;
+    const double len = std::sqrt(sqr);
+    v.x /= len;
+    v.y /= len;
+    v.z /= len;
+}
+
 }  // namespace zy
