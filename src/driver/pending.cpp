@@ -13,12 +13,7 @@
 
 namespace zy {
 
-TRIANGLE floor_tri;
-V3D floor_crd[3];
 int16_t cell_threshold_table[11];
-void rt_floor_preprocess(const RT_INF&) {}
-void rt_floor_place() {}
-void rt_viewing() {}
 void rt_tri_group() {}
 void rt_preprocess() {}
 void rt_run() {}

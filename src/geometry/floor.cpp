@@ -1,0 +1,84 @@
+#include "geometry/floor.h"
+
+#include "geometry/camera.h"
+#include "scene/material_conversion.h"
+#include "scene/rt_var.h"
+#include "scene/trace_state.h"
+
+namespace zy {
+
+TRIANGLE floor_tri;
+V3D floor_crd[3];
+
+namespace {
+
+// The corners in scene coordinates; each frame places them relative to its pov.
+V3D floor_corners[3];
+
+void fill_floor_surface(const RT_INF& inf) {
+    SURFACE& s = rt_var.surfaces[rt_var.n_srf];
+    // The floor's colours are scaled by exactly 255, unlike the other surfaces'.
+    for (int k = 0; k < 2; ++k) s.mat[k] = material_from_block(inf.floor_mat[k], 255.0);
+    // The floor has no texture image, so its image flag is ignored.
+    s.img_mode = 0;
+    s.img_index = 255;
+    s.img_arg = 0.0;
+    s.ptrn_type = inf.floor_ptrn_type;
+    s.ptrn_arg = inf.floor_ptrn_arg;
+    s.bump_type = inf.floor_bump_type;
+    s.srf_flags = static_cast<uint8_t>(inf.floor_srf_flags & ~kSrfImage);
+    s.ptrn_scale = inf.floor_ptrn_scale;
+    s.bump_depth = inf.floor_bump_depth;
+    s.bump_scale = inf.floor_bump_scale;
+}
+
+}  // namespace
+
+void rt_floor_preprocess(const RT_INF& inf) {
+    if (rt_var.floor_on == 0) return;
+    floor_tri.mat_index = -1;
+    floor_tri.group = -1;
+    floor_tri.srf_index = rt_var.n_srf;
+
+    const double r = rt_var.floor_radius;
+    floor_corners[0] = {-r, -0.05, -r};
+    floor_corners[1] = {-r, -0.05, r};
+    floor_corners[2] = {r, -0.05, -r};
+    for (int i = 0; i < 3; ++i) {
+        floor_crd[i] = floor_corners[i];
+        floor_tri.v[i] = &floor_crd[i];
+        floor_tri.vn[i] = {0.0, 1.0, 0.0};
+    }
+    rt_tri_init(floor_tri);
+
+    fill_floor_surface(inf);
+    const SURFACE& s = rt_var.surfaces[rt_var.n_srf];
+    floor_tri.flags = kTriFlat;
+    if (s.mat[0].transp == 0.0 && s.mat[1].transp == 0.0) floor_tri.flags |= kTriOpaque;
+}
+
+void rt_floor_place() {
+    for (int i = 0; i < 3; ++i) {
+        floor_crd[i] = floor_corners[i];
+        rt_pov_relative(floor_crd[i]);
+    }
+}
+
+void rt_floor_intersect(TraceState& ts, const RT_RAY& ray, V3D& hit, double& t) {
+    const double fy = floor_height();
+    t = (fy - ray.org.y) / ray.dir.y;
+    // Also rejects the infinite or undefined quotient of a ray parallel to the floor.
+    if (t < kFltEpsilon || !(t < kFltMax)) {
+        t = kFltMax;
+        return;
+    }
+    hit = {ray.org.x + t * ray.dir.x, fy, ray.org.z + t * ray.dir.z};
+    // A point exactly on the rim is a hit.
+    if (hit.z * hit.z + hit.x * hit.x > floor_radius_sqr) {
+        t = kFltMax;
+        return;
+    }
+    ts.t[static_cast<std::size_t>(tri_slot(&floor_tri))] = t;
+}
+
+}  // namespace zy
