@@ -14,7 +14,6 @@
 namespace zy {
 
 int16_t cell_threshold_table[11];
-void rt_tri_group() {}
 void rt_preprocess() {}
 void rt_run() {}
 void rt_load_frame(int16_t) {}
