@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "driver/emulator.h"
+#include "driver/xfile.h"
+#include "support/test_support.h"
+
+namespace zy {
+namespace {
+
+using test::InProcess;
+
+std::string captured(const std::function<void()>& fn) {
+    testing::internal::CaptureStdout();
+    fn();
+    return testing::internal::GetCapturedStdout();
+}
+
+void make_file(const std::string& name, std::size_t size) {
+    std::ofstream out(name, std::ios::binary);
+    for (std::size_t i = 0; i < size; ++i) out.put(static_cast<char>(i * 7 + 3));
+}
+
+TEST(FileLayer, OpenPrintsItsLinesAndTakesTheLowestFreeSlot) {
+    InProcess run;
+    make_file("a.bin", 10);
+    int32_t h = -1;
+    EXPECT_EQ(captured([&] { h = Fopen("C:\\DIR\\a.bin", 0); }), "Fopen() : C:\\DIR\\a.bin\nhandle ouvert :0\n");
+    EXPECT_EQ(h, 0);
+    EXPECT_EQ(captured([&] { EXPECT_EQ(Fopen("missing.bin", 0), kOpenFailed); }),
+              "Fopen() : missing.bin\nfopen n'a pas march\x8e\n");
+    EXPECT_EQ(captured([&] { EXPECT_EQ(Fopen("a.bin", 3), kBadMode); }), "");
+    EXPECT_EQ(Fclose(h), 0);
+    EXPECT_EQ(Fclose(h), kBadHandle);
+    EXPECT_EQ(Fclose(100), kBadHandle);
+}
+
+TEST(FileLayer, The101stOpenFindsNoHandleUntilOneIsClosed) {
+    InProcess run;
+    make_file("a.bin", 1);
+    testing::internal::CaptureStdout();
+    for (int i = 0; i < kHandleCount; ++i) ASSERT_EQ(Fopen("a.bin", 0), i);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(captured([] { EXPECT_EQ(Fopen("a.bin", 0), kNoHandle); }), "Fopen() : a.bin\nPlus de handle\n");
+    Fclose(42);
+    Fclose(7);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Fopen("a.bin", 0), 7);
+    testing::internal::GetCapturedStdout();
+}
+
+TEST(FileLayer, ReadWriteSeekAcrossPieces) {
+    InProcess run;
+    testing::internal::CaptureStdout();
+    const int32_t h = Fcreate("big.bin", 0);
+    std::vector<unsigned char> data(32001);
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<unsigned char>(i % 251);
+    EXPECT_EQ(Fwrite(h, 32000, data.data()), 32000);
+    EXPECT_EQ(Fwrite(h, 32001, data.data()), 32001);
+    EXPECT_EQ(Fseek(0, h, 2), 64001);
+    EXPECT_EQ(Fseek(32000, h, 0), 32000);
+    std::vector<unsigned char> back(40000);
+    // The file ends inside the request: the short total comes back.
+    EXPECT_EQ(Fread(h, 40000, back.data()), 32001);
+    EXPECT_TRUE(std::equal(data.begin(), data.end(), back.begin()));
+    EXPECT_EQ(Fread(kHandleCount - 1, 1, back.data()), kBadHandle);
+    Fclose(h);
+    testing::internal::GetCapturedStdout();
+}
+
+TEST(FileLayer, AShortWriteIsReported) {
+    InProcess run;
+    testing::internal::CaptureStdout();
+    const int32_t h = Fopen("/dev/full", 1);
+    testing::internal::GetCapturedStdout();
+    ASSERT_GE(h, 0);
+    std::vector<unsigned char> data(100, 1);
+    EXPECT_EQ(Fwrite(h, 100, data.data()), kShortWrite);
+    Fclose(h);
+}
+
+TEST(FileLayer, TruncSaturatesInsteadOfOverflowing) {
+    EXPECT_EQ(zy::trunc(-2.7), -2.0);
+    EXPECT_EQ(zy::trunc(2.7), 2.0);
+    EXPECT_EQ(zy::trunc(1e300), 2147483647.0);
+    EXPECT_EQ(zy::trunc(-1e300), -2147483648.0);
+    EXPECT_EQ(zy::trunc(std::nan("")), 0.0);
+    EXPECT_EQ(trunc_i32(2147483646.9), 2147483646);
+}
+
+TEST(Paths, NormalisationUnifiesSeparatorsLowerCasesAndUpperCasesTheDrive) {
+    char a[] = "a//b\\\\c";
+    EXPECT_STREQ(fix_slash(a), "a\\b\\c");
+    char b[] = "/x/";
+    EXPECT_STREQ(fix_slash(b), "\\x\\");
+    char c[] = "D:/Scene/A.INF";
+    EXPECT_STREQ(universal_path(c), "D:\\scene\\a.inf");
+    char d[] = "c:/Anim//Out/";
+    EXPECT_STREQ(universal_path(d), "C:\\anim\\out\\");
+    char e[] = "1:ABC";
+    EXPECT_STREQ(universal_path(e), "1:abc");
+    EXPECT_EQ(Maj_vers_Min(nullptr), nullptr);
+    EXPECT_STREQ(get_nom("C:\\a\\b.tif"), "b.tif");
+    EXPECT_STREQ(get_nom("c/d.tif"), "c/d.tif");
+}
+
+TEST(Paths, WrappersOpenTheLowerCaseLastComponentInTheWorkingFolder) {
+    InProcess run;
+    make_file("scene.inf", 5);
+    EXPECT_EQ(captured([] { EXPECT_EQ(xf_size("C:/SCENES/Scene.INF"), 5); }),
+              "Fopen() : C:\\scenes\\scene.inf\nhandle ouvert :0\n");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(xf_size("nothing.inf"), -1);
+    EXPECT_EQ(xf_unlink("scene.inf"), 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(std::filesystem::exists("scene.inf"));
+}
+
+TEST(Reader, DeliversRecordsAcrossRefillsAndRefusesWhatTheFileCannotSupply) {
+    InProcess run;
+    make_file("data.bin", 70005);
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(xf_ropen("data.bin", 5), 70000);
+    testing::internal::GetCapturedStdout();
+    std::vector<unsigned char> record(199);
+    for (int i = 0; i < 351; ++i) {
+        ASSERT_EQ(xf_read(record.data(), 199), 0) << "record " << i;
+        const std::size_t first = 5 + static_cast<std::size_t>(i) * 199;
+        ASSERT_EQ(record[0], static_cast<unsigned char>(first * 7 + 3));
+        ASSERT_EQ(record[198], static_cast<unsigned char>((first + 198) * 7 + 3));
+    }
+    // 70000 - 351 * 199 = 151 bytes are left.
+    EXPECT_EQ(xf_read(record.data(), 0), 0);
+    EXPECT_EQ(xf_read(record.data(), 32001), -2);
+    EXPECT_EQ(xf_read(record.data(), 152), -1);
+    EXPECT_EQ(xf_rclose(), 0);
+}
+
+TEST(Reader, ShortTailAndMissingFile) {
+    InProcess run;
+    make_file("five.bin", 5);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(xf_ropen("missing.bin", 0), -1);
+    EXPECT_EQ(xf_ropen(nullptr, 0), -1);
+    ASSERT_EQ(xf_ropen("five.bin", 0), 5);
+    testing::internal::GetCapturedStdout();
+    unsigned char bytes[8];
+    EXPECT_EQ(xf_read(bytes, 8), -1);
+    xf_rclose();
+}
+
+}  // namespace
+}  // namespace zy
