@@ -15,7 +15,6 @@ namespace zy {
 
 int16_t cell_threshold_table[11];
 void rt_preprocess() {}
-void rt_run() {}
 void rt_read_images() {}
 void rt_noise_preprocess() {}
 void rt_cell_init_tht(int16_t, double) {}

@@ -10,7 +10,11 @@
 
 namespace zy {
 
-/// Renders frame rt_var.frame_current into its picture file.
+/// Renders frame rt_var.frame_current into its picture file, resuming at
+/// first_line; the picture file stays open for the driver to close.
 void rt_run();
+
+/// Hook called after every written row pair; does nothing.
+void rt_user_break();
 
 }  // namespace zy

@@ -1,0 +1,147 @@
+#include "render/lights.h"
+
+#include <cmath>
+
+#include "cells/search.h"
+#include "geometry/floor.h"
+#include "materials/materials.h"
+#include "render/surface_material.h"
+
+namespace zy {
+
+namespace {
+
+constexpr int kExitListSize = 100;
+
+// Passes the light through occluder T at X; 0 when nothing gets through.
+int16_t filter(TraceState& ts, const TRIANGLE& T, const RT_RAY& s, const V3D& X, RT_COL& lc) {
+    if ((T.flags & kTriOpaque) != 0) return 0;
+    MATERIAL m;
+    surface_material_at(ts, T, X, m);
+    if (m.transp == 0) return 0;
+    V3D nT;
+    rt_tri_nrm(ts, T, s, X, nT);
+    rt_perturb_nrm(ts, T, X, nT);
+    const double w = m.transp * (m.transp + (1 - m.transp) * std::fabs(v3d_scal(s.dir, nT)));
+    if ((rt_var.surfaces[T.srf_index].srf_flags & kSrfTinted) != 0) {
+        lc.r = lc.r * w * m.color.r;
+        lc.g = lc.g * w * m.color.g;
+        lc.b = lc.b * w * m.color.b;
+    } else {
+        lc.r = lc.r * w;
+        lc.g = lc.g * w;
+        lc.b = lc.b * w;
+    }
+    return lc.r + lc.g + lc.b <= 0 ? 0 : 1;
+}
+
+V3D point_along(const RT_RAY& s, double t) { return {s.org.x + t * s.dir.x, s.org.y + t * s.dir.y, s.org.z + t * s.dir.z}; }
+
+// Distance along s to T's facet, or kFltMax when s misses it before dist;
+// den receives s.dir . T.nrm.
+double occluder_distance(TraceState& ts, const TRIANGLE& T, const RT_RAY& s, double dist, double& den) {
+    den = v3d_scal(s.dir, T.nrm);
+    if (den == 0) return kFltMax;
+    double t = (T.d - v3d_scal(s.org, T.nrm)) / den;
+    if (t <= kFltEpsilon || t >= dist) return kFltMax;
+    if (t < kFltMax) {
+        const V3D X = point_along(s, t);
+        for (int i = 0; i < 3; ++i)
+            if (!(v3d_scal(X, T.en[i]) >= T.ec[i])) return kFltMax;
+        ts.t[tri_slot(&T)] = t;
+    }
+    return t;
+}
+
+void mark(TraceState& ts, int32_t slot) {
+    if (ts.tri_taged_n >= kTagListSize) return;
+    ts.ray_mark[slot] |= kMarkTested;
+    ts.tri_taged[ts.tri_taged_n++] = slot;
+}
+
+}  // namespace
+
+void rt_lightsource(const RT_RAY& ray, const double& max, RT_COL& colour, double& dist) {
+    double best = max;
+    const LIGHT* hit = nullptr;
+    for (int32_t i = 0; i < rt_var.n_light_refs_stored; ++i) {
+        const LIGHT& light = *rt_var.light_refs[i];
+        V3D w;
+        v3d_sub(ray.org, light.pos, w);
+        const double b = v3d_scal(ray.dir, w);
+        const double disc = b * b - v3d_scal(w, w) + light.radius * light.radius;
+        if (disc < 0) continue;
+        const double t = -b - std::sqrt(disc);  // only the near side shows
+        if (t > 0 && t < best) {
+            best = t;
+            hit = &light;
+        }
+    }
+    if (hit != nullptr) {
+        colour = hit->col;
+        dist = best;
+    } else {
+        dist = kFltMax;
+    }
+}
+
+int16_t rt_bright(TraceState& ts, const TRIANGLE& tri, const V3D& p, const V3D& n, const V3D& L, const double& dist,
+                  RT_COL& lc) {
+    RT_RAY s{};
+    s.org = p;
+    s.dir = L;
+    rt_ray_init(ts, s);
+
+    const int tri_back = ts.back[tri_slot(&tri)];
+    int behind = v3d_scal(s.dir, tri.nrm) < 0 ? 1 : 0;
+    if (tri_back == 1) behind = 1 - behind;
+    if (behind == 1) {
+        if ((tri.flags & kTriFlat) != 0) return 0;
+        if (rt_tri_vault(ts, tri, s.org, s.dir, n) == 1) return 0;
+    }
+
+    // Facets of the hit's own smooth body that the ray leaves through while the
+    // light is behind the facet; the last of them is where the ray really exits.
+    const TRIANGLE* exits[kExitListSize];
+    int exit_n = 0;
+    for (const CELL* cell = rt_cell_first(s); cell != nullptr;) {
+        for (int32_t i = 0; i < cell->count; ++i) {
+            const TRIANGLE& T = *cell->tris[i];
+            const int32_t slot = tri_slot(&T);
+            if (&T == &tri || (ts.ray_mark[slot] & kMarkTested) != 0 ||
+                (rt_var.surfaces[T.srf_index].srf_flags & kSrfNoShadow) != 0)
+                continue;
+            double den;
+            const double t = occluder_distance(ts, T, s, dist, den);
+            if (!(t < dist)) continue;
+            int leaves = den >= 0 ? 1 : 0;
+            if (tri_back == 1) leaves = 1 - leaves;
+            if (behind == 1 && T.group == tri.group && leaves == 1) {
+                if (exit_n < kExitListSize) exits[exit_n++] = &T;
+            } else if (filter(ts, T, s, point_along(s, t), lc) == 0) {
+                return 0;
+            }
+            mark(ts, slot);
+        }
+        const CELL* next = rt_cell_next(s);
+        if (next == cell) break;
+        cell = next;
+    }
+    for (int i = 0; i + 1 < exit_n; ++i) {
+        const TRIANGLE& T = *exits[i];
+        if (filter(ts, T, s, point_along(s, ts.t[tri_slot(&T)]), lc) == 0) return 0;
+    }
+
+    if (rt_var.floor_on == 1 && &tri != &floor_tri) {
+        if ((rt_var.surfaces[floor_tri.srf_index].srf_flags & kSrfNoShadow) != 0) return 1;
+        ts.t[tri_slot(&floor_tri)] = kFltMax;
+        const double fy = floor_height();
+        double t = kFltMax;
+        V3D X;
+        if ((s.org.y > fy && s.dir.y < 0) || (s.org.y < fy && s.dir.y > 0)) rt_floor_intersect(ts, s, X, t);
+        if (t < dist && filter(ts, floor_tri, s, X, lc) == 0) return 0;
+    }
+    return 1;
+}
+
+}  // namespace zy

@@ -1,0 +1,16 @@
+// The sky dome with its gradient and clouds, and distance fog.
+#pragma once
+
+#include "geometry/ray.h"
+#include "scene/rt_var.h"
+
+namespace zy {
+
+/// Colour of the sky dome where ray (unit dir) leaves it, and the distance there.
+void rt_hemisphere(const RT_RAY& ray, RT_COL& colour, double& dist);
+/// Paints clouds over colour at the absolute sky point (x, y, z), used as scratch.
+void rt_clouds(double& x, double& y, double& z, RT_COL& colour);
+/// Blends colour toward the fog colour by distance.
+void rt_fog(const double& dist, RT_COL& colour);
+
+}  // namespace zy

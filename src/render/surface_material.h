@@ -1,0 +1,14 @@
+// The material of a surface at a hit point, shared by shading and the shadow test.
+#pragma once
+
+#include "geometry/triangle.h"
+#include "scene/rt_var.h"
+#include "scene/trace_state.h"
+
+namespace zy {
+
+/// Image material, else pattern material, else the surface's first material.
+/// The floor has no image.
+void surface_material_at(TraceState& ts, const TRIANGLE& tri, const V3D& point, MATERIAL& m);
+
+}  // namespace zy
