@@ -13,11 +13,8 @@
 
 namespace zy {
 
-int16_t cell_threshold_table[11];
-void rt_preprocess() {}
 void rt_read_images() {}
 void rt_noise_preprocess() {}
-void rt_cell_init_tht(int16_t, double) {}
 void rt_ptrn_material(TraceState&, const TRIANGLE& tri, const V3D&, MATERIAL& out) { out = rt_var.surfaces[tri.srf_index].mat[0]; }
 void rt_img_material(const TRIANGLE& tri, const V3D&, MATERIAL& out) { out = rt_var.surfaces[tri.srf_index].mat[0]; }
 void rt_perturb_nrm(TraceState&, const TRIANGLE&, const V3D&, V3D&) {}

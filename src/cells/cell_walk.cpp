@@ -1,0 +1,125 @@
+#include <cmath>
+
+#include "cells/search.h"
+
+namespace zy {
+
+namespace {
+
+// Smallest magnitude of a direction component: every component gets a sign, so
+// every face test along the walk has a direction to look in.
+constexpr double kMinComponent = 1.192093e-06;
+
+double widened(double c) {
+    if (std::fabs(c) < kMinComponent) return c < 0 ? -kMinComponent : kMinComponent;
+    return c;
+}
+
+int16_t sign_of(double c) { return c > 0 ? 1 : c < 0 ? -1 : 0; }
+
+double coordinate(const V3D& v, int axis) { return axis == 0 ? v.x : axis == 1 ? v.y : v.z; }
+
+}  // namespace
+
+void rt_ray_init(TraceState& ts, RT_RAY& ray) {
+    V3D& dir = ray.dir;
+    dir.x = widened(dir.x);
+    dir.y = widened(dir.y);
+    dir.z = widened(dir.z);
+    const double len = std::sqrt(dir.x * dir.x + dir.y * dir.y + dir.z * dir.z);
+    dir.x /= len;
+    dir.y /= len;
+    dir.z /= len;
+    ray.seg_dir = {dir.x * scene_t, dir.y * scene_t, dir.z * scene_t};
+    ray.seg_org = ray.org;
+    ray.sgn[0] = sign_of(dir.x);
+    ray.sgn[1] = sign_of(dir.y);
+    ray.sgn[2] = sign_of(dir.z);
+    for (int32_t k = 0; k < ts.tri_taged_n; ++k) ts.ray_mark[static_cast<std::size_t>(ts.tri_taged[k])] = 0;
+    ts.tri_taged_n = 0;
+}
+
+const CELL* rt_find_cell(const V3D& p) {
+    const double c[3] = {p.x, p.y, p.z};
+    for (int a = 0; a < 3; ++a) {
+        if (c[a] < scene_cell.min[a] || c[a] > scene_cell.max[a]) return nullptr;
+    }
+    const CELL* cell = &scene_cell;
+    while (cell->leaf == 0) {
+        // A point on a split plane belongs to the lower child.
+        const int i = (c[0] > cell->mid[0] ? 1 : 0) + (c[1] > cell->mid[1] ? 2 : 0) + (c[2] > cell->mid[2] ? 4 : 0);
+        cell = cell->child[i];
+    }
+    return cell;
+}
+
+int16_t rt_cell_o_intersect(const CELL& cell, const RT_RAY& ray, double& t) {
+    t = kFltMax;
+    int16_t found = 0;
+    for (int a = 0; a < 3; ++a) {
+        if (ray.sgn[a] == 0) continue;
+        const double face = ray.sgn[a] > 0 ? cell.min[a] : cell.max[a];
+        const double ta = (face - coordinate(ray.org, a)) / coordinate(ray.dir, a);
+        if (!(ta >= 0 && ta < t)) continue;
+        bool on_face = true;
+        for (int b = 0; b < 3; ++b) {
+            if (b == a) continue;
+            const double p = coordinate(ray.org, b) + ta * coordinate(ray.dir, b);
+            on_face = on_face && cell.min[b] <= p && p <= cell.max[b];
+        }
+        if (on_face) {
+            t = ta;
+            found = 1;
+        }
+    }
+    return found;
+}
+
+int16_t rt_cell_i_intersect(const CELL& cell, const RT_RAY& ray, double& t) {
+    t = kFltMax;
+    int16_t found = 0;
+    for (int a = 0; a < 3; ++a) {
+        if (ray.sgn[a] == 0) continue;
+        const double face = ray.sgn[a] > 0 ? cell.max[a] : cell.min[a];
+        const double ta = (face - coordinate(ray.seg_org, a)) / coordinate(ray.dir, a);
+        if (ta >= 0 && ta < t) {
+            t = ta;
+            found = 1;
+        }
+    }
+    return found;
+}
+
+namespace {
+
+// The walk point moved t along the ray and one step further.
+V3D stepped(const V3D& from, double t, const RT_RAY& ray) {
+    return {from.x + t * ray.dir.x + ray.seg_dir.x, from.y + t * ray.dir.y + ray.seg_dir.y,
+            from.z + t * ray.dir.z + ray.seg_dir.z};
+}
+
+}  // namespace
+
+const CELL* rt_cell_first(RT_RAY& ray) {
+    const CELL* cell = rt_find_cell(ray.org);
+    double t;
+    if (cell == nullptr && rt_cell_o_intersect(scene_cell, ray, t)) {
+        ray.seg_org = stepped(ray.org, t, ray);
+        cell = rt_find_cell(ray.seg_org);
+    }
+    ray.cell = cell;
+    return cell;
+}
+
+const CELL* rt_cell_next(RT_RAY& ray) {
+    double t;
+    if (ray.cell == nullptr || !rt_cell_i_intersect(*ray.cell, ray, t)) return nullptr;
+    ray.seg_org = stepped(ray.seg_org, t, ray);
+    const CELL* cell = rt_find_cell(ray.seg_org);
+    // Too small a step to leave the cell ends the walk.
+    if (cell == ray.cell) cell = nullptr;
+    ray.cell = cell;
+    return cell;
+}
+
+}  // namespace zy
