@@ -1,0 +1,30 @@
+// The bump kinds behind rt_perturb_nrm, indexed by a surface's bump_type.
+#pragma once
+
+#include <array>
+
+#include "geometry/xmath.h"
+#include "scene/trace_state.h"
+
+namespace zy {
+
+/// A bump: the perturbation d at point p of bump space. nrm is the current
+/// normal; ts.bump_offset was set by rt_perturb_nrm for this call.
+using BumpRoutine = void (*)(const TraceState& ts, const V3D& p, const V3D& nrm, V3D& d);
+
+inline constexpr int kBumpCount = 8;
+
+/// Bumps by bump_type; entry 0 (no bump) is empty.
+extern const std::array<BumpRoutine, kBumpCount + 1> bump_table;
+
+// Bump routines, reached through bump_table (numbers in comments).
+void _bump_bumps(const TraceState&, const V3D&, const V3D&, V3D&);          // 1
+void _bump_dents(const TraceState&, const V3D&, const V3D&, V3D&);          // 2
+void _bump_wrinkles(const TraceState&, const V3D&, const V3D&, V3D&);       // 3
+void _bump_corrosion(const TraceState&, const V3D&, const V3D&, V3D&);      // 4
+void _bump_wave_static(const TraceState&, const V3D&, const V3D&, V3D&);    // 5
+void _bump_wave_anim(const TraceState&, const V3D&, const V3D&, V3D&);      // 6
+void _bump_floor_pyramids(const TraceState&, const V3D&, const V3D&, V3D&); // 7
+void _bump_floor_tiles(const TraceState&, const V3D&, const V3D&, V3D&);    // 8
+
+}  // namespace zy

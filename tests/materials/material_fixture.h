@@ -1,0 +1,71 @@
+// A minimal scene for the material routines: one surface, one triangle that
+// refers to it, pov at the origin, optional matrices.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "materials/materials.h"
+#include "materials/noise.h"
+#include "scene/rt_var.h"
+#include "scene/trace_state.h"
+
+namespace zy::test {
+
+inline MAT4 identity_matrix() {
+    MAT4 m{};
+    for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0;
+    return m;
+}
+
+/// Two materials whose eleven values all differ, between each other too.
+inline SURFACE two_material_surface() {
+    SURFACE s{};
+    s.mat[0] = {{0.2, 0.4, 0.6}, 0.01, 0.1, 0.7, 0.3, 8.0, 0.05, 0.15, 1.0003};
+    s.mat[1] = {{0.9, 0.5, 0.1}, 0.02, 0.3, 0.4, 0.8, 40.0, 0.25, 0.45, 1.4588};
+    s.ptrn_scale = 1.0;
+    s.bump_scale = 1.0;
+    return s;
+}
+
+inline bool same_material(const MATERIAL& a, const MATERIAL& b) {
+    return a.color.r == b.color.r && a.color.g == b.color.g && a.color.b == b.color.b && a.luminous == b.luminous &&
+           a.ambient == b.ambient && a.diffuse == b.diffuse && a.specular == b.specular && a.spec_exp == b.spec_exp &&
+           a.reflect == b.reflect && a.transp == b.transp && a.refraction == b.refraction;
+}
+
+/// The eleven values of a material in file order.
+inline std::array<double, 11> values_of(const MATERIAL& m) {
+    return {m.color.r, m.color.g, m.color.b, m.luminous, m.ambient, m.diffuse,
+            m.specular, m.spec_exp, m.reflect, m.transp, m.refraction};
+}
+
+class MaterialScene : public ::testing::Test {
+protected:
+    void SetUp() override {
+        rt_var = RT_VAR{};
+        rt_noise_preprocess();
+        srf = two_material_surface();
+        rt_var.surfaces = &srf;
+        for (auto& m : mats) m = identity_matrix();
+        rt_var.ptrn_mat = &mats[0];
+        rt_var.bump_mat = &mats[1];
+        rt_var.img_mat = &mats[2];
+        tri.srf_index = 0;
+        tri.mat_index = -1;
+    }
+    void TearDown() override { rt_var = RT_VAR{}; }
+
+    /// Material of the surface's pattern at a scene point.
+    MATERIAL pattern_at(const V3D& point) {
+        MATERIAL out{};
+        rt_ptrn_material(ts, tri, point, out);
+        return out;
+    }
+
+    SURFACE srf{};
+    MAT4 mats[3]{};  ///< pattern, bump, image matrix of entry 0
+    TRIANGLE tri{};
+    TraceState ts;
+};
+
+}  // namespace zy::test
