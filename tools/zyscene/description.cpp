@@ -1,0 +1,45 @@
+#include "zyscene/description.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "zyscene/camera_lights.h"
+#include "zyscene/settings.h"
+
+namespace zy::zyscene {
+
+namespace {
+
+// The renderer finds its files by this name plus an extension; eight plain
+// characters keep the names portable.
+std::string read_name(Members& m) {
+    const auto n = m.optional("name");
+    if (!n) return "scene";
+    std::string name = n->text();
+    const bool plain = std::all_of(name.begin(), name.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
+    });
+    if (name.empty() || name.size() > 8 || !plain)
+        n->fail("must be 1 to 8 letters, digits, '_' or '-' (the scene's file names)");
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+}
+
+}  // namespace
+
+Description read_description(const Json& root) {
+    Members m(Node(root, ""));
+    Description d;
+    d.name = read_name(m);
+    static const Json kNone = Json::object();
+    const auto surfaces = m.optional("surfaces");
+    d.surfaces = SurfaceTable::read(surfaces ? *surfaces : Node(kNone, "/surfaces"));
+    d.settings = read_settings(m, d.surfaces);
+    d.camera = read_camera(m.required("camera"));
+    if (const auto lights = m.optional("lights")) d.lights = read_lights(*lights);
+    if (const auto objects = m.optional("objects")) d.objects = read_objects(*objects, d.surfaces);
+    m.finish();
+    return d;
+}
+
+}  // namespace zy::zyscene

@@ -1,0 +1,27 @@
+// The whole description read and checked, before any mesh file is opened.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "scene/records.h"
+#include "zyscene/json_fields.h"
+#include "zyscene/objects.h"
+#include "zyscene/surfaces.h"
+
+namespace zy::zyscene {
+
+struct Description {
+    std::string name;  ///< scene name: the files are <name>.inf and <name>.sys
+    RT_INF settings;   ///< counts not yet set
+    SurfaceTable surfaces;
+    RT_CAM camera;
+    std::vector<RT_LIGHT> lights;
+    std::vector<ObjectDesc> objects;
+};
+
+/// Reads the parsed description. Throws InputError for anything it does not
+/// understand or the files cannot hold.
+Description read_description(const Json& root);
+
+}  // namespace zy::zyscene

@@ -1,0 +1,26 @@
+// An indexed triangle mesh in object space, and the built-in primitives.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "geometry/xmath.h"
+#include "zyscene/objects.h"
+
+namespace zy::zyscene {
+
+/// Triangles over shared points. Points at one position are one point, so
+/// the renderer sees which triangles touch.
+struct Mesh {
+    std::vector<V3D> points;
+    std::vector<std::array<int32_t, 3>> tris;
+    /// Unit normal per triangle corner, or empty when the source has none.
+    /// (v1 - v0) x (v2 - v0) points to the same side as the corner normals.
+    std::vector<std::array<V3D, 3>> normals;
+};
+
+/// The mesh of a built-in primitive (any shape but MeshShape), with exact normals.
+Mesh make_primitive(const Shape& shape);
+
+}  // namespace zy::zyscene

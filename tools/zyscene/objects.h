@@ -1,0 +1,68 @@
+// The objects of the description: what shape, which surface, where.
+#pragma once
+
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "geometry/xmath.h"
+#include "zyscene/json_fields.h"
+#include "zyscene/surfaces.h"
+
+namespace zy::zyscene {
+
+/// Where the vertex normals of a mesh come from.
+enum class NormalSource { Auto, File, Average };
+
+/// A mesh file read with Assimp.
+struct MeshShape {
+    std::string file;          ///< as written, relative to the description's folder
+    bool right_handed = true;  ///< mirror z (and the winding) into the scene's left-handed frame
+    NormalSource normals = NormalSource::Auto;
+};
+
+/// Built-in primitives, in object space, centred on the origin.
+struct BoxShape {
+    V3D size{1, 1, 1};
+};
+struct SphereShape {
+    double radius = 1;
+    int segments = 32, rings = 16;
+};
+struct CylinderShape {
+    double radius = 1, height = 2;
+    int segments = 32;
+    bool caps = true;
+};
+struct PlaneShape {
+    double size_x = 1, size_z = 1;  ///< in the x-z plane, facing +y
+};
+struct TorusShape {
+    double radius = 1, tube = 0.25;  ///< ring radius in the x-z plane, tube radius
+    int segments = 48, sides = 16;
+};
+
+using Shape = std::variant<MeshShape, BoxShape, SphereShape, CylinderShape, PlaneShape, TorusShape>;
+
+/// Object placement: p' = p * S * Rx * Ry * Rz + t (row vectors).
+struct Transform {
+    V3D scale{1, 1, 1};
+    V3D rotate{0, 0, 0};  ///< degrees about x, then y, then z
+    V3D translate{0, 0, 0};
+};
+
+struct ObjectDesc {
+    std::string pointer;  ///< JSON pointer of the object, for messages
+    Shape shape;
+    int16_t surface = 0;
+    bool smooth = true;
+    /// Patterns and bumps follow the object (a matrix triple) rather than
+    /// staying fixed in the scene.
+    bool object_space = true;
+    Transform transform;
+};
+
+/// Reads the "objects" array.
+std::vector<ObjectDesc> read_objects(const Node& objects, const SurfaceTable& surfaces);
+
+}  // namespace zy::zyscene

@@ -1,0 +1,92 @@
+#include "zyscene/settings.h"
+
+#include <cstring>
+
+#include "zyscene/input_error.h"
+
+namespace zy::zyscene {
+
+namespace {
+
+using Rgb = std::array<uint8_t, 3>;
+
+// Bits of RT_INF.flags with their switch names.
+struct Switch {
+    const char* name;
+    int16_t bit;
+    bool on_by_default;
+};
+constexpr Switch kSwitches[] = {{"reflections", 1, true}, {"transparency", 2, true}, {"lights", 4, true},
+                                {"floor", 8, false},      {"clouds", 16, false},     {"fog", 32, false}};
+
+void set_colour(uint8_t* field, const Rgb& rgb) { std::memcpy(field, rgb.data(), 3); }
+
+int16_t int16_or(Members& m, const char* key, int64_t lo, int64_t hi, int64_t fallback) {
+    return static_cast<int16_t>(m.whole_or(key, lo, hi, fallback));
+}
+
+void read_render(Members& m, RT_INF& inf) {
+    inf.res_x = int16_or(m, "width", 1, 32767, 320);
+    // The break file records the line after the last band in 16 signed bits.
+    inf.res_y = int16_or(m, "height", 1, 32766, 240);
+    inf.aa_level = int16_or(m, "antialias", 0, 2, 1);
+    inf.max_depth = int16_or(m, "max_depth", 0, 64, 5);
+    for (const Switch& s : kSwitches)
+        if (m.boolean_or(s.name, s.on_by_default)) inf.flags = static_cast<int16_t>(inf.flags | s.bit);
+    inf.options = m.boolean_or("autosave", false) ? 1 : 0;
+    inf.frame_count = int16_or(m, "frames", 1, 32767, 1);
+    // One wave cycle over the whole animation unless said otherwise.
+    inf.wave_period = int16_or(m, "wave_period", 1, 32767, inf.frame_count);
+}
+
+void read_sky(Members& m, RT_INF& inf) {
+    set_colour(inf.sky_color1, m.colour_or("top", {40, 80, 200}));
+    set_colour(inf.sky_color2, m.colour_or("middle", {120, 160, 230}));
+    set_colour(inf.sky_color3, m.colour_or("horizon", {220, 230, 255}));
+    inf.sky_height = int16_or(m, "height", 0, 32767, 30);
+}
+
+void read_clouds(Members& m, RT_INF& inf) {
+    inf.cloud_a = static_cast<uint8_t>(m.whole_or("coverage", 0, 100, 50));
+    inf.cloud_b = static_cast<uint8_t>(m.whole_or("turbulence", 0, 255, 50));
+    set_colour(inf.cloud_color1, m.colour_or("color1", {255, 255, 255}));
+    set_colour(inf.cloud_color2, m.colour_or("color2", {180, 180, 190}));
+}
+
+void read_fog(Members& m, RT_INF& inf) {
+    inf.fog_distance = m.single_or("distance", 1000.0f);
+    set_colour(inf.fog_color, m.colour_or("color", {200, 200, 200}));
+}
+
+// Reads an optional section; an absent one reads as an empty object, so every
+// default comes from the reader.
+void read_section(Members& description, const char* key, void (*reader)(Members&, RT_INF&), RT_INF& inf) {
+    static const Json kEmpty = Json::object();
+    const auto n = description.optional(key);
+    Members m(n ? *n : Node(kEmpty, pointer_child("", key)));
+    reader(m, inf);
+    m.finish();
+}
+
+}  // namespace
+
+RT_INF read_settings(Members& description, const SurfaceTable& surfaces) {
+    RT_INF inf{};
+    read_section(description, "render", read_render, inf);
+    read_section(description, "sky", read_sky, inf);
+    read_section(description, "clouds", read_clouds, inf);
+    read_section(description, "fog", read_fog, inf);
+    set_colour(inf.ambient_color, description.colour_or("ambient", {255, 255, 255}));
+
+    if (const auto floor = description.optional("floor")) {
+        Members m(*floor);
+        const int16_t index = surfaces.index_of(m.required("surface"));
+        set_floor_surface(surfaces.records()[static_cast<std::size_t>(index)], inf);
+        m.finish();
+    } else if (inf.flags & 8) {
+        description.node().fail("the floor is switched on (render/floor) but no \"floor\" member names its surface");
+    }
+    return inf;
+}
+
+}  // namespace zy::zyscene

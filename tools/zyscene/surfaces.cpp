@@ -1,0 +1,130 @@
+#include "zyscene/surfaces.h"
+
+#include <limits>
+
+#include "zyscene/input_error.h"
+#include "zyscene/names.h"
+
+namespace zy::zyscene {
+
+namespace {
+
+// Every member is optional; absent ones keep the values of base.
+RT_MAT_BLOCK read_material(const Node& node, RT_MAT_BLOCK base) {
+    Members m(node);
+    if (auto n = m.optional("color")) {
+        const auto rgb = n->colour();
+        for (int i = 0; i < 3; ++i) base.color[i] = rgb[i];
+    }
+    const auto percent = [&](const char* key, uint8_t& field) {
+        if (auto n = m.optional(key)) field = static_cast<uint8_t>(n->whole(0, 255));
+    };
+    percent("luminous", base.luminous);
+    percent("ambient", base.ambient);
+    percent("diffuse", base.diffuse);
+    percent("specular", base.specular);
+    percent("reflection", base.reflect);
+    percent("transparency", base.transp);
+    if (auto n = m.optional("exponent")) {
+        const auto e = n->whole(0, 510);
+        if (e % 2 != 0) n->fail("must be an even number (the files hold half the exponent)");
+        base.spec_exp = static_cast<uint8_t>(e / 2);
+    }
+    if (auto n = m.optional("refraction"))
+        base.refraction = static_cast<uint8_t>(n->choice(kRefractionNames, "refraction"));
+    m.finish();
+    return base;
+}
+
+RT_MAT_BLOCK default_material() {
+    RT_MAT_BLOCK b{};
+    b.color[0] = b.color[1] = b.color[2] = 255;
+    b.ambient = 20;
+    b.diffuse = 80;
+    b.spec_exp = 10;
+    return b;
+}
+
+float nonzero_scale(const Node& node) {
+    const float s = node.single();
+    if (s == 0.0f) node.fail("must not be zero");
+    return s;
+}
+
+RT_SRF read_surface(const Node& node) {
+    Members m(node);
+    RT_SRF s{};
+    s.mat[0] = default_material();
+    if (auto n = m.optional("material")) s.mat[0] = read_material(*n, s.mat[0]);
+    s.mat[1] = s.mat[0];
+    if (auto n = m.optional("material2")) s.mat[1] = read_material(*n, s.mat[0]);
+
+    s.ptrn_scale = 1.0f;
+    if (auto n = m.optional("pattern")) {
+        Members p(*n);
+        s.ptrn_type = static_cast<uint8_t>(p.required("name").choice(kPatternNames, "pattern") + 1);
+        if (auto o = p.optional("orientation")) s.ptrn_arg = static_cast<uint8_t>(o->choice(kOrientationNames, "orientation"));
+        if (auto sc = p.optional("scale")) s.ptrn_scale = nonzero_scale(*sc);
+        p.finish();
+    }
+    s.bump_depth = 1.0f;
+    s.bump_scale = 1.0f;
+    if (auto n = m.optional("bump")) {
+        Members b(*n);
+        s.bump_type = static_cast<uint8_t>(b.required("name").choice(kBumpNames, "bump") + 1);
+        if (auto d = b.optional("depth")) s.bump_depth = d->single();
+        if (auto sc = b.optional("scale")) s.bump_scale = nonzero_scale(*sc);
+        b.finish();
+    }
+    if (auto n = m.optional("flags")) {
+        for (const Node& f : n->items()) {
+            const int bit = f.choice(kSurfaceFlagNames, "surface flag");
+            // Texture images arrive with a later version of the format.
+            if (bit == 0) f.fail("texture images are not supported yet");
+            s.srf_flags = static_cast<uint8_t>(s.srf_flags | (1 << bit));
+        }
+    }
+    m.finish();
+    return s;
+}
+
+}  // namespace
+
+SurfaceTable SurfaceTable::read(const Node& surfaces) {
+    SurfaceTable table;
+    Members m(surfaces);
+    for (const auto& [name, node] : m.all()) {
+        // The floor takes the number after the last surface, which is an int16 too.
+        if (table.records_.size() >= static_cast<std::size_t>(std::numeric_limits<int16_t>::max()))
+            node.fail("too many surfaces (the files hold at most 32767)");
+        table.names_.push_back(name);
+        table.records_.push_back(read_surface(node));
+    }
+    return table;
+}
+
+int16_t SurfaceTable::index_of(const Node& name) const {
+    const std::string wanted = name.text();
+    for (std::size_t i = 0; i < names_.size(); ++i)
+        if (names_[i] == wanted) return static_cast<int16_t>(i);
+    name.fail("no surface is named \"" + wanted + "\"");
+}
+
+bool SurfaceTable::uses_texture_space(int16_t index) const {
+    const RT_SRF& s = records_[static_cast<std::size_t>(index)];
+    return s.ptrn_type != 0 || s.bump_type != 0 || (s.srf_flags & 1) != 0;
+}
+
+void set_floor_surface(const RT_SRF& surface, RT_INF& inf) {
+    inf.floor_mat[0] = surface.mat[0];
+    inf.floor_mat[1] = surface.mat[1];
+    inf.floor_ptrn_type = surface.ptrn_type;
+    inf.floor_ptrn_arg = surface.ptrn_arg;
+    inf.floor_bump_type = surface.bump_type;
+    inf.floor_srf_flags = static_cast<uint8_t>(surface.srf_flags & ~1);
+    inf.floor_ptrn_scale = surface.ptrn_scale;
+    inf.floor_bump_depth = surface.bump_depth;
+    inf.floor_bump_scale = surface.bump_scale;
+}
+
+}  // namespace zy::zyscene

@@ -1,0 +1,31 @@
+// Object transforms as row-vector matrices (translation in row 3), and the
+// matrix triple the renderer's patterns, bumps and images work with.
+#pragma once
+
+#include <array>
+
+#include "geometry/xmath.h"
+#include "scene/records.h"
+#include "zyscene/objects.h"
+
+namespace zy::zyscene {
+
+/// T = S * Rx * Ry * Rz with t in row 3: object space to scene space.
+MAT4 object_matrix(const Transform& t);
+
+/// Inverse of an affine matrix whose linear part is regular.
+MAT4 inverse_affine(const MAT4& m);
+
+/// Determinant of the linear part (rows and columns 0..2).
+double linear_determinant(const MAT4& m);
+
+/// n * (L^-1)^T for the linear part L of the matrix whose inverse is given:
+/// how a normal follows the transform. Not normalised.
+V3D transform_normal(const MAT4& inverse, const V3D& n);
+
+/// The triple of an object with transform T: pattern = T^-1 (scene point to
+/// object space); bump = the linear part of T with a zero row 3 (object
+/// vectors back to scene space); image = T^-1 (no image placement yet).
+std::array<MAT4_64, 3> matrix_triple(const MAT4& t);
+
+}  // namespace zy::zyscene
