@@ -83,14 +83,5 @@ TEST_F(Viewing, SkyAlongTheViewLeavesZeroSteps) {
     EXPECT_TRUE(std::isfinite(rt_var.pixel_origin.y));
 }
 
-TEST_F(Viewing, PovShiftSubtractsTheLookAtPoint) {
-    rt_var.pov = {1, 2, 3};
-    V3D p{1.5, 0, -3};
-    rt_pov_relative(p);
-    EXPECT_EQ(p.x, 0.5);
-    EXPECT_EQ(p.y, -2.0);
-    EXPECT_EQ(p.z, -6.0);
-}
-
 }  // namespace
 }  // namespace zy

@@ -144,6 +144,15 @@ TEST(FrameLoader, LightsTakeColourAttenuationConeAndSphereList) {
     EXPECT_EQ(rt_var.light_refs[0], &sphere);
 }
 
+TEST(FrameLoader, SphereListKeepsAtMostItsDeclaredSize) {
+    writer::Scene s = rich_scene();
+    s.frames[0].lights[0].radius = 2.0f;  // two spheres, room for one
+    Loaded scene(s);
+    ASSERT_EQ(scene.load(0), -1);
+    ASSERT_EQ(rt_var.n_light_refs_stored, 1);
+    EXPECT_EQ(rt_var.light_refs[0], &rt_var.lights[0]);
+}
+
 TEST(FrameLoader, AttenuationCodesGiveTheLinearTerms) {
     const double expected[4] = {0.0, 0.0005, 0.0025, 0.025};
     for (int16_t code = 0; code < 4; code += 2) {
@@ -155,16 +164,6 @@ TEST(FrameLoader, AttenuationCodesGiveTheLinearTerms) {
         EXPECT_EQ(rt_var.lights[0].att1, expected[code]);
         EXPECT_EQ(rt_var.lights[1].att1, expected[code + 1]);
     }
-}
-
-TEST(FrameLoader, SphereListKeepsAtMostItsDeclaredSize) {
-    writer::Scene s = rich_scene();
-    s.frames[0].lights[0].radius = 2.0f;
-    s.settings.inf.n_light_ref = 1;  // two spheres, room for one
-    Loaded scene(s);
-    ASSERT_EQ(scene.load(0), -1);
-    ASSERT_EQ(rt_var.n_light_refs_stored, 1);
-    EXPECT_EQ(rt_var.light_refs[0], &rt_var.lights[0]);
 }
 
 TEST(FrameLoader, MatrixTripleFillsPatternBumpAndImageInOrder) {
