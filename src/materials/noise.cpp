@@ -17,30 +17,15 @@ constexpr double kLatticeOffset = 5000000.0;
 
 double smooth_step(double f) { return f * f * (3.0 - 2.0 * f); }
 
-// Record index of a lattice corner; a, b, c are already reduced to 12 bits.
-int lattice_record(uint32_t a, uint32_t b, uint32_t c) {
-    const int h1 = hash_table[a];
-    const int h2 = hash_table[h1 ^ b];
-    return hash_table[h2 ^ c] & 0xFF;
-}
-
 double corner_term(int m, double dx, double dy, double dz) {
     return half_r_table[m] + r_table[m + 1] * dx + r_table[m + 2] * dy + r_table[m + 3] * dz;
 }
 
-// The cell around a point: the eight corners in summation order, each with its
-// record, its offsets from the point and its weight.
-struct LatticeCell {
-    int record[8];
-    double dx[8], dy[8], dz[8];
-    double weight[8];
-};
-
-// One axis of the cell: low and high 12-bit lattice values, offsets, weights.
+// One axis of the cell around a point; index 0 the low side, 1 the high side.
 struct Axis {
-    uint32_t lo, hi;
-    double f0, f1;
-    double s, t;
+    uint32_t bits[2]; ///< lattice coordinate reduced to 12 bits
+    double f[2];      ///< offset of the point from it
+    double w[2];      ///< weight of that side
 };
 
 // The lattice coordinate saturates like trunc, and its neighbour is formed
@@ -49,25 +34,36 @@ Axis axis_of(double c) {
     c += kLatticeOffset;
     const int32_t i = trunc_i32(c);
     Axis a;
-    a.lo = static_cast<uint32_t>(i) & 0xFFFu;
-    a.hi = (static_cast<uint32_t>(i) + 1u) & 0xFFFu;
-    a.f0 = c - static_cast<double>(i);
-    a.f1 = c - (static_cast<double>(i) + 1.0);
-    a.s = smooth_step(a.f0);
-    a.t = 1.0 - a.s;
+    a.bits[0] = static_cast<uint32_t>(i) & 0xFFFu;
+    a.bits[1] = (static_cast<uint32_t>(i) + 1u) & 0xFFFu;
+    a.f[0] = c - static_cast<double>(i);
+    a.f[1] = c - (static_cast<double>(i) + 1.0);
+    a.w[1] = smooth_step(a.f[0]);
+    a.w[0] = 1.0 - a.w[1];
     return a;
 }
 
+// The eight corners of the cell in summation order (x fastest, then y, z):
+// each with its record, offsets and weight.
+struct LatticeCell {
+    int record[8];
+    double dx[8], dy[8], dz[8];
+    double weight[8];
+};
+
 LatticeCell lattice_cell(double x, double y, double z) {
     const Axis ax = axis_of(x), ay = axis_of(y), az = axis_of(z);
+    // The hash chain shares its first two steps between corners.
+    int h2[4];
+    for (int j = 0; j < 4; ++j) h2[j] = hash_table[hash_table[ax.bits[j & 1]] ^ ay.bits[j >> 1]];
     LatticeCell cell;
     for (int k = 0; k < 8; ++k) {
-        const bool high_x = (k & 1) != 0, high_y = (k & 2) != 0, high_z = (k & 4) != 0;
-        cell.record[k] = lattice_record(high_x ? ax.hi : ax.lo, high_y ? ay.hi : ay.lo, high_z ? az.hi : az.lo);
-        cell.dx[k] = high_x ? ax.f1 : ax.f0;
-        cell.dy[k] = high_y ? ay.f1 : ay.f0;
-        cell.dz[k] = high_z ? az.f1 : az.f0;
-        cell.weight[k] = (high_x ? ax.s : ax.t) * (high_y ? ay.s : ay.t) * (high_z ? az.s : az.t);
+        const int ix = k & 1, iy = (k >> 1) & 1, iz = k >> 2;
+        cell.record[k] = hash_table[h2[k & 3] ^ az.bits[iz]] & 0xFF;
+        cell.dx[k] = ax.f[ix];
+        cell.dy[k] = ay.f[iy];
+        cell.dz[k] = az.f[iz];
+        cell.weight[k] = ax.w[ix] * ay.w[iy] * az.w[iz];
     }
     return cell;
 }
