@@ -73,6 +73,21 @@ void blend_by_mask(const SURFACE& srf, const uint8_t* px, MATERIAL& out) {
     out.refraction = a * m1.refraction + b1 * m0.refraction;
 }
 
+// The bytes of pixel (cu, cv); null for the formats without pixels and for
+// a pixel beyond the loaded data.
+const uint8_t* pixel_bytes(const IIM_IMAGE& img, int64_t cu, int64_t cv) {
+    const int64_t w = img.width;
+    int64_t offset = 0, bytes = 0;
+    switch (img.type) {
+        case 0: offset = cv * ((w + 7) / 8) + cu / 8; bytes = 1; break;
+        case 1: offset = cu + cv * w; bytes = 1; break;
+        case 4: offset = 3 * (cu + cv * w); bytes = 3; break;
+        case 5: offset = 4 * (cu + cv * w); bytes = 4; break;
+        default: return nullptr;
+    }
+    return offset + bytes <= img.size ? img.pixels + offset : nullptr;
+}
+
 }  // namespace
 
 double log_exp_gamma_fast(uint8_t value) {
@@ -84,21 +99,10 @@ void rt_img_material(const TRIANGLE& tri, const V3D& point, MATERIAL& out) {
     const SURFACE& srf = rt_var.surfaces[tri.srf_index];
     const IIM_IMAGE& img = rt_var.images[srf.img_index];
     const V2D uv = project(srf, img, tri, point);
-    const int64_t w = img.width;
     const int64_t cu = wrap(uv.x, img.width, false);
     const int64_t cv = wrap(uv.y, img.height, true);  // row 0 at the top, y up
 
-    const auto pixel = [&](int64_t offset, int64_t bytes) -> const uint8_t* {
-        return offset + bytes <= img.size ? img.pixels + offset : nullptr;
-    };
-    const uint8_t* px = nullptr;
-    switch (img.type) {
-        case 0: px = pixel(cv * ((w + 7) / 8) + cu / 8, 1); break;
-        case 1: px = pixel(cu + cv * w, 1); break;
-        case 4: px = pixel(3 * (cu + cv * w), 3); break;
-        case 5: px = pixel(4 * (cu + cv * w), 4); break;
-        default: break;
-    }
+    const uint8_t* px = pixel_bytes(img, cu, cv);
     if (px == nullptr) {
         out = srf.mat[0];
         return;
