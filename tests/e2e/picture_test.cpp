@@ -44,21 +44,16 @@ TEST(Picture, SmallestFileAndItsHeaderFields) {
     TIFF* tif = TIFFOpen((dir / "test.tif").c_str(), "r");
     ASSERT_NE(tif, nullptr);
     uint32_t rows_per_strip = 0;
-    uint16_t planar = 0, unit = 0;
     float xres = 0, yres = 0;
     uint64_t* offsets = nullptr;
     uint64_t* counts = nullptr;
     TIFFGetField(tif, TIFFTAG_ROWSPERSTRIP, &rows_per_strip);
-    TIFFGetField(tif, TIFFTAG_PLANARCONFIG, &planar);
-    TIFFGetField(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
     TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xres);
     TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yres);
     TIFFGetField(tif, TIFFTAG_STRIPOFFSETS, &offsets);
     TIFFGetField(tif, TIFFTAG_STRIPBYTECOUNTS, &counts);
     EXPECT_EQ(TIFFNumberOfStrips(tif), 1u);
     EXPECT_EQ(rows_per_strip, 2u);
-    EXPECT_EQ(planar, PLANARCONFIG_CONTIG);
-    EXPECT_EQ(unit, RESUNIT_INCH);
     EXPECT_EQ(xres, 72.0f);
     EXPECT_EQ(yres, 72.0f);
     ASSERT_NE(offsets, nullptr);
@@ -68,65 +63,22 @@ TEST(Picture, SmallestFileAndItsHeaderFields) {
     TIFFClose(tif);
 }
 
-TEST(Picture, EmptySceneShowsTheFirstSkyColour) {
-    test::TempDir dir;
-    test::SceneBuilder b;
-    b.settings().sky_color1[0] = 255;
-    b.settings().sky_color1[2] = 255;
-    b.write(dir.path());
-    test::run_zyray(dir.path());
-    expect_every_pixel(test::read_tiff(dir / "test.tif"), 255, 0, 255);
-}
-
-TEST(Picture, FogAtInfinityIsExactlyTheFogColour) {
-    test::TempDir dir;
-    test::SceneBuilder b;
-    b.settings().flags = test::kFog;
-    b.settings().fog_distance = 100;
-    b.settings().sky_color1[0] = 255;
-    b.settings().fog_color[1] = 255;
-    b.write(dir.path());
-    test::run_zyray(dir.path());
-    expect_every_pixel(test::read_tiff(dir / "test.tif"), 0, 255, 0);
-}
-
-TEST(Picture, AmbientTriangleFillingTheViewShowsItsColour) {
-    test::TempDir dir;
-    test::SceneBuilder b;
-    b.triangle({-100, -100, 0}, {0, 100, 0}, {100, -100, 0}, b.surface(surface_of(material(255, 0, 255, 100))));
-    b.write(dir.path());
-    test::run_zyray(dir.path());
-    expect_every_pixel(test::read_tiff(dir / "test.tif"), 255, 0, 255);
-}
-
+// Odd in both directions and wider than the old 4096-pixel buffers.
 TEST(Picture, OddSizeHoldsExactlyItsPixels) {
     test::TempDir dir;
     test::SceneBuilder b;
-    b.settings().res_x = 5;
+    b.settings().res_x = 4097;
     b.settings().res_y = 3;
     b.settings().sky_color1[1] = 255;
     b.write(dir.path());
     const test::RunResult run = test::run_zyray(dir.path());
     EXPECT_EQ(count_of(run.output, "  ligne : "), 2);
     EXPECT_NE(run.output.find("  ligne : 3\n"), std::string::npos);
-    EXPECT_EQ(test::read_bytes(dir / "test.tif").size(), 196u + 5 * 3 * 3);
+    EXPECT_EQ(test::read_bytes(dir / "test.tif").size(), 196u + 4097 * 3 * 3);
     const test::Picture p = test::read_tiff(dir / "test.tif");
-    EXPECT_EQ(p.width, 5u);
+    EXPECT_EQ(p.width, 4097u);
     EXPECT_EQ(p.height, 3u);
     expect_every_pixel(p, 0, 255, 0);
-}
-
-TEST(Picture, AnimationFramesAreNumberedFromOne) {
-    test::TempDir dir;
-    test::SceneBuilder b;
-    b.settings().frame_count = 2;
-    b.scene().frames.push_back(b.frame());
-    b.write(dir.path());
-    const test::RunResult run = test::run_zyray(dir.path());
-    EXPECT_EQ(count_of(run.output, "  ligne : 1\n"), 2);
-    EXPECT_TRUE(std::filesystem::exists(dir / "zy_00001.tif"));
-    EXPECT_TRUE(std::filesystem::exists(dir / "zy_00002.tif"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "test.tif"));
 }
 
 // A 4 x 4 picture of the z = 0 plane, 5 units to a pixel: pixel (x, y) looks

@@ -34,20 +34,6 @@ TEST(TiffHeader, SizesLandInTheirFields) {
     for (int i = 1; i < 14; ++i) EXPECT_LT(be16(h + 10 + 12 * (i - 1)), be16(h + 10 + 12 * i));
 }
 
-TEST(TiffHeader, LibtiffReadsHeaderAndRows) {
-    test::TempDir dir;
-    std::vector<uint8_t> file(kTiffHeaderSize);
-    int32_t size = 0;
-    xtiff_tc_header(3, 2, file.data(), size);
-    for (int i = 0; i < 18; ++i) file.push_back(static_cast<uint8_t>(10 * i));
-    writer::write_file(dir / "p.tif", file);
-    const test::Picture p = test::read_tiff(dir / "p.tif");
-    EXPECT_EQ(p.width, 3u);
-    EXPECT_EQ(p.height, 2u);
-    EXPECT_EQ(p.pixel(2, 1)[2], 170);
-    EXPECT_EQ(p.pixel(1, 0)[0], 30);
-}
-
 TEST(Gamma, SquareRootClampedAndNaNSafe) {
     EXPECT_EQ(RT_GAMMA_CORRECT(0.25), 0.5);
     EXPECT_EQ(RT_GAMMA_CORRECT(1.0), 1.0);

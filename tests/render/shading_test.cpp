@@ -95,47 +95,5 @@ TEST_F(Refraction, GrazingExitIsTotallyReflected) {
     EXPECT_EQ(rt_refract(ts_, tri_, N_, v, 1.4588, out), 1);
 }
 
-class Exposure : public ::testing::Test {
-protected:
-    Exposure() {
-        srf_.mat[0] = {{0.8, 0.4, 0.2}, 0, 1, 0, 0, 0, 0, 0, 1.0003};
-        rt_var.surfaces = &srf_;
-        rt_var.tris = &tri_;
-        rt_var.n_tri = 1;
-        rt_var.ambient_color = {1, 1, 1};
-        tri_.nrm = {0, 0, -1};
-        ts_.prepare_for_frame();
-    }
-    RT_COL shade() {
-        RT_COL c{};
-        rt_exposure(ts_, tri_, ray_from({0, 0, -10}, {0, 0, 1}), {0, 0, 0}, {0, 0, -1}, c);
-        return c;
-    }
-    test::InProcess env_;
-    SURFACE srf_{};
-    TRIANGLE tri_{};
-    TraceState ts_;
-};
-
-TEST_F(Exposure, AmbientOnlyGivesTheColourAndLuminousCannotExceedIt) {
-    RT_COL c = shade();
-    EXPECT_EQ(c.r, 0.8);
-    EXPECT_EQ(c.g, 0.4);
-    EXPECT_EQ(c.b, 0.2);
-    srf_.mat[0].luminous = 1;
-    c = shade();
-    EXPECT_EQ(c.r, 0.8);
-    EXPECT_EQ(c.b, 0.2);
-}
-
-TEST_F(Exposure, AmbientAndLuminousAddBelowTheColour) {
-    rt_var.ambient_color = {0.5, 0.5, 0.5};
-    srf_.mat[0].luminous = 0.25;
-    const RT_COL c = shade();
-    EXPECT_DOUBLE_EQ(c.r, 0.6);
-    EXPECT_DOUBLE_EQ(c.g, 0.3);
-    EXPECT_DOUBLE_EQ(c.b, 0.15);
-}
-
 }  // namespace
 }  // namespace zy
