@@ -52,7 +52,7 @@ int64_t Node::whole(int64_t lo, int64_t hi) const {
     if (!value_->is_number()) fail(range);
     if (value_->is_number_unsigned()) {
         const auto u = value_->get<uint64_t>();
-        if (u > static_cast<uint64_t>(hi)) fail(range);
+        if (u > static_cast<uint64_t>(hi) || static_cast<int64_t>(u) < lo) fail(range);
         return static_cast<int64_t>(u);
     }
     if (value_->is_number_integer()) {

@@ -18,8 +18,9 @@
 
 namespace zy::zyscene {
 
-/// Descriptions keep their members in the author's order.
-using Json = nlohmann::ordered_json;
+/// Members are held sorted by key (an order-keeping object would make parsing
+/// quadratic in the number of members).
+using Json = nlohmann::json;
 
 /// v rounded to a 32-bit float; throws InputError at pointer when it does not fit.
 float fit_single(double v, const std::string& pointer);

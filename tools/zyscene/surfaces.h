@@ -11,8 +11,8 @@
 
 namespace zy::zyscene {
 
-/// The surfaces in the order of the description; the record index is the
-/// surface number the triangles carry.
+/// The surfaces in the alphabetical order of their names; the record index is
+/// the surface number the triangles carry.
 class SurfaceTable {
 public:
     /// Reads the "surfaces" object of the description.

@@ -1,0 +1,109 @@
+// The real zyscene executable: exit status, messages, and what it does to OUTDIR.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "zyscene_fixture.h"
+
+namespace zy::zyscene::test {
+namespace {
+
+using zy::test::TempDir;
+
+// A red box filling the middle of the picture, lit by its own ambient share only.
+const std::string kRedBox = R"({
+  "name": "box",
+  "render": {"width": 8, "height": 6},
+  "surfaces": {"red": {"material": {"color": [255, 0, 0], "ambient": 100, "diffuse": 0}}},
+  "camera": {"eye": [0, 0, -10], "look_at": [0, 0, 0], "fov": 20},
+  "objects": [{"box": {"size": [4, 4, 4]}, "surface": "red"}]
+})";
+
+std::vector<std::string> listing(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(Cli, CompilesIntoOutdirAndZyrayRendersTheResult) {
+    TempDir dir;
+    write_text(dir.path(), "box.json", kRedBox);
+    fs::create_directory(dir / "out");
+    write_text(dir / "out", "notes.txt", "mine");
+
+    const CliRun run = run_zyscene(dir.path(), {"box.json", "out"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(listing(dir / "out"), (std::vector<std::string>{"box.inf", "box.sys", "notes.txt", "zy_shade.xpa"}));
+    EXPECT_EQ(zy::test::read_bytes(dir / "out" / "notes.txt"), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+    const auto bytes = fs::file_size(dir / "out" / "box.inf") + fs::file_size(dir / "out" / "box.sys") +
+                       fs::file_size(dir / "out" / "zy_shade.xpa");
+    EXPECT_EQ(run.out, "zyscene: wrote out: 12 triangles, 8 points, 0 lights, 1 frame, " + std::to_string(bytes) +
+                           " bytes\n");
+    EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"box.json", "out"}));  // no staging folder left
+
+    zy::test::run_zyray(dir / "out");
+    const auto picture = zy::test::read_tiff(dir / "out" / "box.tif");
+    ASSERT_EQ(picture.width, 8u);
+    ASSERT_EQ(picture.height, 6u);
+    const uint8_t* centre = picture.pixel(4, 3);
+    EXPECT_EQ(centre[0], 255);
+    EXPECT_EQ(centre[1], 0);
+    EXPECT_EQ(centre[2], 0);
+}
+
+TEST(Cli, AFailedRunLeavesOutdirAsItWas) {
+    TempDir dir;
+    // The fault lies in the second mesh, after everything else has been read.
+    write_text(dir.path(), "bad.json", R"({"surfaces": {"s": {}}, "camera": {"eye": [0, 0, -1], "look_at": [0, 0, 0]},
+      "objects": [{"box": {}, "surface": "s"}, {"mesh": "missing.obj", "surface": "s"}]})");
+    fs::create_directory(dir / "out");
+    write_text(dir / "out", "scene.inf", "old settings");
+    write_text(dir / "out", "zy_shade.xpa", "old shade");
+
+    const CliRun run = run_zyscene(dir.path(), {"bad.json", "out"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "zyscene: bad.json:2:57: /objects/1/mesh: mesh file \"missing.obj\" not found\n");
+    EXPECT_EQ(listing(dir / "out"), (std::vector<std::string>{"scene.inf", "zy_shade.xpa"}));
+    const std::string old = "old settings";
+    EXPECT_EQ(zy::test::read_bytes(dir / "out" / "scene.inf"), std::vector<uint8_t>(old.begin(), old.end()));
+    EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"bad.json", "out"}));
+
+    const CliRun fresh = run_zyscene(dir.path(), {"bad.json", "new"});
+    EXPECT_EQ(fresh.status, 2);
+    EXPECT_FALSE(fs::exists(dir / "new"));
+}
+
+TEST(Cli, WarnsOfABreakFileThatWouldResumeTheRender) {
+    TempDir dir;
+    write_text(dir.path(), "box.json", kRedBox);
+    fs::create_directory(dir / "out");
+    write_text(dir / "out", "box.brk", "");
+    const CliRun run = run_zyscene(dir.path(), {"box.json", "out"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("zyscene: warning: out/box.brk exists"), std::string::npos) << run.err;
+}
+
+TEST(Cli, HelpVersionAndUsage) {
+    TempDir dir;
+    const CliRun help = run_zyscene(dir.path(), {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: zyscene SCENE.json OUTDIR\n", 0), 0u);
+    const CliRun version = run_zyscene(dir.path(), {"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("zyscene ") + ZYSCENE_VERSION + "\n");
+    for (const auto& args : {std::vector<std::string>{}, {"only.json"}, {"a.json", "b", "c"}, {"--frames", "x"}}) {
+        const CliRun bad = run_zyscene(dir.path(), args);
+        EXPECT_EQ(bad.status, 2);
+        EXPECT_EQ(bad.out, "");
+        EXPECT_EQ(bad.err.rfind("usage: zyscene", 0), 0u);
+    }
+    const CliRun missing = run_zyscene(dir.path(), {"nothing.json", "out"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "zyscene: nothing.json: cannot open the description\n");
+}
+
+}  // namespace
+}  // namespace zy::zyscene::test

@@ -1,0 +1,191 @@
+// Bad descriptions: one message naming the place and the fault.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "zyscene_fixture.h"
+
+namespace zy::zyscene::test {
+namespace {
+
+using zy::test::TempDir;
+
+// What follows "scene.json:" in the message, after checking that the message
+// starts with the description's path.
+std::string fault_of(const TempDir& dir, const std::string& text) {
+    const std::string message = compile_error(dir.path(), text);
+    const std::string prefix = (dir / "scene.json").string() + ":";
+    if (message.rfind(prefix, 0) != 0) return "message without the file: " + message;
+    return message.substr(prefix.size());
+}
+
+// A description with the camera and one surface "s" around the members given.
+std::string with(const std::string& members) {
+    return "{" + kCamera + R"(, "surfaces": {"s": {}})" + (members.empty() ? "" : ", " + members) + "}";
+}
+
+struct Case {
+    const char* members;
+    const char* fault;  ///< expected text after "LINE:COL: "
+};
+
+TEST(Errors, ValuesTheFilesCannotHoldAreRefusedAtTheirPlace) {
+    const Case cases[] = {
+        {R"("render": {"width": "wide"})", "/render/width: must be a whole number from 1 to 32767"},
+        {R"("render": {"width": 0})", "/render/width: must be a whole number from 1 to 32767"},
+        {R"("render": {"height": 32767})", "/render/height: must be a whole number from 1 to 32766"},
+        {R"("render": {"max_depth": 65})", "/render/max_depth: must be a whole number from 0 to 64"},
+        {R"("render": {"antialias": 1.5})", "/render/antialias: must be a whole number from 0 to 2"},
+        {R"("render": {"frames": 0})", "/render/frames: must be a whole number from 1 to 32767"},
+        {R"("render": {"fog": 1})", "/render/fog: must be true or false"},
+        {R"("sky": {"top": [256, 0, 0]})", "/sky/top/0: must be a whole number from 0 to 255"},
+        {R"("sky": {"top": "#12345"})",
+         "/sky/top: must be a colour: [red, green, blue] with whole numbers 0..255, or \"#rrggbb\""},
+        {R"("clouds": {"coverage": 101})", "/clouds/coverage: must be a whole number from 0 to 100"},
+        {R"("fog": {"distance": 1e39})", "/fog/distance: 1e+39 is beyond the range of a 32-bit float"},
+        {R"("name": "toolongname")", "/name: must be 1 to 8 letters, digits, '_' or '-' (the scene's file names)"},
+        {R"("name": "a.b")", "/name: must be 1 to 8 letters, digits, '_' or '-' (the scene's file names)"},
+        {R"("render": {"floor": true})",
+         "the floor is switched on (render/floor) but no \"floor\" member names its surface"},
+        {R"("floor": {"surface": "t"})", "/floor/surface: no surface is named \"t\""},
+        {R"("lights": [{"position": [0, 1e39, 0]}])", "/lights/0/position: 1e+39 is beyond the range of a 32-bit float"},
+        {R"("lights": [{"type": "spot", "position": [0, 0, 0]}])",
+         "/lights/0: a spot light needs exactly one of \"direction\" and \"target\""},
+        {R"("lights": [{"type": "spot", "position": [0, 0, 0], "target": [0, 0, 0]}])",
+         "/lights/0/target: gives no direction (zero length)"},
+        {R"("lights": [{"type": "spot", "position": [0, 0, 0], "direction": [0, 1, 0], "cone": 400}])",
+         "/lights/0/cone: must be a whole number from 0 to 360"},
+        {R"("lights": [{"type": "spot", "position": [0, 0, 0], "direction": [0, 1, 0], "softness": 101}])",
+         "/lights/0/softness: must be a whole number from 0 to 100"},
+        {R"("lights": [{"position": [0, 0, 0], "attenuation": 2}])",
+         "/lights/0/attenuation: must be the name of attenuation (none, low, medium, high)"},
+        {R"("lights": [{"position": [0, 0, 0], "radius": -1}])", "/lights/0/radius: must not be negative"},
+        {R"("objects": [{"box": {}}])", "/objects/0: missing member \"surface\""},
+        {R"("objects": [{"surface": "s"}])",
+         "/objects/0: an object needs exactly one shape: mesh, box, sphere, cylinder, plane or torus"},
+        {R"("objects": [{"box": {}, "sphere": {}, "surface": "s"}])",
+         "/objects/0: an object needs exactly one shape: mesh, box, sphere, cylinder, plane or torus"},
+        {R"("objects": [{"sphere": {"radius": 0}, "surface": "s"}])", "/objects/0/sphere/radius: must be greater than 0"},
+        {R"("objects": [{"sphere": {"segments": 2}, "surface": "s"}])",
+         "/objects/0/sphere/segments: must be a whole number from 3 to 4096"},
+        {R"("objects": [{"box": {}, "surface": "s", "transform": {"scale": [1, 0, 1]}}])",
+         "/objects/0/transform/scale: must not be zero on any axis"},
+        {R"("objects": [{"box": {}, "surface": "s", "transform": {"translate": [1e39, 0, 0]}}])",
+         "/objects/0: 1e+39 is beyond the range of a 32-bit float"},
+        {R"("objects": [{"mesh": "gone.obj", "surface": "s"}])", "/objects/0/mesh: mesh file \"gone.obj\" not found"},
+        {R"("objects": [{"mesh": {"file": "x.obj", "normals": "smooth"}, "surface": "s"}])",
+         "/objects/0/mesh/normals: unknown normal source \"smooth\" (known: auto, file, average)"},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        const std::string fault = fault_of(dir, with(c.members));
+        // "LINE:COL: " comes first, except for faults of the whole description.
+        const auto after_place = fault.find(": ");
+        const bool has_place = after_place != std::string::npos && fault.find(':') < after_place;
+        EXPECT_EQ(has_place ? fault.substr(after_place + 2) : fault.substr(1), c.fault) << c.members;
+    }
+}
+
+TEST(Errors, SurfaceChoicesOutsideTheTables) {
+    const Case cases[] = {
+        {R"({"material": {"diffuse": 256}})", "/surfaces/t/material/diffuse: must be a whole number from 0 to 255"},
+        {R"({"material": {"exponent": 31}})",
+         "/surfaces/t/material/exponent: must be an even number (the files hold half the exponent)"},
+        {R"({"material": {"exponent": 512}})", "/surfaces/t/material/exponent: must be a whole number from 0 to 510"},
+        {R"({"material": {"refraction": "glas"}})",
+         "/surfaces/t/material/refraction: unknown refraction \"glas\" (known: air, water, glass, crystal, diamond)"},
+        {R"({"material2": {"refraction": 2}})",
+         "/surfaces/t/material2/refraction: must be the name of refraction (air, water, glass, crystal, diamond)"},
+        {R"({"pattern": {"scale": 2}})", "/surfaces/t/pattern: missing member \"name\""},
+        {R"({"pattern": {"name": "granite", "scale": 0}})", "/surfaces/t/pattern/scale: must not be zero"},
+        {R"({"pattern": {"name": "granite", "orientation": "w"}})",
+         "/surfaces/t/pattern/orientation: unknown orientation \"w\" (known: x, y, z, across)"},
+        {R"({"bump": {"name": "ripples"}})",
+         "/surfaces/t/bump/name: unknown bump \"ripples\" (known: bumps, dents, wrinkles, corrosion, wave_static, "
+         "wave_anim, floor_pyramids, floor_tiles)"},
+        {R"({"bump": {"name": "dents", "scale": 1e-60}})", "/surfaces/t/bump/scale: must not be zero"},
+        {R"({"flags": ["image"]})", "/surfaces/t/flags/0: texture images are not supported yet"},
+        {R"({"flags": "metal"})", "/surfaces/t/flags: must be an array"},
+        {R"({"colour": [1, 2, 3]})", "/surfaces/t/colour: unknown member \"colour\""},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        const std::string fault = fault_of(dir, "{" + kCamera + R"(, "surfaces": {"t": )" + c.members + "}}");
+        EXPECT_EQ(fault.substr(fault.find(": ") + 2), c.fault) << c.members;
+    }
+}
+
+TEST(Errors, PlacesAreLinesAndColumnsOfTheText) {
+    TempDir dir;
+    EXPECT_EQ(fault_of(dir, "{\n  \"camera\": {\"eye\": [0,0,-1], \"look_at\": [0,0,0], \"zoom\": 2}\n}"),
+              "2:51: /camera/zoom: unknown member \"zoom\"");
+    // Comments are skipped when finding the place, and columns count characters.
+    EXPECT_EQ(fault_of(dir, "// the size\n{\"é\": 0, /* \"render\" */ \"render\": {\"width\": -1}, " + kCamera + "}"),
+              "2:45: /render/width: must be a whole number from 1 to 32767");
+    EXPECT_EQ(fault_of(dir, "{\n" + kCamera + ",\n\"camera\": 1}").substr(0, 4), "3:1:");
+    EXPECT_EQ(fault_of(dir, "{\n" + kCamera + ",\n\"camera\": 1}").substr(5),
+              "member \"camera\" given twice in one object");
+    const std::string syntax = fault_of(dir, "{\n" + kCamera + ",\n  \"lights\": [}\n");
+    EXPECT_EQ(syntax.substr(0, 2), "3:") << syntax;
+    EXPECT_NE(syntax.find("syntax error"), std::string::npos) << syntax;
+    EXPECT_EQ(fault_of(dir, "[]"), " must be an object { ... }");
+    EXPECT_EQ(fault_of(dir, "{}"), " missing member \"camera\"");
+}
+
+TEST(Errors, AnUnreadableMeshNamesTheFileAndAssimpsReason) {
+    TempDir dir;
+    write_text(dir.path(), "junk.ply", "ply\nformat nonsense\n");
+    const std::string fault = fault_of(dir, with(R"("objects": [{"mesh": "junk.ply", "surface": "s"}])"));
+    const std::string expected = "/objects/0/mesh: cannot read mesh file \"junk.ply\": ";
+    EXPECT_NE(fault.find(expected), std::string::npos) << fault;
+    EXPECT_GT(fault.size(), fault.find(expected) + expected.size()) << "no reason given";
+}
+
+std::string many(const std::string& item, int count, int start = 0) {
+    std::string out;
+    for (int i = start; i < start + count; ++i) {
+        std::string one = item;
+        for (auto at = one.find('#'); at != std::string::npos; at = one.find('#')) one.replace(at, 1, std::to_string(i));
+        out += (out.empty() ? "" : ",") + one;
+    }
+    return out;
+}
+
+TEST(Errors, CountsBeyondTheirFields) {
+    TempDir dir;
+    // mat_index is a signed byte.
+    const std::string placed = R"({"plane": {}, "surface": "p", "transform": {"translate": [#, 0, 0]}})";
+    const std::string patterned = R"("surfaces": {"p": {"pattern": {"name": "granite"}}})";
+    EXPECT_EQ(compile_text(dir.path(), "{" + kCamera + ", " + patterned + R"(, "objects": [)" + many(placed, 128) + "]}")
+                  .frame.matrices.size(),
+              128u);
+    const std::string fault =
+        fault_of(dir, "{" + kCamera + ", " + patterned + R"(, "objects": [)" + many(placed, 129) + "]}");
+    EXPECT_NE(fault.find("/objects/128: more than 128 differently placed objects need texture matrices"),
+              std::string::npos)
+        << fault;
+
+    // Surfaces, lights and objects are counted in 16 bits (the floor takes one surface number).
+    // Numbered from 100000 so that the alphabetical order of the names is the numeric one.
+    EXPECT_NE(fault_of(dir, "{" + kCamera + R"(, "surfaces": {)" + many(R"("s#": {})", 32768, 100000) + "}}")
+                  .find("/surfaces/s132767: too many surfaces (the files hold at most 32767)"),
+              std::string::npos);
+    EXPECT_NE(fault_of(dir, "{" + kCamera + R"(, "lights": [)" + many(R"({"position": [#, 0, 0]})", 32768) + "]}")
+                  .find("/lights: too many lights (the files hold at most 32767)"),
+              std::string::npos);
+    EXPECT_NE(fault_of(dir, with(R"("objects": [)" + many(R"({"plane": {}, "surface": "s"})", 32768) + "]"))
+                  .find("/objects/32767: too many objects (the files hold at most 32767)"),
+              std::string::npos);
+}
+
+TEST(Errors, AFrameFileTheRendererCannotAddress) {
+    TempDir dir;
+    // 3600 triangles make a block of about 150 KB; 32767 of them pass 2 GiB.
+    const std::string fault = fault_of(dir, with(R"("render": {"frames": 32767},
+        "objects": [{"torus": {"segments": 60, "sides": 30}, "surface": "s"}])"));
+    EXPECT_NE(fault.find(" the frame file would pass 2 GiB, more than the renderer can read"), std::string::npos)
+        << fault;
+}
+
+}  // namespace
+}  // namespace zy::zyscene::test

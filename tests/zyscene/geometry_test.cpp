@@ -1,0 +1,216 @@
+// Primitive and imported meshes: closed, consistently wound, welded, with
+// normals that agree with the winding.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <utility>
+
+#include "zyscene/input_error.h"
+#include "zyscene/mesh.h"
+#include "zyscene/mesh_import.h"
+#include "zyscene_fixture.h"
+
+namespace zy::zyscene::test {
+namespace {
+
+using zy::test::TempDir;
+
+V3D sub(const V3D& a, const V3D& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+V3D cross(const V3D& a, const V3D& b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+double dot(const V3D& a, const V3D& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+V3D plane_normal(const Mesh& m, std::size_t t) {
+    const auto& i = m.tris[t];
+    return cross(sub(m.points[i[1]], m.points[i[0]]), sub(m.points[i[2]], m.points[i[0]]));
+}
+
+// Every directed edge once, and its reverse once: a closed surface wound
+// the same way all over.
+void expect_closed_and_consistent(const Mesh& m) {
+    std::map<std::pair<int32_t, int32_t>, int> edges;
+    for (const auto& t : m.tris)
+        for (int c = 0; c < 3; ++c) ++edges[{t[c], t[(c + 1) % 3]}];
+    for (const auto& [edge, count] : edges) {
+        EXPECT_EQ(count, 1) << edge.first << "-" << edge.second;
+        EXPECT_EQ(edges.count({edge.second, edge.first}), 1u) << edge.first << "-" << edge.second;
+    }
+}
+
+void expect_normals_agree_with_winding(const Mesh& m) {
+    ASSERT_EQ(m.normals.size(), m.tris.size());
+    for (std::size_t t = 0; t < m.tris.size(); ++t)
+        for (int c = 0; c < 3; ++c) EXPECT_GT(dot(plane_normal(m, t), m.normals[t][c]), 0) << "triangle " << t;
+}
+
+TEST(Primitives, AreClosedWoundOneWayAndCounted) {
+    const Mesh box = make_primitive(BoxShape{{1, 2, 3}});
+    EXPECT_EQ(box.tris.size(), 12u);
+    EXPECT_EQ(box.points.size(), 8u);
+    const Mesh sphere = make_primitive(SphereShape{1, 7, 5});
+    EXPECT_EQ(sphere.tris.size(), 2u * 7 * 4);
+    EXPECT_EQ(sphere.points.size(), 2u + 7 * 4);
+    const Mesh cylinder = make_primitive(CylinderShape{1, 2, 9, true});
+    EXPECT_EQ(cylinder.tris.size(), 4u * 9);
+    const Mesh torus = make_primitive(TorusShape{2, 0.5, 10, 6});
+    EXPECT_EQ(torus.tris.size(), 2u * 10 * 6);
+    for (const Mesh* m : {&box, &sphere, &cylinder, &torus}) {
+        expect_closed_and_consistent(*m);
+        expect_normals_agree_with_winding(*m);
+    }
+}
+
+TEST(Primitives, OpenShapesFaceTheirNormals) {
+    const Mesh plane = make_primitive(PlaneShape{4, 2});
+    ASSERT_EQ(plane.tris.size(), 2u);
+    expect_normals_agree_with_winding(plane);
+    for (const V3D& p : plane.points) {
+        EXPECT_EQ(std::abs(p.x), 2);
+        EXPECT_EQ(std::abs(p.z), 1);
+    }
+    expect_normals_agree_with_winding(make_primitive(CylinderShape{1, 2, 5, false}));
+}
+
+TEST(Primitives, CurvedShapesHaveExactNormals) {
+    const Mesh sphere = make_primitive(SphereShape{3, 9, 6});
+    for (std::size_t t = 0; t < sphere.tris.size(); ++t)
+        for (int c = 0; c < 3; ++c) {
+            const V3D& p = sphere.points[sphere.tris[t][c]];
+            const V3D& n = sphere.normals[t][c];
+            EXPECT_NEAR(dot(p, p), 9, 1e-12);
+            EXPECT_NEAR(dot(n, p), 3, 1e-12);
+        }
+    const Mesh torus = make_primitive(TorusShape{2, 0.5, 8, 5});
+    for (std::size_t t = 0; t < torus.tris.size(); ++t)
+        for (int c = 0; c < 3; ++c) {
+            // Point minus normal times the tube radius lies on the ring.
+            const V3D& p = torus.points[torus.tris[t][c]];
+            const V3D& n = torus.normals[t][c];
+            const V3D ring{p.x - 0.5 * n.x, p.y - 0.5 * n.y, p.z - 0.5 * n.z};
+            EXPECT_NEAR(ring.y, 0, 1e-12);
+            EXPECT_NEAR(std::hypot(ring.x, ring.z), 2, 1e-12);
+        }
+}
+
+// An octahedron, right-handed and wound counter-clockwise seen from outside,
+// with each corner written once per face (so welding has work to do).
+const char* const kOctahedronObj = R"(# octahedron
+v 1 0 0
+v 0 1 0
+v 0 0 1
+v -1 0 0
+v 0 -1 0
+v 0 0 -1
+v 1 0 0
+f 7 2 3
+f 2 4 3
+f 4 5 3
+f 5 1 3
+f 2 1 6
+f 4 2 6
+f 5 4 6
+f 1 5 6
+)";
+
+Mesh import_text(const TempDir& dir, const std::string& name, const std::string& text, MeshShape shape) {
+    shape.file = name;
+    return import_mesh(write_text(dir.path(), name, text), shape, "/objects/0/mesh", {});
+}
+
+TEST(MeshImport, WeldsPointsAndMirrorsRightHandedFiles) {
+    TempDir dir;
+    const Mesh m = import_text(dir, "octa.obj", kOctahedronObj, {});
+    EXPECT_EQ(m.points.size(), 6u);  // the repeated (1, 0, 0) is one point
+    ASSERT_EQ(m.tris.size(), 8u);
+    EXPECT_TRUE(m.normals.empty());
+    expect_closed_and_consistent(m);
+    // Mirrored in z, and the winding turned with it: still outward.
+    for (std::size_t t = 0; t < m.tris.size(); ++t) {
+        V3D centre{0, 0, 0};
+        for (int c = 0; c < 3; ++c) centre = {centre.x + m.points[m.tris[t][c]].x, centre.y + m.points[m.tris[t][c]].y,
+                                              centre.z + m.points[m.tris[t][c]].z};
+        EXPECT_GT(dot(plane_normal(m, t), centre), 0);
+    }
+    bool found_mirrored = false;
+    for (const V3D& p : m.points) found_mirrored = found_mirrored || (p.z == -1 && p.x == 0 && p.y == 0);
+    EXPECT_TRUE(found_mirrored);  // the file's (0, 0, 1)
+
+    MeshShape left;
+    left.right_handed = false;
+    const Mesh kept = import_text(dir, "octa.obj", kOctahedronObj, left);
+    EXPECT_EQ(kept.tris[0], (std::array<int32_t, 3>{0, 1, 2}));
+    EXPECT_EQ(kept.points[2].z, 1);
+}
+
+const char* const kTiltedNormalsObj = R"(v 0 0 0
+v 1 0 0
+v 0 1 0
+vn 0.6 0 0.8
+f 1//1 2//1 3//1
+)";
+
+TEST(MeshImport, NormalsComeFromTheFileUnlessAveragingIsAsked) {
+    TempDir dir;
+    MeshShape left;
+    left.right_handed = false;
+    const Mesh file = import_text(dir, "tri.obj", kTiltedNormalsObj, left);
+    ASSERT_EQ(file.normals.size(), 1u);
+    EXPECT_NEAR(file.normals[0][1].x, 0.6, 1e-6);
+    EXPECT_NEAR(file.normals[0][1].z, 0.8, 1e-6);
+
+    left.normals = NormalSource::Average;
+    EXPECT_TRUE(import_text(dir, "tri.obj", kTiltedNormalsObj, left).normals.empty());
+
+    left.normals = NormalSource::File;
+    try {
+        import_text(dir, "octa.obj", kOctahedronObj, left);
+        ADD_FAILURE() << "a file without normals was accepted";
+    } catch (const InputError& e) {
+        EXPECT_EQ(e.pointer, "/objects/0/mesh");
+        EXPECT_STREQ(e.what(), "mesh file \"octa.obj\" has no normals (or not for every part)");
+    }
+}
+
+TEST(MeshImport, ReadsStlAndPly) {
+    TempDir dir;
+    const Mesh stl = import_text(dir, "t.stl", R"(solid t
+facet normal 0 0 1
+outer loop
+vertex 0 0 0
+vertex 1 0 0
+vertex 0 1 0
+endloop
+endfacet
+facet normal 0 0 1
+outer loop
+vertex 1 0 0
+vertex 1 1 0
+vertex 0 1 0
+endloop
+endfacet
+endsolid t
+)",
+                                 {});
+    EXPECT_EQ(stl.tris.size(), 2u);
+    EXPECT_EQ(stl.points.size(), 4u);
+    const Mesh ply = import_text(dir, "q.ply", R"(ply
+format ascii 1.0
+element vertex 4
+property float x
+property float y
+property float z
+element face 1
+property list uchar int vertex_indices
+end_header
+0 0 0
+1 0 0
+1 1 0
+0 1 0
+4 0 1 2 3
+)",
+                                 {});
+    EXPECT_EQ(ply.tris.size(), 2u);  // the quad, triangulated
+}
+
+}  // namespace
+}  // namespace zy::zyscene::test

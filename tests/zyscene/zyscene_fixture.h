@@ -1,0 +1,41 @@
+// Shared by the scene compiler's tests: descriptions written into temporary
+// folders, compiled in-process or by the real executable, and read back with
+// the renderer's loaders.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "support/test_support.h"
+#include "zyscene/compiler.h"
+
+namespace zy::zyscene::test {
+
+namespace fs = std::filesystem;
+
+/// A camera member that every test description can use.
+inline const std::string kCamera = R"("camera": {"eye": [0, 0, -10], "look_at": [0, 0, 0]})";
+
+/// Writes text into folder/name and returns the path.
+fs::path write_text(const fs::path& folder, const std::string& name, const std::string& text);
+
+/// Compiles the description text, written as folder/scene.json.
+CompiledScene compile_text(const fs::path& folder, const std::string& text);
+
+/// The message of the CompileError that compiling text raises, "" if none.
+std::string compile_error(const fs::path& folder, const std::string& text);
+
+/// Writes the scene into the in-process working folder and reads it back with
+/// rt_load_info and rt_load_frame(0) (their console lines are swallowed).
+/// Returns the stop error of the loaders, -1 when they returned.
+int load_back(const CompiledScene& scene);
+
+/// What a run of the real zyscene shows.
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
+/// Runs zyscene with the arguments (each quoted) in folder.
+CliRun run_zyscene(const fs::path& folder, const std::vector<std::string>& args);
+
+}  // namespace zy::zyscene::test
