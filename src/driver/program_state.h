@@ -24,9 +24,8 @@ void reset_program_state();
 void extension(char* name, const char* ext);
 /// 1 when the file can be opened for reading through the file layer.
 int16_t exist(const char* name, int16_t mode);
-/// Creates the break file when it is not open yet; a failure leaves it closed.
-void open_break_file();
-/// Writes frame and line to the break file, creating it first when needed.
+/// Writes frame and line to the break file, opening or creating it first when
+/// needed; a break file that cannot be created is silently not written.
 void write_break_file(int16_t frame, int16_t line);
 
 }  // namespace zy

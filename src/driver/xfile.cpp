@@ -1,6 +1,7 @@
 #include "driver/xfile.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <cstring>
 
 #include "driver/emulator.h"
@@ -72,6 +73,16 @@ int32_t xf_Fopen(const char* name, int16_t mode) { return Fopen(NormalName(name)
 int32_t xf_Fcreate(const char* name, int16_t attribute) { return Fcreate(NormalName(name).text, attribute); }
 
 int32_t xf_unlink(const char* name) { return Fdelete(NormalName(name).text); }
+
+int32_t xf_Fopen_or_create(const char* name, int32_t keep) {
+    const NormalName normal(name);
+    std::error_code ec;
+    const std::filesystem::path file(get_nom(normal.text));
+    const auto size = std::filesystem::file_size(file, ec);
+    if (ec) return Fcreate(normal.text, 0);
+    if (size > static_cast<std::uintmax_t>(keep)) std::filesystem::resize_file(file, static_cast<std::uintmax_t>(keep), ec);
+    return Fopen(normal.text, 1);
+}
 
 int32_t xf_size(const char* name) {
     const int32_t h = xf_Fopen(name, 0);

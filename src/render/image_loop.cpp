@@ -1,13 +1,14 @@
+#include <omp.h>
+
 #include <algorithm>
 #include <cstdio>
-#include <vector>
 
 #include "driver/emulator.h"
 #include "driver/program_state.h"
 #include "driver/stop.h"
 #include "driver/xfile.h"
+#include "render/band_renderer.h"
 #include "render/render.h"
-#include "render/sampling.h"
 #include "render/tiff_header.h"
 
 namespace zy {
@@ -26,7 +27,9 @@ void name_picture() {
 
 // A frame from its top: a fresh picture file with its header.
 void create_picture(const uint8_t* header, int32_t header_size) {
-    if (autosave && brk_handle < 0) open_break_file();
+    // The break file says where this frame starts as soon as it exists, so
+    // that a run stopped before its first band still resumes.
+    if (autosave && brk_handle < 0) write_break_file(actframe, 0);
     if (handle_tiff >= 0) {
         Fclose(handle_tiff);
         handle_tiff = -1;
@@ -66,35 +69,21 @@ void rt_run() {
     if (first_line >= res_y) return;  // every row of this frame is written already
     if (first_line == 0) create_picture(header, header_size);
 
-    // Odd sizes run the blocks as for the next even size; the extra column and
-    // row are traced (they steer the antialiasing) but never written.
-    const int32_t last_corner = (res_x + 1) / 2 * 2;
+    // Bands are traced in groups on all threads, then written strictly in order
+    // with their progress lines and break-file updates, as one thread would.
+    BandRenderer renderer(first_line, omp_get_max_threads());
     const int32_t line_size = res_x * 3;
-    std::vector<RT_COL> col_line(static_cast<std::size_t>(last_corner / 2 + 1));
-    std::vector<uint8_t> band(static_cast<std::size_t>(line_size) * 2);
-    const BandRows rows{band.data(), res_x};
-
-    TraceState ts;
-    ts.prepare_for_frame();
-    RT_COL* m = ts.col_matrix;
-    for (int32_t c = 0; c <= last_corner; c += 2) rt_sample(ts, c, first_line, col_line[c / 2]);
-    for (int32_t y = first_line; y < res_y; y += 2) {
-        print_progress(y);
-        rt_sample(ts, 0, y + 2, m[8]);
-        for (int32_t x = 0; x < res_x; x += 2) {
-            m[0] = col_line[x / 2];
-            m[2] = col_line[x / 2 + 1];
-            m[6] = m[8];
-            rt_sample(ts, x + 2, y + 2, m[8]);
-            rt_area(ts, x, y, rows);
-            col_line[x / 2] = m[6];
+    for (int32_t y = first_line; y < res_y;) {
+        const int32_t bands = std::min(renderer.bands_per_group(), (res_y - y + 1) / 2);
+        renderer.render_next(bands);
+        for (int32_t b = 0; b < bands; ++b, y += 2) {
+            print_progress(y);
+            if (handle_tiff < 0) reopen_picture(y);
+            const int32_t bytes = std::min(2, res_y - y) * line_size;
+            if (Fwrite(handle_tiff, bytes, renderer.band(b)) != bytes) ZY_STOP(kErrWrite);
+            if (autosave) write_break_file(actframe, static_cast<int16_t>(y + 2));
+            rt_user_break();
         }
-        col_line[last_corner / 2] = m[8];
-        if (handle_tiff < 0) reopen_picture(y);
-        const int32_t bytes = std::min(2, res_y - y) * line_size;
-        if (Fwrite(handle_tiff, bytes, band.data()) != bytes) ZY_STOP(kErrWrite);
-        if (autosave) write_break_file(actframe, static_cast<int16_t>(y + 2));
-        rt_user_break();
     }
 }
 

@@ -1,0 +1,72 @@
+#include "render/band_renderer.h"
+
+#include <omp.h>
+
+#include "render/sampling.h"
+
+namespace zy {
+
+namespace {
+
+// Enough bands per group to keep every thread busy across uneven rows, few
+// enough to keep the buffers small; one thread works band by band.
+int32_t group_size(int threads) { return threads <= 1 ? 1 : 8 * threads; }
+
+}  // namespace
+
+BandRenderer::BandRenderer(int32_t first_line, int threads)
+    : threads_(threads < 1 ? 1 : threads),
+      group_(group_size(threads_)),
+      next_line_(first_line),
+      // Odd widths run the blocks as for the next even width.
+      corner_count_((rt_var.res_x + 1) / 2 + 1),
+      band_size_(static_cast<std::size_t>(rt_var.res_x) * 3 * 2),
+      states_(static_cast<std::size_t>(threads_)),
+      corners_(static_cast<std::size_t>(group_ + 1) * static_cast<std::size_t>(corner_count_)),
+      bytes_(static_cast<std::size_t>(group_) * band_size_) {
+    for (TraceState& ts : states_) ts.prepare_for_frame();
+    // The upper corner row of the first band.
+    TraceState& ts = states_[0];
+    for (int32_t c = 0; c < corner_count_; ++c) rt_sample(ts, 2 * c, first_line, corner(0, c));
+}
+
+void BandRenderer::render_next(int32_t count) {
+    sample_corner_rows(count);
+    render_blocks(count);
+    // The lower corner row of the last band is the upper one of the next group.
+    for (int32_t c = 0; c < corner_count_; ++c) corner(0, c) = corner(count, c);
+    next_line_ += 2 * count;
+}
+
+// Nothing in these loops allocates, prints or stops: every fatal error of a
+// frame happens in the caller's sequential write of the bands.
+void BandRenderer::sample_corner_rows(int32_t count) {
+    const int64_t total = int64_t{count} * corner_count_;
+#pragma omp parallel for num_threads(threads_) schedule(dynamic, 32)
+    for (int64_t i = 0; i < total; ++i) {
+        TraceState& ts = states_[static_cast<std::size_t>(omp_get_thread_num())];
+        const auto row = static_cast<int32_t>(i / corner_count_) + 1;
+        const auto column = static_cast<int32_t>(i % corner_count_);
+        rt_sample(ts, 2 * column, next_line_ + 2 * row, corner(row, column));
+    }
+}
+
+void BandRenderer::render_blocks(int32_t count) {
+    const int32_t blocks = corner_count_ - 1;
+    const int64_t total = int64_t{count} * blocks;
+#pragma omp parallel for num_threads(threads_) schedule(dynamic, 8)
+    for (int64_t i = 0; i < total; ++i) {
+        TraceState& ts = states_[static_cast<std::size_t>(omp_get_thread_num())];
+        const auto band = static_cast<int32_t>(i / blocks);
+        const auto block = static_cast<int32_t>(i % blocks);
+        RT_COL* m = ts.col_matrix;
+        m[0] = corner(band, block);
+        m[2] = corner(band, block + 1);
+        m[6] = corner(band + 1, block);
+        m[8] = corner(band + 1, block + 1);
+        const BandRows rows{bytes_.data() + static_cast<std::size_t>(band) * band_size_, rt_var.res_x};
+        rt_area(ts, 2 * block, next_line_ + 2 * band, rows);
+    }
+}
+
+}  // namespace zy

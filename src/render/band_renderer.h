@@ -1,0 +1,41 @@
+// Renders groups of bands (row pairs) on all threads. A sample depends only on
+// its position, so corner rows and blocks of many bands can be computed at once,
+// each thread with its own trace state; the caller writes the bands in order.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "scene/rt_var.h"
+#include "scene/trace_state.h"
+
+namespace zy {
+
+class BandRenderer {
+public:
+    /// Prepares one trace state per thread for the current frame; the first
+    /// band starts at line first_line.
+    BandRenderer(int32_t first_line, int threads);
+
+    /// Renders the next count bands (count <= bands_per_group()); afterwards
+    /// band(i) holds the 2 x res_x x 3 bytes of band i of the group.
+    void render_next(int32_t count);
+    const uint8_t* band(int32_t i) const { return bytes_.data() + static_cast<std::size_t>(i) * band_size_; }
+    int32_t bands_per_group() const { return group_; }
+
+private:
+    RT_COL& corner(int32_t row, int32_t column) { return corners_[static_cast<std::size_t>(row) * corner_count_ + column]; }
+    void sample_corner_rows(int32_t count);
+    void render_blocks(int32_t count);
+
+    int threads_;
+    int32_t group_;          // bands rendered together
+    int32_t next_line_;      // first line of the next group
+    int32_t corner_count_;   // corners per corner row
+    std::size_t band_size_;  // bytes of one band
+    std::vector<TraceState> states_;
+    std::vector<RT_COL> corners_;  // group_ + 1 corner rows; row 0 is the previous group's last
+    std::vector<uint8_t> bytes_;
+};
+
+}  // namespace zy
