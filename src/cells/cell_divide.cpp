@@ -1,0 +1,165 @@
+// Whether a cell is divided depends only on its own count and level, so the
+// cells may be divided in any order and still give the same tree: depth first
+// here, without a waiting list, which keeps only one path of unfinished cells
+// in memory.
+#include "cells/cell_divide.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+#include "cells/cell_clip.h"
+#include "driver/memoire.h"
+
+namespace zy {
+
+namespace {
+
+// Where a triangle stands against one half of the parent on one axis, grown by
+// the child's tolerance: out (the quick rejection of rt_tri_clip), settled (its
+// box lies inside by a margin that no intersection point of the clip can cross,
+// so the clip stages of this axis change nothing), or across.
+enum class Side : uint8_t { kOut, kAcross, kSettled };
+
+// A clip stage can place an intersection point a few units in the last place
+// beyond its segment's ends (about 1e-15 relative); after four stages that stays
+// far below this margin. The absolute part covers subnormal coordinates.
+constexpr double kSettledMargin = 1e-12;
+constexpr double kSettledMarginAbsolute = 1e-300;
+// How many triangles ahead the classification asks for a triangle's data: a
+// cell's triangles lie scattered through the frame's array.
+constexpr int32_t kPrefetchAhead = 16;
+
+Side side(double lo, double hi, double half_min, double half_max, double tau, bool tame) {
+    const double grown_min = half_min - tau;
+    const double grown_max = half_max + tau;
+    if (lo > grown_max || hi < grown_min) return Side::kOut;
+    const double margin = kSettledMargin * std::max(std::fabs(lo), std::fabs(hi)) + kSettledMarginAbsolute;
+    if (tame && lo - margin > grown_min && hi + margin < grown_max) return Side::kSettled;
+    return Side::kAcross;
+}
+
+// Bit i set when the triangle overlaps child i of parent (whose mid is set):
+// the answer of rt_tri_clip for each child, clipping only on unsettled axes.
+uint8_t overlap_bits(const TRIANGLE& tri, const CELL& parent, double tau, bool tame) {
+    const double lo[3] = {tri.bb_min.x, tri.bb_min.y, tri.bb_min.z};
+    const double hi[3] = {tri.bb_max.x, tri.bb_max.y, tri.bb_max.z};
+    Side sides[3][2];
+    for (int a = 0; a < 3; ++a) {
+        sides[a][0] = side(lo[a], hi[a], parent.min[a], parent.mid[a], tau, tame);
+        sides[a][1] = side(lo[a], hi[a], parent.mid[a], parent.max[a], tau, tame);
+    }
+    uint8_t bits = 0;
+    for (int i = 0; i < 8; ++i) {
+        unsigned across = 0;
+        bool out = false;
+        double box_lo[3], box_hi[3];
+        for (int a = 0; a < 3; ++a) {
+            const int half = (i >> a) & 1;
+            const Side s = sides[a][half];
+            out = out || s == Side::kOut;
+            if (s == Side::kAcross) across |= 1u << a;
+            box_lo[a] = half ? parent.mid[a] : parent.min[a];
+            box_hi[a] = half ? parent.max[a] : parent.mid[a];
+        }
+        if (out) continue;
+        if (across == 0 || clip_on_axes(tri, box_lo, box_hi, tau, across)) bits = static_cast<uint8_t>(bits | (1u << i));
+    }
+    return bits;
+}
+
+bool divides(const CELL& cell) {
+    return cell.count > 0 && cell.level <= 9 && cell.count >= cell_threshold_table[cell.level];
+}
+
+void set_up_child(CELL& kid, const CELL& parent, int index) {
+    kid.leaf = 1;
+    kid.level = static_cast<int8_t>(parent.level + 1);
+    for (int a = 0; a < 3; ++a) {
+        const bool upper = (index >> a) & 1;
+        kid.min[a] = upper ? parent.mid[a] : parent.min[a];
+        kid.max[a] = upper ? parent.max[a] : parent.mid[a];
+        kid.mid[a] = 0.0;
+    }
+    kid.count = 0;
+    kid.tris = nullptr;
+    std::fill(std::begin(kid.child), std::end(kid.child), nullptr);
+    kid.next = nullptr;
+}
+
+class Divider {
+public:
+    /// mask: one byte per triangle of the root.
+    Divider(uint8_t* mask, bool tame) : mask_(mask), tame_(tame) {}
+
+    void divide(CELL& cell) {
+        if (!divides(cell)) return;
+        auto* kids = static_cast<CELL*>(my_malloc(8 * sizeof(CELL)));
+        if (kids == nullptr) return;
+        for (int a = 0; a < 3; ++a) cell.mid[a] = cell.min[a] + (cell.max[a] - cell.min[a]) / 2.0;
+        for (int i = 0; i < 8; ++i) set_up_child(kids[i], cell, i);
+        if (!fill_children(cell, kids)) {
+            my_free(kids);
+            return;
+        }
+        my_free(cell.tris);
+        cell.leaf = 0;
+        cell.count = 0;
+        cell.tris = nullptr;
+        for (int i = 0; i < 8; ++i) cell.child[i] = &kids[i];
+        for (int i = 0; i < 8; ++i) divide(kids[i]);
+    }
+
+private:
+    // Gives each child its triangles in the parent's order, in an array of
+    // exactly its size (none for an empty child). False when memory ran out;
+    // then nothing is kept.
+    bool fill_children(const CELL& parent, CELL* kids) {
+        const double tau = cell_tolerance[parent.level + 1];
+        int32_t counts[8] = {};
+        for (int32_t k = 0; k < parent.count; ++k) {
+            if (k + kPrefetchAhead < parent.count) {
+                const TRIANGLE* ahead = parent.tris[k + kPrefetchAhead];
+                __builtin_prefetch(&ahead->bb_min);
+                __builtin_prefetch(&ahead->v);
+            }
+            if (k + kPrefetchAhead / 2 < parent.count) {
+                for (const V3D* v : parent.tris[k + kPrefetchAhead / 2]->v) __builtin_prefetch(v);
+            }
+            const uint8_t bits = overlap_bits(*parent.tris[k], parent, tau, tame_);
+            mask_[k] = bits;
+            for (int i = 0; i < 8; ++i) counts[i] += (bits >> i) & 1;
+        }
+        for (int i = 0; i < 8; ++i) {
+            if (counts[i] == 0) continue;
+            kids[i].tris = static_cast<const TRIANGLE**>(my_malloc(static_cast<std::size_t>(counts[i]) * sizeof(TRIANGLE*)));
+            if (kids[i].tris == nullptr) {
+                for (int j = 0; j < i; ++j) my_free(kids[j].tris);
+                return false;
+            }
+        }
+        for (int32_t k = 0; k < parent.count; ++k) {
+            for (int i = 0; i < 8; ++i) {
+                if ((mask_[k] >> i) & 1) kids[i].tris[kids[i].count++] = parent.tris[k];
+            }
+        }
+        return true;
+    }
+
+    uint8_t* mask_;
+    bool tame_;
+};
+
+}  // namespace
+
+void divide_cells(CELL& root, bool tame) {
+    if (!divides(root)) return;
+    // Without its scratch the root cannot be divided: it stays a leaf, as any
+    // cell does whose division runs out of memory.
+    auto* mask = static_cast<uint8_t*>(my_malloc(static_cast<std::size_t>(root.count)));
+    if (mask == nullptr) return;
+    Divider(mask, tame).divide(root);
+    my_free(mask);
+}
+
+}  // namespace zy
