@@ -10,8 +10,6 @@
 namespace zy::test {
 namespace {
 
-const CELL* deepest_cell_at(const V3D& p) { return rt_find_cell(p); }
-
 std::vector<int> indices_in(const CellFrame& frame, const CELL& cell) {
     std::vector<int> out;
     for (int32_t k = 0; k < cell.count; ++k) out.push_back(frame.index_of(cell.tris[k]));
@@ -148,14 +146,14 @@ TEST(CellDivision, LevelNineCellDividesFromNinetyFour) {
     {
         CellFrame frame(tight_cluster(93));
         frame.build();
-        const CELL* leaf = deepest_cell_at(inside);
+        const CELL* leaf = rt_find_cell(inside);
         ASSERT_NE(leaf, nullptr);
         EXPECT_EQ(leaf->level, 9);
         EXPECT_EQ(leaf->count, 93);
     }
     CellFrame frame(tight_cluster(94));
     frame.build();
-    const CELL* leaf = deepest_cell_at(inside);
+    const CELL* leaf = rt_find_cell(inside);
     ASSERT_NE(leaf, nullptr);
     // Level-10 children are never divided, whatever their count.
     EXPECT_EQ(leaf->level, 10);
