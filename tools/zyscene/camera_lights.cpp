@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "zyscene/names.h"
 
@@ -43,6 +44,9 @@ RT_LIGHT read_light(const Node& node) {
     if (l.radius < 0) m.optional("radius")->fail("must not be negative");
     if (const auto a = m.optional("attenuation"))
         l.attenuation = static_cast<int16_t>(a->choice(kAttenuationNames, "attenuation"));
+    if (l.kind != 1)
+        for (const char* key : {"direction", "target", "cone", "softness"})
+            if (m.has(key)) m.optional(key)->fail("only spot lights take \"" + std::string(key) + "\"");
     if (l.kind == 1) {
         const auto direction = m.optional("direction");
         const auto target = m.optional("target");

@@ -27,8 +27,8 @@ std::string place_of(const fs::path& file, const std::string& text, const InputE
     std::string place = file.string();
     if (e.line > 0) return place + ":" + std::to_string(e.line) + ":" + std::to_string(e.column);
     if (e.pointer.empty()) return place;
-    if (const auto p = locate_pointer(text, e.pointer, e.at_key))
-        place += ":" + std::to_string(p->line) + ":" + std::to_string(p->column);
+    const auto p = locate_pointer(text, e.pointer, e.at_key);
+    place += ":" + std::to_string(p.line) + ":" + std::to_string(p.column);
     return place + ": " + e.pointer;
 }
 

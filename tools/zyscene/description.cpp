@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "zyscene/camera_lights.h"
+#include "zyscene/input_error.h"
 #include "zyscene/settings.h"
 
 namespace zy::zyscene {
@@ -28,6 +29,7 @@ std::string read_name(Members& m) {
 }  // namespace
 
 Description read_description(const Json& root) {
+    if (!root.is_object()) throw InputError("", "the description must be a JSON object { ... }");
     Members m(Node(root, ""));
     Description d;
     d.name = read_name(m);

@@ -40,7 +40,10 @@ public:
         skip_space();
         const std::size_t start = i_;
         skip_string();
-        return Json::parse(s_.substr(start, i_ - start)).get<std::string>();
+        const std::string raw = s_.substr(start, i_ - start);
+        // Only keys with escapes need the full decoding.
+        if (raw.find('\\') == std::string::npos) return raw.substr(1, raw.size() - 2);
+        return Json::parse(raw).get<std::string>();
     }
 
     // After a key: the colon, then the value starts.
@@ -177,23 +180,27 @@ Json parse_description(const std::string& text) {
     Json j;
     try {
         j = Json::parse(text, nullptr, true, true);
-    } catch (const Json::parse_error& e) {
-        // nlohmann's message carries "... at line L, column C: what"; keep the what.
+    } catch (const Json::exception& e) {
+        // nlohmann's messages start with "[json.exception.KIND] " and, for syntax
+        // errors, "parse error at line L, column C: "; keep what follows.
         std::string what = e.what();
-        const auto colon = what.find(": ", what.find("column"));
-        what = colon == std::string::npos ? what : what.substr(colon + 2);
-        InputError err("", what);
-        const auto p = position_of(text, e.byte == 0 ? 0 : e.byte - 1);
-        err.line = p.line;
-        err.column = p.column;
+        const auto kind = what.find("] ");
+        what = kind == std::string::npos ? what : what.substr(kind + 2);
+        const auto* syntax = dynamic_cast<const Json::parse_error*>(&e);
+        const auto colon = syntax ? what.find(": ", what.find("column")) : std::string::npos;
+        InputError err("", colon == std::string::npos ? what : what.substr(colon + 2));
+        if (syntax) {
+            const auto p = position_of(text, syntax->byte == 0 ? 0 : syntax->byte - 1);
+            err.line = p.line;
+            err.column = p.column;
+        }
         throw err;
     }
     Scanner(text).check_unique_keys();
     return j;
 }
 
-std::optional<TextPosition> locate_pointer(const std::string& text, const std::string& pointer, bool at_key) {
-    if (!Json::accept(text, true)) return std::nullopt;
+TextPosition locate_pointer(const std::string& text, const std::string& pointer, bool at_key) {
     Scanner scan(text);
     scan.peek();
     std::size_t place = scan.at();

@@ -2,7 +2,6 @@
 // refused, and finding where a JSON pointer lies in the text.
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "zyscene/json_fields.h"
@@ -19,9 +18,9 @@ struct TextPosition {
 /// line and column for a syntax error or a key given twice in one object.
 Json parse_description(const std::string& text);
 
-/// Where the value at pointer starts in text (at_key: where its key starts).
-/// When the pointer leads nowhere, the deepest place reached; nullopt only for
-/// a text that is not JSON.
-std::optional<TextPosition> locate_pointer(const std::string& text, const std::string& pointer, bool at_key);
+/// Where the value at pointer starts in text (at_key: where its key starts);
+/// text must be one that parse_description accepted. When the pointer leads
+/// nowhere, the deepest place reached.
+TextPosition locate_pointer(const std::string& text, const std::string& pointer, bool at_key);
 
 }  // namespace zy::zyscene

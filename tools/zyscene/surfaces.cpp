@@ -1,5 +1,6 @@
 #include "zyscene/surfaces.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "zyscene/input_error.h"
@@ -12,12 +13,10 @@ namespace {
 // Every member is optional; absent ones keep the values of base.
 RT_MAT_BLOCK read_material(const Node& node, RT_MAT_BLOCK base) {
     Members m(node);
-    if (auto n = m.optional("color")) {
-        const auto rgb = n->colour();
-        for (int i = 0; i < 3; ++i) base.color[i] = rgb[i];
-    }
+    const auto rgb = m.colour_or("color", {base.color[0], base.color[1], base.color[2]});
+    std::copy(rgb.begin(), rgb.end(), base.color);
     const auto percent = [&](const char* key, uint8_t& field) {
-        if (auto n = m.optional(key)) field = static_cast<uint8_t>(n->whole(0, 255));
+        field = static_cast<uint8_t>(m.whole_or(key, 0, 255, field));
     };
     percent("luminous", base.luminous);
     percent("ambient", base.ambient);
