@@ -212,5 +212,26 @@ end_header
     EXPECT_EQ(ply.tris.size(), 2u);  // the quad, triangulated
 }
 
+TEST(MeshImport, LargeFilesReportTheirProgress) {
+    TempDir dir;
+    // A binary STL of 84000 facets (4.2 MB), a strip of triangles along x.
+    constexpr uint32_t kFacets = 84000;
+    std::string stl(80, ' ');
+    stl.append(reinterpret_cast<const char*>(&kFacets), 4);
+    for (uint32_t i = 0; i < kFacets; ++i) {
+        const float x = static_cast<float>(i / 2), odd = static_cast<float>(i % 2);
+        const float facet[12] = {0, 0, 1, x + odd, odd, 0, x + 1, 0, 0, x, 1, 0};
+        stl.append(reinterpret_cast<const char*>(facet), sizeof facet);
+        stl.append(2, '\0');
+    }
+    std::vector<std::string> lines;
+    MeshShape shape;
+    shape.file = "big.stl";
+    const Mesh m = import_mesh(write_text(dir.path(), "big.stl", stl), shape, "/objects/0/mesh",
+                               [&](const std::string& line) { lines.push_back(line); });
+    EXPECT_EQ(m.tris.size(), kFacets);
+    EXPECT_EQ(lines, (std::vector<std::string>{"reading big.stl (4.0 MB) ...", "big.stl: 84000 triangles"}));
+}
+
 }  // namespace
 }  // namespace zy::zyscene::test
