@@ -39,6 +39,25 @@ Side side(double lo, double hi, double half_min, double half_max, double tau, bo
     return Side::kAcross;
 }
 
+// rt_tri_clip's answer for a triangle (box lo..hi) not rejected by its box,
+// given the axes on which it is across the child's box (the others settled).
+// Across one axis only, the upper stage keeps something exactly when a corner
+// lies below the upper face, and the lower stage then keeps a corner above the
+// lower face or an intersection point, which lies on the upper face up to
+// rounding, far above the lower one: so the triangle's box decides.
+bool overlaps(const TRIANGLE& tri, const double* lo, const double* hi, const double* box_lo, const double* box_hi,
+              double tau, unsigned across) {
+    if (across == 0) return true;
+    if (across == 1 || across == 2 || across == 4) {
+        const int a = across == 1 ? 0 : across == 2 ? 1 : 2;
+        const double upper = box_hi[a] + tau;
+        const double lower = box_lo[a] - tau;
+        const double size = std::max({std::fabs(upper), std::fabs(lower), std::fabs(lo[a]), std::fabs(hi[a])});
+        if (upper - lower > kSettledMargin * size + kSettledMarginAbsolute) return lo[a] < upper && hi[a] > lower;
+    }
+    return clip_on_axes(tri, box_lo, box_hi, tau, across) != 0;
+}
+
 // Bit i set when the triangle overlaps child i of parent (whose mid is set):
 // the answer of rt_tri_clip for each child, clipping only on unsettled axes.
 uint8_t overlap_bits(const TRIANGLE& tri, const CELL& parent, double tau, bool tame) {
@@ -63,7 +82,7 @@ uint8_t overlap_bits(const TRIANGLE& tri, const CELL& parent, double tau, bool t
             box_hi[a] = half ? parent.max[a] : parent.mid[a];
         }
         if (out) continue;
-        if (across == 0 || clip_on_axes(tri, box_lo, box_hi, tau, across)) bits = static_cast<uint8_t>(bits | (1u << i));
+        if (overlaps(tri, lo, hi, box_lo, box_hi, tau, across)) bits = static_cast<uint8_t>(bits | (1u << i));
     }
     return bits;
 }
@@ -121,10 +140,7 @@ private:
             if (k + kPrefetchAhead < parent.count) {
                 const TRIANGLE* ahead = parent.tris[k + kPrefetchAhead];
                 __builtin_prefetch(&ahead->bb_min);
-                __builtin_prefetch(&ahead->v);
-            }
-            if (k + kPrefetchAhead / 2 < parent.count) {
-                for (const V3D* v : parent.tris[k + kPrefetchAhead / 2]->v) __builtin_prefetch(v);
+                __builtin_prefetch(&ahead->bb_max);
             }
             const uint8_t bits = overlap_bits(*parent.tris[k], parent, tau, tame_);
             mask_[k] = bits;
