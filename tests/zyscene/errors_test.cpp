@@ -75,6 +75,8 @@ TEST(Errors, ValuesTheFilesCannotHoldAreRefusedAtTheirPlace) {
          "/objects/0/sphere/segments: must be a whole number from 3 to 4096"},
         {R"("objects": [{"box": {}, "surface": "s", "transform": {"scale": [1, 0, 1]}}])",
          "/objects/0/transform/scale: must not be zero on any axis"},
+        {R"("objects": [{"box": {}, "surface": "s", "transform": {"scale": 1e-120}}])",
+         "/objects/0/transform: cannot be undone (a scale too close to 0 or too large)"},
         {R"("objects": [{"box": {}, "surface": "s", "transform": {"translate": [1e39, 0, 0]}}])",
          "/objects/0: 1e+39 is beyond the range of a 32-bit float"},
         {R"("objects": [{"mesh": "gone.obj", "surface": "s"}])", "/objects/0/mesh: mesh file \"gone.obj\" not found"},

@@ -22,10 +22,21 @@ V3D unit(const V3D& v) {
     return len > 0 ? V3D{v.x / len, v.y / len, v.z / len} : v;
 }
 
-// Normals are stored as whole numbers: unit length is 30000.
+// Normals are stored as whole numbers: unit length is 30000. A normal that
+// is not a number (a broken mesh file) becomes the zero vector, which the
+// renderer leaves alone.
 V3I scaled_normal(const V3D& n) {
-    const auto c = [](double v) { return static_cast<int16_t>(std::lround(std::clamp(v, -1.0, 1.0) * 30000.0)); };
+    const auto c = [](double v) {
+        return std::isfinite(v) ? static_cast<int16_t>(std::lround(std::clamp(v, -1.0, 1.0) * 30000.0)) : int16_t{0};
+    };
     return {c(n.x), c(n.y), c(n.z)};
+}
+
+bool finite(const MAT4& m) {
+    for (const auto& row : m.m)
+        for (double v : row)
+            if (!std::isfinite(v)) return false;
+    return true;
 }
 
 // Each point's normal is the sum of the plane normals of its triangles, each
@@ -57,6 +68,8 @@ int8_t matrix_index(const MAT4& t, const std::string& pointer, FrameGeometry& fr
 void add_object(const ObjectDesc& object, const Mesh& mesh, bool with_matrix, FrameGeometry& frame) {
     const MAT4 t = object_matrix(object.transform);
     const MAT4 inverse = inverse_affine(t);
+    if (!finite(t) || !finite(inverse))
+        throw InputError(object.pointer + "/transform", "cannot be undone (a scale too close to 0 or too large)");
     // A mirroring transform turns the winding around; swapping two corners
     // turns it back so that plane and vertex normals keep agreeing.
     const bool mirrored = linear_determinant(t) < 0;
