@@ -54,7 +54,7 @@ void BandRenderer::sample_corner_rows(int32_t count) {
 void BandRenderer::render_blocks(int32_t count) {
     const int32_t blocks = corner_count_ - 1;
     const int64_t total = int64_t{count} * blocks;
-#pragma omp parallel for num_threads(threads_) schedule(dynamic, 8)
+#pragma omp parallel for num_threads(threads_) schedule(dynamic, 32)
     for (int64_t i = 0; i < total; ++i) {
         TraceState& ts = states_[static_cast<std::size_t>(omp_get_thread_num())];
         const auto band = static_cast<int32_t>(i / blocks);

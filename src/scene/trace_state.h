@@ -17,7 +17,7 @@ inline constexpr uint8_t kMarkHit = 2;    ///< hit found, t valid
 
 inline constexpr int kTagListSize = 1000;
 
-struct TraceState {
+struct alignas(64) TraceState {
     /// Per-triangle search cache, indexed by tri_slot() (the floor last).
     std::vector<uint8_t> ray_mark;
     std::vector<double> t;
