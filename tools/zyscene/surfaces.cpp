@@ -92,10 +92,11 @@ RT_SRF read_surface(const Node& node) {
 SurfaceTable SurfaceTable::read(const Node& surfaces) {
     SurfaceTable table;
     Members m(surfaces);
-    for (const auto& [name, node] : m.all()) {
-        // The floor takes the number after the last surface, which is an int16 too.
-        if (table.records_.size() >= static_cast<std::size_t>(std::numeric_limits<int16_t>::max()))
-            node.fail("too many surfaces (the files hold at most 32767)");
+    const auto members = m.all();
+    // The floor takes the number after the last surface, which is an int16 too.
+    constexpr std::size_t kMost = std::numeric_limits<int16_t>::max();
+    if (members.size() > kMost) members[kMost].second.fail("too many surfaces (the files hold at most 32767)");
+    for (const auto& [name, node] : members) {
         table.names_.push_back(name);
         table.records_.push_back(read_surface(node));
     }
