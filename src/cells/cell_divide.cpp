@@ -55,6 +55,15 @@ bool overlaps(const TRIANGLE& tri, const double* lo, const double* hi, const dou
         const double size = std::max({std::fabs(upper), std::fabs(lower), std::fabs(lo[a]), std::fabs(hi[a])});
         if (upper - lower > kSettledMargin * size + kSettledMarginAbsolute) return lo[a] < upper && hi[a] > lower;
     }
+    // A corner inside every face survives every stage unchanged.
+    for (const V3D* v : tri.v) {
+        const double c[3] = {v->x, v->y, v->z};
+        bool inside = true;
+        for (int a = 0; a < 3; ++a) {
+            if ((across >> a) & 1) inside = inside && (box_hi[a] + tau) - c[a] > 0 && c[a] - (box_lo[a] - tau) > 0;
+        }
+        if (inside) return true;
+    }
     return clip_on_axes(tri, box_lo, box_hi, tau, across) != 0;
 }
 
