@@ -150,6 +150,10 @@ private:
                 const TRIANGLE* ahead = parent.tris[k + kPrefetchAhead];
                 __builtin_prefetch(&ahead->bb_min);
                 __builtin_prefetch(&ahead->bb_max);
+                __builtin_prefetch(&ahead->v);
+            }
+            if (k + kPrefetchAhead / 2 < parent.count) {
+                for (const V3D* v : parent.tris[k + kPrefetchAhead / 2]->v) __builtin_prefetch(v);
             }
             const uint8_t bits = overlap_bits(*parent.tris[k], parent, tau, tame_);
             mask_[k] = bits;
