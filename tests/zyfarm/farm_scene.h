@@ -1,0 +1,40 @@
+// The animation the farm tests render, and the ways to run zyfarm and compare
+// its pictures with a single zyray run.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+#include "writer/scene_writer.h"
+
+namespace zy::test {
+
+/// A ball with a pattern and animated wave bumps on a wavy checkered floor,
+/// a textured wall behind it, autosave on: everything a frame number changes.
+/// width x height pixels, frames frames.
+writer::Scene farm_scene(int16_t frames, int16_t width, int16_t height);
+
+/// Writes the scene files and its texture into folder.
+void write_farm_scene(const fs::path& folder, const writer::Scene& scene);
+
+/// Picture names and bytes of a folder's .tif files.
+using Pictures = std::map<std::string, std::vector<uint8_t>>;
+Pictures pictures_in(const fs::path& folder);
+
+/// The pictures of one zyray run of scene in a fresh folder.
+Pictures reference_pictures(const writer::Scene& scene);
+
+/// What a zyfarm run shows.
+struct FarmRun {
+    int status = -1;
+    std::string out;  ///< standard output
+    std::string err;  ///< standard error
+};
+
+/// Runs the real zyfarm with the arguments (each quoted for the shell).
+FarmRun run_zyfarm(const std::vector<std::string>& args);
+
+}  // namespace zy::test

@@ -1,0 +1,49 @@
+// What zyfarm needs to know about a scene folder, read the way zyray reads it:
+// the scene's file names, its frame count and the size of one frame block.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace zy::zyfarm {
+
+namespace fs = std::filesystem;
+
+/// Name of the shade file that starts every zyray run.
+inline constexpr const char* kShadeFile = "zy_shade.xpa";
+
+/// A scene folder whose files zyray can render as an animation.
+struct SceneFolder {
+    fs::path folder;
+    std::string settings_file;               ///< settings file (.inf)
+    std::string frame_file;                  ///< frame file (.sys)
+    std::string break_file;                  ///< where zyray records its progress (.brk)
+    std::string scene_picture;               ///< picture name of a one-frame scene (.tif)
+    std::vector<std::string> texture_files;  ///< distinct texture files the settings name
+    int frame_count = 0;
+    std::uintmax_t block_size = 0;           ///< bytes of one frame block
+};
+
+/// Reads and checks the folder's shade, settings and frame files and looks
+/// for its textures. Throws a bad-input FarmError naming the file at fault.
+SceneFolder read_scene_folder(const fs::path& folder);
+
+/// The file in the working folder that zyray opens for name: lower case, last
+/// path component.
+std::string file_in_folder(const std::string& name);
+
+/// The file zyray opens for directory + scene with the four-character extension
+/// ext (".INF"), built as zyray builds it.
+std::string scene_file(const std::string& directory, const std::string& scene, const char* ext);
+
+/// Picture name of frame (0-based) of an animation: zy_00001.tif for frame 0.
+std::string animation_picture(int frame);
+
+/// Offset of frame_count inside the settings file (after its 8-byte tag).
+inline constexpr std::size_t kFrameCountOffset = 8 + 170;
+/// Offset of the last byte of the options word, whose bit 0 is autosave.
+inline constexpr std::size_t kAutosaveByteOffset = 8 + 199;
+
+}  // namespace zy::zyfarm

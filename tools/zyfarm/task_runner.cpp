@@ -1,0 +1,107 @@
+#include "zyfarm/task_runner.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "zyfarm/farm_error.h"
+#include "zyfarm/process.h"
+#include "zyfarm/task_state.h"
+
+namespace zy::zyfarm {
+
+namespace {
+
+bool executable(const fs::path& path) {
+    std::error_code ec;
+    return fs::is_regular_file(path, ec) && access(path.c_str(), X_OK) == 0;
+}
+
+// The last alert line zyray printed into log after offset, if any: it says
+// why a run stopped.
+std::string last_alert(const fs::path& log, std::uintmax_t offset) {
+    std::ifstream in(log);
+    in.seekg(static_cast<std::streamoff>(offset));
+    std::string line, alert;
+    while (std::getline(in, line))
+        if (line.starts_with("[1][")) alert = line;
+    return alert;
+}
+
+// OpenMP threads per zyray: the machine's threads shared by the runs at a
+// time, unless the user chose a number.
+Environment thread_environment(int parallel) {
+    if (std::getenv("OMP_NUM_THREADS") != nullptr) return {};
+    const int threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()) / std::max(1, parallel));
+    return {{"OMP_NUM_THREADS", std::to_string(threads)}};
+}
+
+}  // namespace
+
+fs::path find_zyray() {
+    const fs::path beside = own_executable().parent_path() / "zyray";
+    if (executable(beside)) return beside;
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path != nullptr ? path : "");
+    for (std::string folder; std::getline(folders, folder, ':');)
+        if (!folder.empty() && executable(fs::path(folder) / "zyray")) return fs::path(folder) / "zyray";
+    throw not_done("cannot find zyray beside zyfarm or on PATH");
+}
+
+std::vector<std::string> run_tasks(const fs::path& work, const FarmPlan& plan, const std::vector<std::size_t>& tasks,
+                                   int jobs) {
+    std::vector<std::size_t> waiting;
+    for (std::size_t i : tasks) {
+        if (unfinished_reason(work, plan, i).empty()) continue;
+        // Without its break file zyray would start at frame 0, which a task
+        // folder does not hold: start the task afresh at its first frame.
+        const fs::path break_file = work / plan.task_folder(i) / plan.break_file;
+        if (!read_break_point(break_file)) write_break_point(break_file, {plan.tasks[i].first, 0});
+        waiting.push_back(i);
+    }
+    const int parallel = std::min<int>(std::max(1, jobs), static_cast<int>(waiting.size()));
+    const fs::path zyray = waiting.empty() ? fs::path() : find_zyray();
+    const Environment environment = thread_environment(parallel);
+
+    std::map<pid_t, std::size_t> running;
+    std::map<std::size_t, Ending> endings;
+    std::map<std::size_t, std::uintmax_t> log_starts;
+    auto next = waiting.begin();
+    while (next != waiting.end() || !running.empty()) {
+        if (next != waiting.end() && static_cast<int>(running.size()) < parallel) {
+            const fs::path folder = work / plan.task_folder(*next);
+            std::error_code ec;
+            const std::uintmax_t size = fs::file_size(folder / kTaskLog, ec);
+            log_starts[*next] = ec ? 0 : size;
+            running[start_in_folder(zyray, {}, folder, folder / kTaskLog, environment)] = *next;
+            ++next;
+            continue;
+        }
+        const auto [pid, ending] = wait_any();
+        if (pid < 0) break;
+        const auto found = running.find(pid);
+        if (found == running.end()) continue;
+        endings[found->second] = ending;
+        running.erase(found);
+    }
+
+    std::vector<std::string> unfinished;
+    for (std::size_t i : tasks) {
+        const std::string reason = unfinished_reason(work, plan, i);
+        if (reason.empty()) continue;
+        std::string line = plan.describe(i) + " " + reason;
+        // zyray always exits with status 1; only a signal tells more than its alert.
+        if (endings.contains(i) && endings[i].signal != 0) line += "; zyray " + endings[i].describe();
+        const std::string alert = last_alert(work / plan.task_folder(i) / kTaskLog, log_starts[i]);
+        if (!alert.empty()) line += "; zyray said " + alert;
+        unfinished.push_back(line);
+    }
+    return unfinished;
+}
+
+}  // namespace zy::zyfarm
