@@ -111,7 +111,7 @@ TEST(Errors, SurfaceChoicesOutsideTheTables) {
          "/surfaces/t/bump/name: unknown bump \"ripples\" (known: bumps, dents, wrinkles, corrosion, wave_static, "
          "wave_anim, floor_pyramids, floor_tiles)"},
         {R"({"bump": {"name": "dents", "scale": 1e-60}})", "/surfaces/t/bump/scale: must not be zero"},
-        {R"({"flags": ["image"]})", "/surfaces/t/flags/0: texture images are not supported yet"},
+        {R"({"flags": ["image"]})", "/surfaces/t/flags/0: give the surface an \"image\" member instead"},
         {R"({"flags": "metal"})", "/surfaces/t/flags: must be an array"},
         {R"({"colour": [1, 2, 3]})", "/surfaces/t/colour: unknown member \"colour\""},
     };
@@ -169,7 +169,7 @@ TEST(Errors, MatrixTriplesBeyondASignedByte) {
     const std::string placed = R"({"plane": {}, "surface": "p", "transform": {"translate": [#, 0, 0]}})";
     const std::string patterned = R"("surfaces": {"p": {"pattern": {"name": "granite"}}})";
     EXPECT_EQ(compile_text(dir.path(), "{" + kCamera + ", " + patterned + R"(, "objects": [)" + many(placed, 128) + "]}")
-                  .frame.matrices.size(),
+                  .first_frame.matrices.size(),
               128u);
     const std::string fault =
         fault_of(dir, "{" + kCamera + ", " + patterned + R"(, "objects": [)" + many(placed, 129) + "]}");
@@ -193,10 +193,10 @@ TEST(Errors, CountsBeyondSixteenBits) {
     }
 
     const Json lights(32768, Json::parse(R"({"position": [0, 0, 0]})"));
-    EXPECT_EQ(read_lights(Node(Json(std::vector<Json>(lights.begin(), lights.begin() + 32767)), "/lights")).size(),
+    EXPECT_EQ(read_lights(Node(Json(std::vector<Json>(lights.begin(), lights.begin() + 32767)), "/lights"), 1).size(),
               32767u);
     try {
-        read_lights(Node(lights, "/lights"));
+        read_lights(Node(lights, "/lights"), 1);
         ADD_FAILURE() << "32768 lights accepted";
     } catch (const InputError& e) {
         EXPECT_EQ(e.pointer, "/lights");
@@ -208,14 +208,14 @@ TEST(Errors, CountsBeyondSixteenBits) {
     ObjectDesc object;
     object.pointer = "/objects/32767";
     try {
-        add_object(object, make_primitive(PlaneShape{}), false, frame);
+        add_object(object, 0, make_primitive(PlaneShape{}), -1, frame);
         ADD_FAILURE() << "32768 objects accepted";
     } catch (const InputError& e) {
         EXPECT_EQ(e.pointer, "/objects/32767");
         EXPECT_STREQ(e.what(), "too many objects (the files hold at most 32767)");
     }
     frame.object_sizes.pop_back();
-    add_object(object, make_primitive(PlaneShape{}), false, frame);
+    add_object(object, 0, make_primitive(PlaneShape{}), -1, frame);
     EXPECT_EQ(frame.object_sizes.size(), 32767u);
 }
 

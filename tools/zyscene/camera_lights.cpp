@@ -1,20 +1,28 @@
 #include "zyscene/camera_lights.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
 
+#include "zyscene/input_error.h"
 #include "zyscene/names.h"
 
 namespace zy::zyscene {
 
 namespace {
 
-V3S single3(const V3D& v, const Node& at) {
-    return {fit_single(v.x, at.pointer()), fit_single(v.y, at.pointer()), fit_single(v.z, at.pointer())};
+// A point the files can hold. Blends of such points stay within them, so the
+// values between keyframes fit as well.
+V3D read_point(const Node& n) {
+    const V3D v = n.vec3();
+    fit_single(v.x, n.pointer());
+    fit_single(v.y, n.pointer());
+    fit_single(v.z, n.pointer());
+    return v;
 }
 
-V3S read_point(const Node& n) { return single3(n.vec3(), n); }
+V3S single3(const V3D& v) { return {static_cast<float>(v.x), static_cast<float>(v.y), static_cast<float>(v.z)}; }
 
 V3D widen(const V3S& v) { return {v.x, v.y, v.z}; }
 
@@ -24,22 +32,82 @@ double dot(const V3D& a, const V3D& b) { return a.x * b.x + a.y * b.y + a.z * b.
 
 V3D cross(const V3D& a, const V3D& b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
 
-// The renderer uses the spot axis as stored, so it must have unit length.
-V3S unit_direction(const V3D& d, const Node& at) {
-    const double len = std::sqrt(dot(d, d));
-    if (!(len > 1e-12)) at.fail("gives no direction (zero length)");
-    return single3({d.x / len, d.y / len, d.z / len}, at);
+V3D read_colour(const Node& n) {
+    const auto rgb = n.colour();
+    return {static_cast<double>(rgb[0]), static_cast<double>(rgb[1]), static_cast<double>(rgb[2])};
 }
 
-RT_LIGHT read_light(const Node& node) {
+double read_fov(const Node& n) {
+    const double fov = n.number(0, 180);
+    if (fov <= 0 || fov >= 180) n.fail("must lie strictly between 0 and 180 degrees");
+    return fov;
+}
+
+}  // namespace
+
+CameraTrack CameraTrack::read(const Node& camera, int frames) {
+    Members m(camera);
+    CameraTrack c;
+    c.eye_ = read_track<V3D>(m.required("eye"), frames, read_point);
+    const Node look_at = m.required("look_at");
+    c.look_at_ = read_track<V3D>(look_at, frames, read_point);
+    c.look_at_pointer_ = look_at.pointer();
+    const auto up = m.optional("up");
+    c.up_ = up ? read_track<V3D>(*up, frames, read_point) : Track<V3D>(V3D{0, 1, 0});
+    c.up_pointer_ = up ? up->pointer() : camera.pointer();
+    const auto fov = m.optional("fov");
+    c.fov_ = fov ? read_track<double>(*fov, frames, read_fov) : Track<double>(45.0);
+    m.finish();
+    return c;
+}
+
+RT_CAM CameraTrack::at(int frame) const {
+    RT_CAM c{};
+    c.eye = single3(eye_.at(frame));
+    c.look_at = single3(look_at_.at(frame));
+    c.sky = single3(up_.at(frame));
+    c.fov = fov_.at(frame);
+    const V3D view = minus(widen(c.look_at), widen(c.eye));
+    if (dot(view, view) < 1.421086e-14)
+        throw InputError(look_at_pointer_, "must lie away from the eye" + frame_note(animated(), frame));
+    const V3D side = cross(view, widen(c.sky));
+    if (dot(side, side) <= 1e-12 * dot(view, view) * dot(widen(c.sky), widen(c.sky)))
+        throw InputError(up_pointer_, "the up vector must not be parallel to the viewing direction" +
+                                          frame_note(animated(), frame));
+    return c;
+}
+
+RT_LIGHT LightTrack::at(int frame) const {
+    RT_LIGHT l = fixed_;
+    const V3D position = position_.at(frame);
+    l.pos = single3(position);
+    const V3D rgb = color_.at(frame);
+    l.color[0] = static_cast<uint8_t>(std::lround(rgb.x));
+    l.color[1] = static_cast<uint8_t>(std::lround(rgb.y));
+    l.color[2] = static_cast<uint8_t>(std::lround(rgb.z));
+    if (l.kind == 1) {
+        // The renderer uses the spot axis as stored, so it must have unit length.
+        V3D d = aim_is_target_ ? minus(widen(single3(aim_.at(frame))), widen(l.pos)) : aim_.at(frame);
+        // Brought near unit length first, so that squaring huge components cannot overflow.
+        const double largest = std::max({std::abs(d.x), std::abs(d.y), std::abs(d.z)});
+        if (!(largest > 0))
+            throw InputError(aim_pointer_, "gives no direction (zero length)" + frame_note(animated(), frame));
+        d = {d.x / largest, d.y / largest, d.z / largest};
+        const double len = std::sqrt(dot(d, d));
+        l.dir = single3({d.x / len, d.y / len, d.z / len});
+    }
+    return l;
+}
+
+LightTrack LightTrack::read(const Node& node, int frames) {
     Members m(node);
-    RT_LIGHT l{};
+    LightTrack track;
+    RT_LIGHT& l = track.fixed_;
     const auto kind = m.optional("type");
     l.kind = static_cast<int8_t>(kind ? kind->choice(kLightKindNames, "light type") : 0);
-    const auto rgb = m.colour_or("color", {255, 255, 255});
-    for (int i = 0; i < 3; ++i) l.color[i] = rgb[i];
-    const Node position = m.required("position");
-    l.pos = read_point(position);
+    const auto colour = m.optional("color");
+    track.color_ = colour ? read_track<V3D>(*colour, frames, read_colour) : Track<V3D>(V3D{255, 255, 255});
+    track.position_ = read_track<V3D>(m.required("position"), frames, read_point);
     l.radius = m.single_or("radius", 0.0f);
     if (l.radius < 0) m.optional("radius")->fail("must not be negative");
     if (const auto a = m.optional("attenuation"))
@@ -52,44 +120,24 @@ RT_LIGHT read_light(const Node& node) {
         const auto target = m.optional("target");
         if (direction.has_value() == target.has_value())
             node.fail("a spot light needs exactly one of \"direction\" and \"target\"");
-        l.dir = direction ? unit_direction(direction->vec3(), *direction)
-                          : unit_direction(minus(widen(read_point(*target)), widen(l.pos)), *target);
+        const Node& aim = direction ? *direction : *target;
+        track.aim_ = direction ? read_track<V3D>(aim, frames, [](const Node& n) { return n.vec3(); })
+                               : read_track<V3D>(aim, frames, read_point);
+        track.aim_is_target_ = target.has_value();
+        track.aim_pointer_ = aim.pointer();
         l.cone_angle = static_cast<int16_t>(m.whole_or("cone", 0, 360, 45));
         l.cone_soft = static_cast<int16_t>(m.whole_or("softness", 0, 100, 20));
     }
     m.finish();
-    return l;
+    return track;
 }
 
-}  // namespace
-
-RT_CAM read_camera(const Node& camera) {
-    Members m(camera);
-    RT_CAM c{};
-    c.eye = read_point(m.required("eye"));
-    const Node look_at = m.required("look_at");
-    c.look_at = read_point(look_at);
-    const auto up = m.optional("up");
-    c.sky = up ? read_point(*up) : V3S{0, 1, 0};
-    const auto fov = m.optional("fov");
-    c.fov = fov ? fov->number(0, 180) : 45.0;
-    if (c.fov <= 0 || c.fov >= 180) fov->fail("must lie strictly between 0 and 180 degrees");
-    m.finish();
-
-    const V3D view = minus(widen(c.look_at), widen(c.eye));
-    if (dot(view, view) < 1.421086e-14) look_at.fail("must lie away from the eye");
-    const V3D side = cross(view, widen(c.sky));
-    if (dot(side, side) <= 1e-12 * dot(view, view) * dot(widen(c.sky), widen(c.sky)))
-        (up ? *up : camera).fail("the up vector must not be parallel to the viewing direction");
-    return c;
-}
-
-std::vector<RT_LIGHT> read_lights(const Node& lights) {
-    std::vector<RT_LIGHT> out;
+std::vector<LightTrack> read_lights(const Node& lights, int frames) {
+    std::vector<LightTrack> out;
     const auto items = lights.items();
     if (items.size() > static_cast<std::size_t>(std::numeric_limits<int16_t>::max()))
         lights.fail("too many lights (the files hold at most 32767)");
-    for (const Node& n : items) out.push_back(read_light(n));
+    for (const Node& n : items) out.push_back(LightTrack::read(n, frames));
     return out;
 }
 

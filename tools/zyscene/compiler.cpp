@@ -1,13 +1,15 @@
 #include "zyscene/compiler.h"
 
+#include <cstdio>
 #include <fstream>
 #include <limits>
 #include <sstream>
 
 #include "zyscene/description.h"
-#include "zyscene/frame_geometry.h"
+#include "zyscene/frame_baker.h"
 #include "zyscene/input_error.h"
 #include "zyscene/json_source.h"
+#include "zyscene/texture_import.h"
 
 namespace zy::zyscene {
 
@@ -32,56 +34,78 @@ std::string place_of(const fs::path& file, const std::string& text, const InputE
     return place + ": " + e.pointer;
 }
 
-FrameGeometry build_geometry(const Description& d, const fs::path& folder, const ProgressSink& progress) {
-    FrameGeometry frame;
-    for (const ObjectDesc& o : d.objects) {
-        const Mesh mesh = std::holds_alternative<MeshShape>(o.shape)
-                              ? import_mesh(folder / std::get<MeshShape>(o.shape).file,
-                                            std::get<MeshShape>(o.shape), o.pointer + "/mesh", progress)
-                              : make_primitive(o.shape);
-        add_object(o, mesh, o.object_space && d.surfaces.uses_texture_space(o.surface), frame);
+std::vector<Mesh> import_meshes(const Description& d, const fs::path& folder, const ProgressSink& progress) {
+    std::vector<Mesh> meshes;
+    for (const ObjectDesc& o : d.objects)
+        meshes.push_back(std::holds_alternative<MeshShape>(o.shape)
+                             ? import_mesh(folder / std::get<MeshShape>(o.shape).file, std::get<MeshShape>(o.shape),
+                                           o.pointer + "/mesh", progress)
+                             : make_primitive(o.shape));
+    return meshes;
+}
+
+// Texture files are named after the scene, numbered like the images: name.t00 ...
+std::string texture_name(const std::string& scene, std::size_t index) {
+    char suffix[8];
+    std::snprintf(suffix, sizeof suffix, ".t%02zu", index);
+    return scene + suffix;
+}
+
+// Each surface's image placement, for the sizes of the images it shows.
+std::vector<MAT4> image_placements(const SurfaceTable& surfaces, const std::vector<writer::TextureFile>& textures) {
+    std::vector<MAT4> placements(surfaces.records().size());
+    for (std::size_t i = 0; i < placements.size(); ++i) {
+        const auto& placement = surfaces.placement(static_cast<int16_t>(i));
+        if (!placement) continue;
+        const IIM_HEADER& h = textures[surfaces.records()[i].img_index].header;
+        placements[i] = placement_matrix(*placement, h.width, h.height);
     }
-    return frame;
+    return placements;
 }
 
 // The renderer addresses its files with signed 32-bit offsets.
-void check_file_size(const CompiledScene& scene) {
-    const auto& f = scene.frame;
+void check_file_size(const writer::FrameBlock& f, int16_t frames) {
     const std::size_t block = 8 + sizeof(RT_CAM) + sizeof(RT_LIGHT) * f.lights.size() +
                               3 * sizeof(MAT4_64) * f.matrices.size() + sizeof(V3S) * f.points.size() +
                               sizeof(RT_TRI) * f.tris.size();
-    if (block * static_cast<std::size_t>(scene.frame_count) > static_cast<std::size_t>(std::numeric_limits<int32_t>::max()))
+    if (block * static_cast<std::size_t>(frames) > static_cast<std::size_t>(std::numeric_limits<int32_t>::max()))
         throw InputError("", "the frame file would pass 2 GiB, more than the renderer can read (" +
-                                 std::to_string(block) + " bytes per frame, " + std::to_string(scene.frame_count) +
-                                 " frames)");
+                                 std::to_string(block) + " bytes per frame, " + std::to_string(frames) + " frames)");
 }
 
-CompiledScene assemble(const Description& d, FrameGeometry geometry) {
+CompiledScene compile(const Description& description, const fs::path& folder, const ProgressSink& progress) {
     CompiledScene scene;
     scene.shade.directory = "";
-    scene.shade.scene = d.name;
-    scene.settings.inf = d.settings;
-    scene.settings.surfaces = d.surfaces.records();
-    scene.settings.object_sizes = std::move(geometry.object_sizes);
-    scene.frame.cam = d.camera;
-    scene.frame.lights = d.lights;
-    scene.frame.matrices = std::move(geometry.matrices);
-    scene.frame.points = std::move(geometry.points);
-    scene.frame.tris = std::move(geometry.tris);
-    scene.frame_count = d.settings.frame_count;
-    writer::sync_counts(scene.settings, scene.frame);
+    scene.shade.scene = description.name;
+    scene.settings.inf = description.settings;
+    scene.settings.surfaces = description.surfaces.records();
+    scene.frame_count = description.settings.frame_count;
+    for (const ImageSource& source : description.surfaces.images()) {
+        scene.settings.texture_names.push_back(texture_name(description.name, scene.textures.size()));
+        scene.textures.push_back(import_texture(folder / source.file, source));
+    }
+    MatrixPlan plan(description.objects, description.surfaces, image_placements(description.surfaces, scene.textures));
+    auto baker = std::make_shared<FrameBaker>(description, import_meshes(description, folder, progress), std::move(plan));
+    scene.first_frame = baker->frame(0, &scene.settings.object_sizes);
+    writer::sync_counts(scene.settings, scene.first_frame);
+    check_file_size(scene.first_frame, scene.frame_count);
+    // Every frame is baked once here, so that writing them cannot fail on the input.
+    if (baker->animated())
+        for (int k = 1; k < scene.frame_count; ++k) baker->frame(k);
+    scene.baker = std::move(baker);
     return scene;
 }
 
 }  // namespace
 
+bool CompiledScene::animated() const { return baker && baker->animated(); }
+
+writer::FrameBlock CompiledScene::frame(int k) const { return k == 0 || !animated() ? first_frame : baker->frame(k); }
+
 CompiledScene compile_scene(const fs::path& description, const ProgressSink& progress) {
     const std::string text = read_text(description);
     try {
-        const Description d = read_description(parse_description(text));
-        CompiledScene scene = assemble(d, build_geometry(d, description.parent_path(), progress));
-        check_file_size(scene);
-        return scene;
+        return compile(read_description(parse_description(text)), description.parent_path(), progress);
     } catch (const InputError& e) {
         throw CompileError(place_of(description, text, e) + ": " + e.what());
     }

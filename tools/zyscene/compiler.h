@@ -3,13 +3,17 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "writer/scene_writer.h"
 #include "zyscene/mesh_import.h"
 
 namespace zy::zyscene {
+
+class FrameBaker;
 
 /// A failed compilation: what() is the one line to show, "FILE:LINE:COL: what"
 /// or "FILE: what".
@@ -17,16 +21,24 @@ struct CompileError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-/// The compiled scene. Every frame of the frame file is the one frame block.
+/// The compiled scene. Frame blocks other than the first are baked when asked for.
 struct CompiledScene {
     writer::ShadeFile shade;
     writer::SettingsFile settings;
-    writer::FrameBlock frame;
+    /// The texture files, in the order of settings.texture_names.
+    std::vector<writer::TextureFile> textures;
     int16_t frame_count = 1;
+    writer::FrameBlock first_frame;
+    std::shared_ptr<const FrameBaker> baker;
+
+    /// False when every frame is the first.
+    bool animated() const;
+    /// The block of frame k (from 0).
+    writer::FrameBlock frame(int k) const;
 };
 
-/// Reads and checks the description and the mesh files it names (relative to
-/// its folder). progress may be empty.
+/// Reads and checks the description and the mesh and image files it names
+/// (relative to its folder), every frame included. progress may be empty.
 CompiledScene compile_scene(const std::filesystem::path& description, const ProgressSink& progress = {});
 
 }  // namespace zy::zyscene

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "zyscene/camera_lights.h"
 #include "zyscene/input_error.h"
 #include "zyscene/settings.h"
 
@@ -37,9 +36,9 @@ Description read_description(const Json& root) {
     const auto surfaces = m.optional("surfaces");
     d.surfaces = SurfaceTable::read(surfaces ? *surfaces : Node(kNone, "/surfaces"));
     d.settings = read_settings(m, d.surfaces);
-    d.camera = read_camera(m.required("camera"));
-    if (const auto lights = m.optional("lights")) d.lights = read_lights(*lights);
-    if (const auto objects = m.optional("objects")) d.objects = read_objects(*objects, d.surfaces);
+    d.camera = CameraTrack::read(m.required("camera"), d.frames());
+    if (const auto lights = m.optional("lights")) d.lights = read_lights(*lights, d.frames());
+    if (const auto objects = m.optional("objects")) d.objects = read_objects(*objects, d.surfaces, d.frames());
     m.finish();
     return d;
 }

@@ -1,10 +1,11 @@
-// The whole description read and checked, before any mesh file is opened.
+// The whole description read and checked, before any mesh or image file is opened.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "scene/records.h"
+#include "zyscene/camera_lights.h"
 #include "zyscene/json_fields.h"
 #include "zyscene/objects.h"
 #include "zyscene/surfaces.h"
@@ -15,9 +16,11 @@ struct Description {
     std::string name;  ///< scene name: the files are <name>.inf and <name>.sys
     RT_INF settings;   ///< counts not yet set
     SurfaceTable surfaces;
-    RT_CAM camera;
-    std::vector<RT_LIGHT> lights;
+    CameraTrack camera;
+    std::vector<LightTrack> lights;
     std::vector<ObjectDesc> objects;
+
+    int frames() const { return settings.frame_count; }
 };
 
 /// Reads the parsed description. Throws InputError for anything it does not

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 #include "zyscene/input_error.h"
@@ -51,25 +50,16 @@ std::vector<V3D> averaged_normals(const std::vector<V3D>& points, const std::vec
     return sum;
 }
 
-int8_t matrix_index(const MAT4& t, const std::string& pointer, FrameGeometry& frame) {
-    const auto triple = matrix_triple(t);
-    for (std::size_t i = 0; i < frame.matrices.size(); ++i)
-        if (std::memcmp(frame.matrices[i].data(), triple.data(), sizeof triple) == 0) return static_cast<int8_t>(i);
-    if (frame.matrices.size() == kMaxMatrices)
-        throw InputError(pointer,
-                         "more than 128 differently placed objects need texture matrices; give some of them "
-                         "\"texture_space\": \"scene\"");
-    frame.matrices.push_back(triple);
-    return static_cast<int8_t>(frame.matrices.size() - 1);
-}
-
 }  // namespace
 
-void add_object(const ObjectDesc& object, const Mesh& mesh, bool with_matrix, FrameGeometry& frame) {
-    const MAT4 t = object_matrix(object.transform);
+void add_object(const ObjectDesc& object, int frame_number, const Mesh& mesh, int8_t mat_index,
+                FrameGeometry& frame) {
+    const std::string at_frame = frame_note(object.transform.animated(), frame_number);
+    const MAT4 t = object_matrix(object.transform.at(frame_number));
     const MAT4 inverse = inverse_affine(t);
     if (!finite(t) || !finite(inverse))
-        throw InputError(object.pointer + "/transform", "cannot be undone (a scale too close to 0 or too large)");
+        throw InputError(object.pointer + "/transform",
+                         "cannot be undone (a scale too close to 0 or too large)" + at_frame);
     // A mirroring transform turns the winding around; swapping two corners
     // turns it back so that plane and vertex normals keep agreeing.
     const bool mirrored = linear_determinant(t) < 0;
@@ -107,11 +97,9 @@ void add_object(const ObjectDesc& object, const Mesh& mesh, bool with_matrix, Fr
         throw InputError(object.pointer, "too many objects (the files hold at most 32767)");
 
     const auto base = static_cast<int32_t>(frame.points.size());
-    for (const V3D& p : points)
-        frame.points.push_back({fit_single(p.x, object.pointer), fit_single(p.y, object.pointer),
-                                fit_single(p.z, object.pointer)});
+    const auto fit = [&](double v) { return fit_single(v, object.pointer, at_frame); };
+    for (const V3D& p : points) frame.points.push_back({fit(p.x), fit(p.y), fit(p.z)});
 
-    const int8_t mat_index = with_matrix ? matrix_index(t, object.pointer, frame) : int8_t{-1};
     for (std::size_t i = 0; i < tris.size(); ++i) {
         RT_TRI r{};
         for (int c = 0; c < 3; ++c) {

@@ -20,10 +20,10 @@ std::string pointer_child(const std::string& pointer, const std::string& key) {
     return out;
 }
 
-float fit_single(double v, const std::string& pointer) {
+float fit_single(double v, const std::string& pointer, const std::string& note) {
     constexpr double kMax = std::numeric_limits<float>::max();
     if (!std::isfinite(v) || v > kMax || v < -kMax)
-        throw InputError(pointer, Json(v).dump() + " is beyond the range of a 32-bit float");
+        throw InputError(pointer, Json(v).dump() + " is beyond the range of a 32-bit float" + note);
     return static_cast<float>(v);
 }
 

@@ -22,8 +22,9 @@ namespace zy::zyscene {
 /// quadratic in the number of members).
 using Json = nlohmann::json;
 
-/// v rounded to a 32-bit float; throws InputError at pointer when it does not fit.
-float fit_single(double v, const std::string& pointer);
+/// v rounded to a 32-bit float; throws InputError at pointer when it does not
+/// fit, the message ending in note.
+float fit_single(double v, const std::string& pointer, const std::string& note = "");
 
 /// Appends a key or an index to a JSON pointer, escaping '~' and '/'.
 std::string pointer_child(const std::string& pointer, const std::string& key);

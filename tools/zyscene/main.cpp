@@ -18,9 +18,10 @@ constexpr int kBadInput = 2;
 const char* const kUsage =
     "usage: zyscene SCENE.json OUTDIR\n"
     "\n"
-    "Compiles the scene description SCENE.json, and the mesh files it names,\n"
-    "into the files the renderer reads: zy_shade.xpa, NAME.inf and NAME.sys in\n"
-    "OUTDIR (created when missing). Run zyray in OUTDIR to render the scene.\n"
+    "Compiles the scene description SCENE.json, and the mesh and image files\n"
+    "it names, into the files the renderer reads: zy_shade.xpa, NAME.inf,\n"
+    "NAME.sys and the texture files NAME.t00 ... in OUTDIR (created when\n"
+    "missing). Run zyray in OUTDIR to render the scene.\n"
     "The format is described in docs/scene-format.md.\n"
     "\n"
     "  --help     show this text\n"
@@ -68,8 +69,9 @@ int main(int argc, char** argv) {
         const auto& inf = scene.settings.inf;
         std::cout << "zyscene: wrote " << outdir.string() << ": " << plural(static_cast<std::size_t>(inf.n_tri), "triangle")
                   << ", " << plural(static_cast<std::size_t>(inf.n_pnt), "point") << ", "
-                  << plural(static_cast<std::size_t>(inf.n_light), "light") << ", "
-                  << plural(static_cast<std::size_t>(scene.frame_count), "frame") << ", " << bytes << " bytes\n";
+                  << plural(static_cast<std::size_t>(inf.n_light), "light") << ", ";
+        if (inf.n_img > 0) std::cout << plural(static_cast<std::size_t>(inf.n_img), "image") << ", ";
+        std::cout << plural(static_cast<std::size_t>(scene.frame_count), "frame") << ", " << bytes << " bytes\n";
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "zyscene: " << e.what() << "\n";

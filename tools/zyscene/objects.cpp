@@ -95,15 +95,20 @@ Shape read_primitive(int kind, const Node& n) {
     return shape;
 }
 
-Transform read_transform(const Node& n) {
+V3D read_scale(const Node& s) {
+    const V3D scale = s.value().is_number() ? V3D{s.number(), s.number(), s.number()} : s.vec3();
+    if (scale.x == 0 || scale.y == 0 || scale.z == 0) s.fail("must not be zero on any axis");
+    return scale;
+}
+
+V3D read_vec3(const Node& n) { return n.vec3(); }
+
+TransformTrack read_transform(const Node& n, int frames) {
     Members m(n);
-    Transform t;
-    t.translate = m.vec3_or("translate", t.translate);
-    t.rotate = m.vec3_or("rotate", t.rotate);
-    if (const auto s = m.optional("scale")) {
-        t.scale = s->value().is_number() ? V3D{s->number(), s->number(), s->number()} : s->vec3();
-        if (t.scale.x == 0 || t.scale.y == 0 || t.scale.z == 0) s->fail("must not be zero on any axis");
-    }
+    TransformTrack t;
+    if (const auto v = m.optional("translate")) t.translate = read_track<V3D>(*v, frames, read_vec3);
+    if (const auto v = m.optional("rotate")) t.rotate = read_track<V3D>(*v, frames, read_vec3);
+    if (const auto v = m.optional("scale")) t.scale = read_track<V3D>(*v, frames, read_scale);
     m.finish();
     return t;
 }
@@ -113,7 +118,7 @@ bool smooth_by_default(const Shape& shape) {
     return !std::holds_alternative<BoxShape>(shape) && !std::holds_alternative<PlaneShape>(shape);
 }
 
-ObjectDesc read_object(const Node& node, const SurfaceTable& surfaces) {
+ObjectDesc read_object(const Node& node, const SurfaceTable& surfaces, int frames) {
     Members m(node);
     ObjectDesc o;
     o.pointer = node.pointer();
@@ -132,16 +137,16 @@ ObjectDesc read_object(const Node& node, const SurfaceTable& surfaces) {
         static constexpr std::array<const char*, 2> kSpaces = {"object", "scene"};
         o.object_space = s->choice(kSpaces, "texture space") == 0;
     }
-    if (const auto t = m.optional("transform")) o.transform = read_transform(*t);
+    if (const auto t = m.optional("transform")) o.transform = read_transform(*t, frames);
     m.finish();
     return o;
 }
 
 }  // namespace
 
-std::vector<ObjectDesc> read_objects(const Node& objects, const SurfaceTable& surfaces) {
+std::vector<ObjectDesc> read_objects(const Node& objects, const SurfaceTable& surfaces, int frames) {
     std::vector<ObjectDesc> out;
-    for (const Node& n : objects.items()) out.push_back(read_object(n, surfaces));
+    for (const Node& n : objects.items()) out.push_back(read_object(n, surfaces, frames));
     return out;
 }
 

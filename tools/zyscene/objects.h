@@ -8,6 +8,7 @@
 #include "geometry/xmath.h"
 #include "zyscene/json_fields.h"
 #include "zyscene/surfaces.h"
+#include "zyscene/track.h"
 
 namespace zy::zyscene {
 
@@ -51,18 +52,29 @@ struct Transform {
     V3D translate{0, 0, 0};
 };
 
+/// An object's placement over the frames.
+struct TransformTrack {
+    Track<V3D> scale{V3D{1, 1, 1}};
+    Track<V3D> rotate{V3D{0, 0, 0}};
+    Track<V3D> translate{V3D{0, 0, 0}};
+
+    Transform at(int frame) const { return {scale.at(frame), rotate.at(frame), translate.at(frame)}; }
+    bool animated() const { return scale.animated() || rotate.animated() || translate.animated(); }
+    bool operator==(const TransformTrack&) const = default;
+};
+
 struct ObjectDesc {
     std::string pointer;  ///< JSON pointer of the object, for messages
     Shape shape;
     int16_t surface = 0;
     bool smooth = true;
-    /// Patterns and bumps follow the object (a matrix triple) rather than
-    /// staying fixed in the scene.
+    /// Patterns, bumps and images follow the object rather than staying
+    /// fixed in the scene.
     bool object_space = true;
-    Transform transform;
+    TransformTrack transform;
 };
 
-/// Reads the "objects" array.
-std::vector<ObjectDesc> read_objects(const Node& objects, const SurfaceTable& surfaces);
+/// Reads the "objects" array; transforms may be keyframed over frames frames.
+std::vector<ObjectDesc> read_objects(const Node& objects, const SurfaceTable& surfaces, int frames);
 
 }  // namespace zy::zyscene

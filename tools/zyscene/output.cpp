@@ -44,13 +44,19 @@ private:
     fs::path path_;
 };
 
-std::uintmax_t write_frames(const fs::path& file, const writer::Bytes& block, int16_t count) {
+// One block at a time: an animation's frames are baked as they are written.
+std::uintmax_t write_frames(const fs::path& file, const CompiledScene& scene) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    for (int16_t i = 0; i < count && out; ++i)
+    std::uintmax_t bytes = 0;
+    writer::Bytes block;
+    for (int k = 0; k < scene.frame_count && out; ++k) {
+        if (k == 0 || scene.animated()) block = writer::frame_block_bytes(scene.frame(k));
         out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(block.size()));
+        bytes += block.size();
+    }
     out.close();
     if (!out) throw std::runtime_error("cannot write " + file.string());
-    return block.size() * static_cast<std::uintmax_t>(count);
+    return bytes;
 }
 
 }  // namespace
@@ -63,16 +69,23 @@ std::uintmax_t write_scene_files(const CompiledScene& scene, const fs::path& out
 
     writer::Scene names_only;
     names_only.shade = scene.shade;
-    // The frame file first and the shade file last: zyray starts from the shade file.
-    const std::string files[] = {writer::scene_file_name(names_only, ".sys"),
-                                 writer::scene_file_name(names_only, ".inf"), "zy_shade.xpa"};
-    const auto settings = writer::settings_file_bytes(scene.settings);
-    const auto shade = writer::shade_file_bytes(scene.shade);
-    std::uintmax_t bytes = settings.size() + shade.size();
+    // The frame file and the textures first and the shade file last: zyray
+    // starts from the shade file.
+    std::vector<std::string> files = {writer::scene_file_name(names_only, ".sys")};
+    files.insert(files.end(), scene.settings.texture_names.begin(), scene.settings.texture_names.end());
+    files.push_back(writer::scene_file_name(names_only, ".inf"));
+    files.push_back("zy_shade.xpa");
+    std::uintmax_t bytes = 0;
+    const auto write = [&](const std::string& name, const writer::Bytes& content) {
+        writer::write_file(staging.path() / name, content);
+        bytes += content.size();
+    };
     try {
-        bytes += write_frames(staging.path() / files[0], writer::frame_block_bytes(scene.frame), scene.frame_count);
-        writer::write_file(staging.path() / files[1], settings);
-        writer::write_file(staging.path() / files[2], shade);
+        bytes += write_frames(staging.path() / files[0], scene);
+        for (std::size_t i = 0; i < scene.textures.size(); ++i)
+            write(scene.settings.texture_names[i], writer::texture_file_bytes(scene.textures[i]));
+        write(files[files.size() - 2], writer::settings_file_bytes(scene.settings));
+        write(files.back(), writer::shade_file_bytes(scene.shade));
     } catch (const std::runtime_error&) {
         throw std::runtime_error(target.string() + ": cannot write the scene files beside it (disk full?)");
     }

@@ -8,7 +8,7 @@
 
 namespace zy::zyscene {
 
-/// Writes zy_shade.xpa, <name>.inf and <name>.sys into outdir (created when
+/// Writes zy_shade.xpa, <name>.inf, <name>.sys and the texture files into outdir (created when
 /// missing; its parent must exist). The files are written into a temporary
 /// folder beside outdir and moved in only when all are complete, so a failure
 /// leaves outdir as it was; other files in outdir are left alone. Returns the

@@ -80,8 +80,7 @@ RT_INF read_settings(Members& description, const SurfaceTable& surfaces) {
 
     if (const auto floor = description.optional("floor")) {
         Members m(*floor);
-        const int16_t index = surfaces.index_of(m.required("surface"));
-        set_floor_surface(surfaces.records()[static_cast<std::size_t>(index)], inf);
+        set_floor_surface(surfaces, m.required("surface"), inf);
         m.finish();
     } else if (inf.flags & 8) {
         description.node().fail("the floor is switched on (render/floor) but no \"floor\" member names its surface");

@@ -50,7 +50,7 @@ float nonzero_scale(const Node& node) {
     return s;
 }
 
-RT_SRF read_surface(const Node& node) {
+RT_SRF read_surface(const Node& node, std::optional<SurfaceImage>& image) {
     Members m(node);
     RT_SRF s{};
     s.mat[0] = default_material();
@@ -78,10 +78,18 @@ RT_SRF read_surface(const Node& node) {
     if (auto n = m.optional("flags")) {
         for (const Node& f : n->items()) {
             const int bit = f.choice(kSurfaceFlagNames, "surface flag");
-            // Texture images arrive with a later version of the format.
-            if (bit == 0) f.fail("texture images are not supported yet");
+            // The flag alone would name no image.
+            if (bit == 0) f.fail("give the surface an \"image\" member instead");
             s.srf_flags = static_cast<uint8_t>(s.srf_flags | (1 << bit));
         }
+    }
+    if (auto n = m.optional("image")) {
+        // The renderer shows the image instead of any pattern.
+        if (s.ptrn_type != 0) m.optional("pattern")->fail("a surface with an image shows no pattern");
+        image = read_surface_image(*n);
+        s.srf_flags = static_cast<uint8_t>(s.srf_flags | 1);
+        s.img_mode = image->img_mode;
+        s.img_arg = image->img_arg;
     }
     m.finish();
     return s;
@@ -97,8 +105,18 @@ SurfaceTable SurfaceTable::read(const Node& surfaces) {
     constexpr std::size_t kMost = std::numeric_limits<int16_t>::max();
     if (members.size() > kMost) members[kMost].second.fail("too many surfaces (the files hold at most 32767)");
     for (const auto& [name, node] : members) {
+        std::optional<SurfaceImage> image;
+        RT_SRF record = read_surface(node, image);
+        if (image) {
+            const auto known = std::find(table.images_.begin(), table.images_.end(), image->source);
+            if (known == table.images_.end() && table.images_.size() == kMaxImages)
+                throw InputError(image->source.pointer, "more than 64 different images (the files name at most 64)");
+            record.img_index = static_cast<uint8_t>(known - table.images_.begin());
+            if (known == table.images_.end()) table.images_.push_back(image->source);
+        }
         table.names_.push_back(name);
-        table.records_.push_back(read_surface(node));
+        table.records_.push_back(record);
+        table.placements_.push_back(image ? std::optional(image->placement) : std::nullopt);
     }
     return table;
 }
@@ -115,13 +133,16 @@ bool SurfaceTable::uses_texture_space(int16_t index) const {
     return s.ptrn_type != 0 || s.bump_type != 0 || (s.srf_flags & 1) != 0;
 }
 
-void set_floor_surface(const RT_SRF& surface, RT_INF& inf) {
+void set_floor_surface(const SurfaceTable& surfaces, const Node& node, RT_INF& inf) {
+    const int16_t index = surfaces.index_of(node);
+    if (surfaces.placement(index)) node.fail("the floor cannot show an image");
+    const RT_SRF& surface = surfaces.records()[static_cast<std::size_t>(index)];
     inf.floor_mat[0] = surface.mat[0];
     inf.floor_mat[1] = surface.mat[1];
     inf.floor_ptrn_type = surface.ptrn_type;
     inf.floor_ptrn_arg = surface.ptrn_arg;
     inf.floor_bump_type = surface.bump_type;
-    inf.floor_srf_flags = static_cast<uint8_t>(surface.srf_flags & ~1);
+    inf.floor_srf_flags = surface.srf_flags;
     inf.floor_ptrn_scale = surface.ptrn_scale;
     inf.floor_bump_depth = surface.bump_depth;
     inf.floor_bump_scale = surface.bump_scale;

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "scene/records.h"
 #include "zyscene/json_fields.h"
+#include "zyscene/surface_images.h"
 
 namespace zy::zyscene {
 
@@ -24,13 +26,25 @@ public:
     /// True when the surface's look depends on where a point lies in its
     /// object (pattern, bump or image).
     bool uses_texture_space(int16_t index) const;
+    /// Where the surface's image lies, or nothing for a surface without one.
+    const std::optional<ImagePlacement>& placement(int16_t index) const {
+        return placements_[static_cast<std::size_t>(index)];
+    }
+    /// The distinct images, in the order of their numbers (img_index).
+    const std::vector<ImageSource>& images() const { return images_; }
 
 private:
     std::vector<std::string> names_;
     std::vector<RT_SRF> records_;
+    std::vector<std::optional<ImagePlacement>> placements_;
+    std::vector<ImageSource> images_;
 };
 
-/// Copies a surface into the floor fields of the settings (the floor has no image).
-void set_floor_surface(const RT_SRF& surface, RT_INF& inf);
+/// Most images a scene can show: the settings file names at most 64.
+inline constexpr std::size_t kMaxImages = 64;
+
+/// Copies a surface into the floor fields of the settings; node names the
+/// surface. The floor cannot show an image.
+void set_floor_surface(const SurfaceTable& surfaces, const Node& node, RT_INF& inf);
 
 }  // namespace zy::zyscene

@@ -9,21 +9,6 @@ namespace {
 
 constexpr double kDegree = 3.141592653589793 / 180.0;
 
-MAT4 identity() {
-    MAT4 m{};
-    for (int i = 0; i < 4; ++i) m.m[i][i] = 1;
-    return m;
-}
-
-// Product of the linear parts; a's translation row goes through b as well.
-MAT4 multiply(const MAT4& a, const MAT4& b) {
-    MAT4 r{};
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j)
-            for (int k = 0; k < 4; ++k) r.m[i][j] += a.m[i][k] * b.m[k][j];
-    return r;
-}
-
 // Row-vector rotation turning axis `from` toward axis `to` for a positive angle.
 MAT4 rotation(int from, int to, double degrees) {
     MAT4 r = identity();
@@ -36,6 +21,20 @@ MAT4 rotation(int from, int to, double degrees) {
 }
 
 }  // namespace
+
+MAT4 identity() {
+    MAT4 m{};
+    for (int i = 0; i < 4; ++i) m.m[i][i] = 1;
+    return m;
+}
+
+MAT4 multiply(const MAT4& a, const MAT4& b) {
+    MAT4 r{};
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            for (int k = 0; k < 4; ++k) r.m[i][j] += a.m[i][k] * b.m[k][j];
+    return r;
+}
 
 MAT4 object_matrix(const Transform& t) {
     MAT4 m = identity();
@@ -80,14 +79,15 @@ V3D transform_normal(const MAT4& inverse, const V3D& n) {
             n.x * a[2][0] + n.y * a[2][1] + n.z * a[2][2]};
 }
 
-std::array<MAT4_64, 3> matrix_triple(const MAT4& t) {
+std::array<MAT4_64, 3> matrix_triple(const MAT4& t, const MAT4* placement) {
     const MAT4 inverse = inverse_affine(t);
+    const MAT4 image = placement != nullptr ? inverse_affine(multiply(*placement, t)) : inverse;
     MAT4 bump = t;
     for (double& v : bump.m[3]) v = 0;
     std::array<MAT4_64, 3> triple;
     std::memcpy(&triple[0], &inverse, sizeof(MAT4_64));
     std::memcpy(&triple[1], &bump, sizeof(MAT4_64));
-    std::memcpy(&triple[2], &inverse, sizeof(MAT4_64));
+    std::memcpy(&triple[2], &image, sizeof(MAT4_64));
     return triple;
 }
 
