@@ -1,5 +1,6 @@
 // The real zyscene executable: exit status, messages, and what it does to OUTDIR.
 #include <gtest/gtest.h>
+#include <stb/stb_image_write.h>
 
 #include <algorithm>
 
@@ -39,8 +40,8 @@ TEST(Cli, CompilesIntoOutdirAndZyrayRendersTheResult) {
     EXPECT_EQ(zy::test::read_bytes(dir / "out" / "notes.txt"), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
     const auto bytes = fs::file_size(dir / "out" / "box.inf") + fs::file_size(dir / "out" / "box.sys") +
                        fs::file_size(dir / "out" / "zy_shade.xpa");
-    EXPECT_EQ(run.out, "zyscene: wrote out: 12 triangles, 8 points, 0 lights, 1 frame, " + std::to_string(bytes) +
-                           " bytes\n");
+    EXPECT_EQ(run.out,
+              "zyscene: wrote out: 12 triangles, 8 points, 0 lights, 1 frame, " + std::to_string(bytes) + " bytes\n");
     EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"box.json", "out"}));  // no staging folder left
 
     zy::test::run_zyray(dir / "out");
@@ -74,6 +75,48 @@ TEST(Cli, AFailedRunLeavesOutdirAsItWas) {
     const CliRun fresh = run_zyscene(dir.path(), {"bad.json", "new"});
     EXPECT_EQ(fresh.status, 2);
     EXPECT_FALSE(fs::exists(dir / "new"));
+}
+
+TEST(Cli, TexturesGoBesideTheSceneOrStopTheRunWithOutdirUntouched) {
+    TempDir dir;
+    const uint8_t green[] = {0, 255, 0};
+    ASSERT_NE(stbi_write_png((dir / "green.png").string().c_str(), 1, 1, 3, green, 3), 0);
+    write_text(dir.path(), "junk.png", "not an image");
+    std::string text = kRedBox;
+    text.replace(text.find(R"("diffuse": 0})"), 13, R"("diffuse": 0}, "image": "green.png")");
+    write_text(dir.path(), "box.json", text);
+
+    const CliRun run = run_zyscene(dir.path(), {"box.json", "out"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(", 1 image, 1 frame, "), std::string::npos) << run.out;
+    EXPECT_EQ(listing(dir / "out"), (std::vector<std::string>{"box.inf", "box.sys", "box.t00", "zy_shade.xpa"}));
+    zy::test::run_zyray(dir / "out");
+    const auto picture = zy::test::read_tiff(dir / "out" / "box.tif");
+    ASSERT_EQ(picture.width, 8u);
+    const uint8_t* centre = picture.pixel(4, 3);
+    EXPECT_EQ(centre[0], 0);  // the red material tinted by a green pixel
+    EXPECT_EQ(centre[1], 0);
+    // A white material shows the pixel's own colour.
+    text.replace(text.find("[255, 0, 0]"), 11, "[255, 255, 255]");
+    write_text(dir.path(), "box.json", text);
+    ASSERT_EQ(run_zyscene(dir.path(), {"box.json", "out"}).status, 0);
+    zy::test::run_zyray(dir / "out");
+    const auto white = zy::test::read_tiff(dir / "out" / "box.tif");
+    EXPECT_EQ(white.pixel(4, 3)[0], 0);
+    EXPECT_EQ(white.pixel(4, 3)[1], 255);
+    EXPECT_EQ(white.pixel(4, 3)[2], 0);
+
+    const auto before = listing(dir / "out");
+    text.replace(text.find("green.png"), 9, "junk.png");
+    write_text(dir.path(), "box.json", text);
+    const CliRun bad = run_zyscene(dir.path(), {"box.json", "out"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.out, "");
+    EXPECT_EQ(bad.err.rfind("zyscene: box.json:4:", 0), 0u) << bad.err;
+    EXPECT_NE(bad.err.find(": /surfaces/red/image: cannot read image file \"junk.png\": "), std::string::npos)
+        << bad.err;
+    EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1);
+    EXPECT_EQ(listing(dir / "out"), before);
 }
 
 TEST(Cli, WarnsOfABreakFileThatWouldResumeTheRender) {

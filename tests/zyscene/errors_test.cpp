@@ -1,5 +1,6 @@
 // Bad descriptions: one message naming the place and the fault.
 #include <gtest/gtest.h>
+#include <stb/stb_image_write.h>
 
 #include <fstream>
 
@@ -52,7 +53,8 @@ TEST(Errors, ValuesTheFilesCannotHoldAreRefusedAtTheirPlace) {
         {R"("render": {"floor": true})",
          "the floor is switched on (render/floor) but no \"floor\" member names its surface"},
         {R"("floor": {"surface": "t"})", "/floor/surface: no surface is named \"t\""},
-        {R"("lights": [{"position": [0, 1e39, 0]}])", "/lights/0/position: 1e+39 is beyond the range of a 32-bit float"},
+        {R"("lights": [{"position": [0, 1e39, 0]}])",
+         "/lights/0/position: 1e+39 is beyond the range of a 32-bit float"},
         {R"("lights": [{"type": "spot", "position": [0, 0, 0]}])",
          "/lights/0: a spot light needs exactly one of \"direction\" and \"target\""},
         {R"("lights": [{"type": "spot", "position": [0, 0, 0], "target": [0, 0, 0]}])",
@@ -70,7 +72,8 @@ TEST(Errors, ValuesTheFilesCannotHoldAreRefusedAtTheirPlace) {
          "/objects/0: an object needs exactly one shape: mesh, box, sphere, cylinder, plane or torus"},
         {R"("objects": [{"box": {}, "sphere": {}, "surface": "s"}])",
          "/objects/0: an object needs exactly one shape: mesh, box, sphere, cylinder, plane or torus"},
-        {R"("objects": [{"sphere": {"radius": 0}, "surface": "s"}])", "/objects/0/sphere/radius: must be greater than 0"},
+        {R"("objects": [{"sphere": {"radius": 0}, "surface": "s"}])",
+         "/objects/0/sphere/radius: must be greater than 0"},
         {R"("objects": [{"sphere": {"segments": 2}, "surface": "s"}])",
          "/objects/0/sphere/segments: must be a whole number from 3 to 4096"},
         {R"("objects": [{"box": {}, "surface": "s", "transform": {"scale": [1, 0, 1]}}])",
@@ -157,7 +160,8 @@ std::string many(const std::string& item, int count) {
     std::string out;
     for (int i = 0; i < count; ++i) {
         std::string one = item;
-        for (auto at = one.find('#'); at != std::string::npos; at = one.find('#')) one.replace(at, 1, std::to_string(i));
+        for (auto at = one.find('#'); at != std::string::npos; at = one.find('#'))
+            one.replace(at, 1, std::to_string(i));
         out += (out.empty() ? "" : ",") + one;
     }
     return out;
@@ -168,14 +172,107 @@ TEST(Errors, MatrixTriplesBeyondASignedByte) {
     // mat_index is a signed byte.
     const std::string placed = R"({"plane": {}, "surface": "p", "transform": {"translate": [#, 0, 0]}})";
     const std::string patterned = R"("surfaces": {"p": {"pattern": {"name": "granite"}}})";
-    EXPECT_EQ(compile_text(dir.path(), "{" + kCamera + ", " + patterned + R"(, "objects": [)" + many(placed, 128) + "]}")
-                  .first_frame.matrices.size(),
-              128u);
+    EXPECT_EQ(
+        compile_text(dir.path(), "{" + kCamera + ", " + patterned + R"(, "objects": [)" + many(placed, 128) + "]}")
+            .first_frame.matrices.size(),
+        128u);
     const std::string fault =
         fault_of(dir, "{" + kCamera + ", " + patterned + R"(, "objects": [)" + many(placed, 129) + "]}");
     EXPECT_NE(fault.find("/objects/128: more than 128 differently placed objects need texture matrices"),
               std::string::npos)
         << fault;
+}
+
+TEST(Errors, TextureImagesAndTheirProjections) {
+    TempDir dir;
+    write_text(dir.path(), "a.png", "");  // never opened: the faults come first
+    write_text(dir.path(), "junk.png", "not an image at all");
+    std::vector<uint8_t> row(32768, 0);
+    ASSERT_NE(stbi_write_png((dir / "wide.png").string().c_str(), 32768, 1, 1, row.data(), 32768), 0);
+    const Case cases[] = {
+        {R"({"image": "gone.png"})", "/surfaces/t/image: image file \"gone.png\" not found"},
+        {R"({"image": ""})", "/surfaces/t/image: names no file"},
+        {R"({"image": "wide.png"})",
+         "/surfaces/t/image: image file \"wide.png\" is 32768 x 1 pixels; texture files hold at most 32767 in each "
+         "direction"},
+        {R"({"image": {"file": "a.png", "projection": "sphere"}})",
+         "/surfaces/t/image/projection: unknown projection \"sphere\" (known: flat, cylindrical, "
+         "cylindrical_mirrored)"},
+        {R"({"image": {"file": "a.png", "projection": "cylindrical", "angle": 0}})",
+         "/surfaces/t/image/angle: must be greater than 0 degrees"},
+        {R"({"image": {"file": "a.png", "angle": 90}})",
+         "/surfaces/t/image/angle: only the cylindrical projections take an angle"},
+        {R"({"image": {"file": "a.png", "projection": "cylindrical_mirrored", "width": 2}})",
+         "/surfaces/t/image/width: a cylindrical projection takes \"angle\" instead of \"width\""},
+        {R"({"image": {"file": "a.png", "height": 0}})",
+         "/surfaces/t/image/height: must be a length from 1e-30 to 1e30"},
+        {R"({"image": {"file": "a.png", "use": "alpha"}})",
+         "/surfaces/t/image/use: unknown image use \"alpha\" (known: auto, grey, color, mask)"},
+        {R"({"image": "a.png", "pattern": {"name": "granite"}})",
+         "/surfaces/t/pattern: a surface with an image shows no pattern"},
+    };
+    for (const Case& c : cases) {
+        const std::string fault = fault_of(dir, "{" + kCamera + R"(, "surfaces": {"t": )" + c.members + "}}");
+        EXPECT_EQ(fault.substr(fault.find(": ") + 2), c.fault) << c.members;
+    }
+    const std::string junk = fault_of(dir, "{" + kCamera + R"(, "surfaces": {"t": {"image": {"file": "junk.png"}}}})");
+    EXPECT_NE(junk.find(": /surfaces/t/image/file: cannot read image file \"junk.png\": "), std::string::npos) << junk;
+    EXPECT_NE(fault_of(dir, "{" + kCamera + R"(, "surfaces": {"t": {"image": "a.png"}}, "floor": {"surface": "t"}})")
+                  .find(": /floor/surface: the floor cannot show an image"),
+              std::string::npos);
+}
+
+TEST(Errors, MoreThanSixtyFourImages) {
+    TempDir dir;
+    const uint8_t pixel = 0;
+    for (int i = 0; i < 64; ++i)
+        ASSERT_NE(stbi_write_png((dir / (std::to_string(i) + ".png")).string().c_str(), 1, 1, 1, &pixel, 1), 0);
+    const std::string surface = R"("s#": {"image": "#.png"}, "t#": {"image": "#.png"})";  // pairs share
+    EXPECT_EQ(compile_text(dir.path(), "{" + kCamera + R"(, "surfaces": {)" + many(surface, 64) + "}}").textures.size(),
+              64u);
+    const std::string fault = fault_of(dir, "{" + kCamera + R"(, "surfaces": {)" + many(surface, 65) + "}}");
+    // Images are numbered in the order of the surface names: s9 is the last s.
+    EXPECT_NE(fault.find(": /surfaces/s9/image: more than 64 different images (the files name at most 64)"),
+              std::string::npos)
+        << fault;
+}
+
+TEST(Errors, KeyframesAndWhatTheyReachBetweenThem) {
+    const Case cases[] = {
+        {R"("camera": {"eye": {"0": [0, 0, -1]}, "look_at": [0, 0, 0]})",
+         "/camera/eye/0: a keyframe is named by its frame number, from 1 to 5 (render/frames)"},
+        {R"("camera": {"eye": {"6": [0, 0, -1]}, "look_at": [0, 0, 0]})",
+         "/camera/eye/6: a keyframe is named by its frame number, from 1 to 5 (render/frames)"},
+        {R"("camera": {"eye": {"first": [0, 0, -1]}, "look_at": [0, 0, 0]})",
+         "/camera/eye/first: a keyframe is named by its frame number, from 1 to 5 (render/frames)"},
+        {R"("camera": {"eye": {"1": [0, 0, -1], "01": [0, 0, -2]}, "look_at": [0, 0, 0]})",
+         "/camera/eye/1: a second key for frame 1"},
+        {R"("camera": {"eye": {}, "look_at": [0, 0, 0]})",
+         "/camera/eye: names no keyframe: give {\"FRAME\": value, ...}"},
+        {R"("camera": {"eye": {"1": [0, 0, -1], "5": "far"}, "look_at": [0, 0, 0]})",
+         "/camera/eye/5: must be an array of three numbers [x, y, z]"},
+        // The eye passes through the point it looks at.
+        {R"("camera": {"eye": {"1": [0, 0, -10], "3": [0, 0, 10]}, "look_at": [0, 0, 0]})",
+         "/camera/look_at: must lie away from the eye at frame 2"},
+        {R"("camera": {"eye": [0, 0, -10], "look_at": [0, 0, 0], "up": {"1": [0, 1, 0], "5": [0, 0, 1]}})",
+         "/camera/up: the up vector must not be parallel to the viewing direction at frame 5"},
+        {R"("camera": {"eye": [0, 0, -10], "look_at": [0, 0, 0], "fov": {"2": 180}})",
+         "/camera/fov/2: must lie strictly between 0 and 180 degrees"},
+        {R"(, "lights": [{"type": "spot", "position": [0, 0, 0], "target": {"1": [0, 0, -1], "3": [0, 0, 1]}}])",
+         "/lights/0/target: gives no direction (zero length) at frame 2"},
+        {R"(, "lights": [{"position": [0, 0, 0], "radius": {"1": 0, "2": 1}}])", "/lights/0/radius: must be a number"},
+        {R"(, "objects": [{"box": {}, "surface": "s", "transform": {"scale": {"1": 1, "3": -1}}}])",
+         "/objects/0/transform: cannot be undone (a scale too close to 0 or too large) at frame 2"},
+        {R"(, "objects": [{"box": {}, "surface": "s", "transform": {"translate": {"1": [0, 0, 0], "3": [1e39, 0, 0]}}}])",
+         "/objects/0: 5e+38 is beyond the range of a 32-bit float at frame 2"},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        // Either a camera of its own, or more members after the usual one.
+        const std::string members = c.members[0] == ',' ? kCamera + c.members : std::string(c.members);
+        const std::string fault = fault_of(dir, R"({"render": {"frames": 5}, "surfaces": {"s": {}}, )" + members + "}");
+        EXPECT_EQ(fault.substr(fault.find(": ") + 2), c.fault) << c.members;
+    }
 }
 
 // Surfaces, lights and objects are counted in 16 bits; the floor takes one

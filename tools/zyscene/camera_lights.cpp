@@ -72,8 +72,8 @@ RT_CAM CameraTrack::at(int frame) const {
         throw InputError(look_at_pointer_, "must lie away from the eye" + frame_note(animated(), frame));
     const V3D side = cross(view, widen(c.sky));
     if (dot(side, side) <= 1e-12 * dot(view, view) * dot(widen(c.sky), widen(c.sky)))
-        throw InputError(up_pointer_, "the up vector must not be parallel to the viewing direction" +
-                                          frame_note(animated(), frame));
+        throw InputError(up_pointer_,
+                         "the up vector must not be parallel to the viewing direction" + frame_note(animated(), frame));
     return c;
 }
 

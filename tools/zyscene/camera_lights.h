@@ -41,7 +41,7 @@ public:
     bool animated() const { return position_.animated() || color_.animated() || aim_.animated(); }
 
 private:
-    RT_LIGHT fixed_{};  ///< kind, radius, attenuation and cone
+    RT_LIGHT fixed_{};                   ///< kind, radius, attenuation and cone
     Track<V3D> position_, color_, aim_;  ///< colour channels 0..255; aim: spot direction or target
     bool aim_is_target_ = false;
     std::string aim_pointer_;

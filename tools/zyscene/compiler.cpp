@@ -85,7 +85,8 @@ CompiledScene compile(const Description& description, const fs::path& folder, co
         scene.textures.push_back(import_texture(folder / source.file, source));
     }
     MatrixPlan plan(description.objects, description.surfaces, image_placements(description.surfaces, scene.textures));
-    auto baker = std::make_shared<FrameBaker>(description, import_meshes(description, folder, progress), std::move(plan));
+    auto baker =
+        std::make_shared<FrameBaker>(description, import_meshes(description, folder, progress), std::move(plan));
     scene.first_frame = baker->frame(0, &scene.settings.object_sizes);
     writer::sync_counts(scene.settings, scene.first_frame);
     check_file_size(scene.first_frame, scene.frame_count);

@@ -12,7 +12,8 @@ FrameBaker::FrameBaker(Description description, std::vector<Mesh> meshes, Matrix
 writer::FrameBlock FrameBaker::frame(int k, std::vector<int32_t>* object_sizes) const {
     const Description& d = description_;
     FrameGeometry geometry;
-    for (std::size_t i = 0; i < d.objects.size(); ++i) add_object(d.objects[i], k, meshes_[i], plan_.index_of(i), geometry);
+    for (std::size_t i = 0; i < d.objects.size(); ++i)
+        add_object(d.objects[i], k, meshes_[i], plan_.index_of(i), geometry);
     writer::FrameBlock block;
     block.cam = d.camera.at(k);
     for (const LightTrack& light : d.lights) block.lights.push_back(light.at(k));

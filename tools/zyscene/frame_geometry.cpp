@@ -52,8 +52,7 @@ std::vector<V3D> averaged_normals(const std::vector<V3D>& points, const std::vec
 
 }  // namespace
 
-void add_object(const ObjectDesc& object, int frame_number, const Mesh& mesh, int8_t mat_index,
-                FrameGeometry& frame) {
+void add_object(const ObjectDesc& object, int frame_number, const Mesh& mesh, int8_t mat_index, FrameGeometry& frame) {
     const std::string at_frame = frame_note(object.transform.animated(), frame_number);
     const MAT4 t = object_matrix(object.transform.at(frame_number));
     const MAT4 inverse = inverse_affine(t);

@@ -22,7 +22,6 @@ struct FrameGeometry {
 /// triangles wound to agree with their normals, vertex normals from the mesh
 /// or averaged, mat_index (a triple number or -1) on every triangle. Throws
 /// InputError at the object for anything the files cannot hold.
-void add_object(const ObjectDesc& object, int frame_number, const Mesh& mesh, int8_t mat_index,
-                FrameGeometry& frame);
+void add_object(const ObjectDesc& object, int frame_number, const Mesh& mesh, int8_t mat_index, FrameGeometry& frame);
 
 }  // namespace zy::zyscene

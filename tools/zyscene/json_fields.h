@@ -4,14 +4,13 @@
 
 #include <array>
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <set>
 #include <span>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "geometry/xmath.h"
 #include "scene/records.h"

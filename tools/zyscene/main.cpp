@@ -30,9 +30,7 @@ const char* const kUsage =
     "Exit status: 0 on success, 2 on bad input (one line on standard error\n"
     "names the file, the place in it and what is wrong; OUTDIR is unchanged).\n";
 
-std::string plural(std::size_t n, const char* word) {
-    return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
-}
+std::string plural(std::size_t n, const char* word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
 
 void warn_of_break_file(const CompiledScene& scene, const fs::path& outdir) {
     zy::writer::Scene names_only;
@@ -67,8 +65,9 @@ int main(int argc, char** argv) {
         const auto bytes = write_scene_files(scene, outdir);
         warn_of_break_file(scene, outdir);
         const auto& inf = scene.settings.inf;
-        std::cout << "zyscene: wrote " << outdir.string() << ": " << plural(static_cast<std::size_t>(inf.n_tri), "triangle")
-                  << ", " << plural(static_cast<std::size_t>(inf.n_pnt), "point") << ", "
+        std::cout << "zyscene: wrote " << outdir.string() << ": "
+                  << plural(static_cast<std::size_t>(inf.n_tri), "triangle") << ", "
+                  << plural(static_cast<std::size_t>(inf.n_pnt), "point") << ", "
                   << plural(static_cast<std::size_t>(inf.n_light), "light") << ", ";
         if (inf.n_img > 0) std::cout << plural(static_cast<std::size_t>(inf.n_img), "image") << ", ";
         std::cout << plural(static_cast<std::size_t>(scene.frame_count), "frame") << ", " << bytes << " bytes\n";

@@ -62,7 +62,8 @@ RT_SRF read_surface(const Node& node, std::optional<SurfaceImage>& image) {
     if (auto n = m.optional("pattern")) {
         Members p(*n);
         s.ptrn_type = static_cast<uint8_t>(p.required("name").choice(kPatternNames, "pattern") + 1);
-        if (auto o = p.optional("orientation")) s.ptrn_arg = static_cast<uint8_t>(o->choice(kOrientationNames, "orientation"));
+        if (auto o = p.optional("orientation"))
+            s.ptrn_arg = static_cast<uint8_t>(o->choice(kOrientationNames, "orientation"));
         if (auto sc = p.optional("scale")) s.ptrn_scale = nonzero_scale(*sc);
         p.finish();
     }

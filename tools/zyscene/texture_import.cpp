@@ -2,6 +2,7 @@
 
 #include <stb/stb_image.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -74,27 +75,30 @@ int grey_of(const Rgba& c) { return static_cast<int>(std::lround(0.2126 * c.r + 
 
 writer::Bytes convert(const stbi_uc* data, int width, int height, int channels, TextureType type) {
     writer::Bytes out(static_cast<std::size_t>(pixel_bytes(type, width, height)), 0);
-    const std::size_t row_bytes = static_cast<std::size_t>((width + 7) / 8);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+    const auto w = static_cast<std::size_t>(width);
+    const std::size_t mask_row = (w + 7) / 8;
+    for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y)
+        for (std::size_t x = 0; x < w; ++x) {
+            const std::size_t i = y * w + x;
             const Rgba c = over_white(pixel_at(data + i * static_cast<std::size_t>(channels), channels));
+            uint8_t* p = out.data();
             switch (type) {
                 case kMask1:
-                    if (grey_of(c) >= 128) out[static_cast<std::size_t>(y) * row_bytes + static_cast<std::size_t>(x / 8)] |= static_cast<uint8_t>(0x80 >> (x % 8));
+                    if (grey_of(c) >= 128) p[y * mask_row + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
                     break;
-                case kGrey8: out[i] = static_cast<uint8_t>(grey_of(c)); break;
-                case kRgb8:
-                    out[3 * i] = static_cast<uint8_t>(c.r);
-                    out[3 * i + 1] = static_cast<uint8_t>(c.g);
-                    out[3 * i + 2] = static_cast<uint8_t>(c.b);
+                case kGrey8: p[i] = static_cast<uint8_t>(grey_of(c)); break;
+                case kRgb8: {
+                    const uint8_t rgb[] = {static_cast<uint8_t>(c.r), static_cast<uint8_t>(c.g),
+                                           static_cast<uint8_t>(c.b)};
+                    std::copy(rgb, rgb + 3, p + 3 * i);
                     break;
-                case kMaskRgb8:
-                    out[4 * i] = static_cast<uint8_t>(c.a);
-                    out[4 * i + 1] = static_cast<uint8_t>(c.r);
-                    out[4 * i + 2] = static_cast<uint8_t>(c.g);
-                    out[4 * i + 3] = static_cast<uint8_t>(c.b);
+                }
+                case kMaskRgb8: {
+                    const uint8_t argb[] = {static_cast<uint8_t>(c.a), static_cast<uint8_t>(c.r),
+                                            static_cast<uint8_t>(c.g), static_cast<uint8_t>(c.b)};
+                    std::copy(argb, argb + 4, p + 4 * i);
                     break;
+                }
             }
         }
     return out;

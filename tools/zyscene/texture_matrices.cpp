@@ -73,9 +73,10 @@ std::vector<std::array<MAT4_64, 3>> MatrixPlan::at(const std::vector<ObjectDesc>
         const ObjectDesc& o = objects[slot.object];
         triples.push_back(matrix_triple(texture_transform(o, frame), slot.placement ? &*slot.placement : nullptr));
         if (!finite(triples.back()))
-            throw InputError(o.pointer, "its image placement and transform together cannot be undone (a size too "
-                                        "close to 0 or too large)" +
-                                            frame_note(animated_texture(o), frame));
+            throw InputError(o.pointer,
+                             "its image placement and transform together cannot be undone (a size too "
+                             "close to 0 or too large)" +
+                                 frame_note(animated_texture(o), frame));
     }
     return triples;
 }

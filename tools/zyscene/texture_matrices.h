@@ -34,7 +34,7 @@ public:
 
 private:
     struct Slot {
-        std::size_t object;  ///< the first object with this triple
+        std::size_t object;             ///< the first object with this triple
         std::optional<MAT4> placement;  ///< image space into object space
     };
     std::vector<Slot> slots_;

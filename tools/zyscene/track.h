@@ -21,7 +21,9 @@ struct Key {
 
 /// Straight-line blends; exact at t = 0 and t = 1.
 inline double blend(double a, double b, double t) { return (1 - t) * a + t * b; }
-inline V3D blend(const V3D& a, const V3D& b, double t) { return {blend(a.x, b.x, t), blend(a.y, b.y, t), blend(a.z, b.z, t)}; }
+inline V3D blend(const V3D& a, const V3D& b, double t) {
+    return {blend(a.x, b.x, t), blend(a.y, b.y, t), blend(a.z, b.z, t)};
+}
 
 inline bool same_value(double a, double b) { return a == b; }
 inline bool same_value(const V3D& a, const V3D& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
@@ -49,8 +51,10 @@ public:
     bool animated() const { return keys_.size() > 1; }
 
     bool operator==(const Track& other) const {
-        return std::equal(keys_.begin(), keys_.end(), other.keys_.begin(), other.keys_.end(),
-                          [](const Key<T>& a, const Key<T>& b) { return a.frame == b.frame && same_value(a.value, b.value); });
+        const auto same = [](const Key<T>& a, const Key<T>& b) {
+            return a.frame == b.frame && same_value(a.value, b.value);
+        };
+        return std::equal(keys_.begin(), keys_.end(), other.keys_.begin(), other.keys_.end(), same);
     }
 
 private:
@@ -69,9 +73,11 @@ Track<T> read_track(const Node& node, int frames, Read read) {
     if (!node.value().is_object()) return Track<T>(read(node));
     Members members(node);
     std::vector<std::pair<Key<T>, Node>> read_keys;
-    for (const auto& [name, value] : members.all()) read_keys.push_back({{key_frame(name, value, frames), read(value)}, value});
+    for (const auto& [name, value] : members.all())
+        read_keys.push_back({{key_frame(name, value, frames), read(value)}, value});
     if (read_keys.empty()) node.fail("names no keyframe: give {\"FRAME\": value, ...}");
-    std::stable_sort(read_keys.begin(), read_keys.end(), [](const auto& a, const auto& b) { return a.first.frame < b.first.frame; });
+    std::stable_sort(read_keys.begin(), read_keys.end(),
+                     [](const auto& a, const auto& b) { return a.first.frame < b.first.frame; });
     std::vector<Key<T>> keys;
     for (auto& [key, value] : read_keys) {
         // "1" and "01" name one frame.

@@ -67,8 +67,7 @@ MAT4 inverse_affine(const MAT4& m) {
             r.m[j][i] = (a[i1][j1] * a[i2][j2] - a[i1][j2] * a[i2][j1]) / det;
         }
     // The translation row: -t * L^-1.
-    for (int j = 0; j < 3; ++j)
-        r.m[3][j] = -(a[3][0] * r.m[0][j] + a[3][1] * r.m[1][j] + a[3][2] * r.m[2][j]);
+    for (int j = 0; j < 3; ++j) r.m[3][j] = -(a[3][0] * r.m[0][j] + a[3][1] * r.m[1][j] + a[3][2] * r.m[2][j]);
     r.m[3][3] = 1;
     return r;
 }

@@ -1,0 +1,132 @@
+// Keyframes compiled into one block per frame and read back frame after frame
+// by the renderer's frame loader.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "scene/frame_loader.h"
+#include "scene/rt_var.h"
+#include "zyscene_fixture.h"
+
+namespace zy::zyscene::test {
+namespace {
+
+using zy::test::InProcess;
+
+constexpr double kByte = 254.99999999999997;  // the loaders' colour divisor
+
+// Five frames. The eye moves one unit a frame; the fov has keys at frames 1
+// and 3 only; the lamp moves between frames 2 and 4 and brightens over all
+// five; the box slides and turns half around y.
+const std::string kMoving = R"({
+  "render": {"frames": 5},
+  "surfaces": {"plain": {}, "grainy": {"pattern": {"name": "granite"}}},
+  "camera": {"eye": {"1": [0, 0, -10], "5": [4, 0, -10]}, "look_at": [0, 0, 0], "fov": {"1": 40, "3": 60}},
+  "lights": [{"position": {"2": [0, 10, 0], "4": [8, 10, 0]}, "color": {"1": [0, 0, 0], "5": [200, 100, 50]}}],
+  "objects": [
+    {"box": {"size": [2, 2, 2]}, "surface": "grainy",
+     "transform": {"translate": {"1": [0, 0, 0], "5": [8, 0, 0]}, "rotate": {"1": [0, 0, 0], "5": [0, 180, 0]}}},
+    {"box": {}, "surface": "plain", "transform": {"translate": [0, 3, 0]}}
+  ]
+})";
+
+// The middle of the first box's eight corners, in scene coordinates.
+V3D box_centre() {
+    V3D c{0, 0, 0};
+    for (int i = 0; i < 8; ++i)
+        c = {c.x + rt_var.points[i].x / 8, c.y + rt_var.points[i].y / 8, c.z + rt_var.points[i].z / 8};
+    return {c.x + rt_var.pov.x, c.y + rt_var.pov.y, c.z + rt_var.pov.z};
+}
+
+void load_frame(int frame) {
+    testing::internal::CaptureStdout();
+    const int error = zy::test::stop_error_of([frame] { rt_load_frame(frame); });
+    testing::internal::GetCapturedStdout();
+    ASSERT_EQ(error, -1) << "frame " << frame;
+}
+
+TEST(Animation, EveryFrameHoldsItsOwnBlendOfTheKeyframes) {
+    InProcess run;
+    ASSERT_EQ(load_back(compile_text(run.folder(), kMoving)), -1);
+    ASSERT_EQ(rt_var.frame_count, 5);
+    EXPECT_EQ(rt_var.wave_period, 5);  // one wave cycle over the whole animation
+    ASSERT_EQ(rt_var.n_mat, 1);
+
+    const double fov_half[] = {20, 25, 30, 30, 30};
+    const double lamp_x[] = {0, 0, 4, 8, 8};
+    for (int k = 0; k < 5; ++k) {
+        if (k > 0) load_frame(k);
+        SCOPED_TRACE("frame " + std::to_string(k + 1));
+        EXPECT_EQ(rt_var.eye.x, k);  // the look-at point stays at the origin
+        EXPECT_EQ(rt_var.eye.z, -10);
+        EXPECT_EQ(rt_var.fov_x, fov_half[k]);
+        EXPECT_EQ(rt_var.lights[0].pos.x, lamp_x[k]);
+        EXPECT_EQ(rt_var.lights[0].pos.y, 10);
+        // 200 / 4 per frame, and so on.
+        EXPECT_EQ(rt_var.lights[0].col.r, 50 * k / kByte);
+        EXPECT_EQ(rt_var.lights[0].col.g, 25 * k / kByte);
+        EXPECT_EQ(rt_var.lights[0].col.b, std::lround(12.5 * k) / kByte);
+
+        const V3D centre = box_centre();
+        EXPECT_NEAR(centre.x, 2 * k, 1e-6);
+        EXPECT_NEAR(centre.y, 0, 1e-6);
+        // 45 degrees a frame about y: the corner at object (1, 1, 1) turns
+        // toward +x first (z turns toward x).
+        const double a = k * 45 * 3.141592653589793 / 180;
+        V3D corner;
+        v3d_trnsf({2.0 * k + std::cos(a) + std::sin(a), 1, std::cos(a) - std::sin(a)}, corner, rt_var.ptrn_mat[0]);
+        EXPECT_NEAR(corner.x, 1, 1e-9);
+        EXPECT_NEAR(corner.y, 1, 1e-9);
+        EXPECT_NEAR(corner.z, 1, 1e-9);
+        for (int i = 0; i < 12; ++i) EXPECT_EQ(rt_var.tris[i].mat_index, 0);
+        // The still box stays put, with no matrix.
+        EXPECT_NEAR(rt_var.points[8].y + rt_var.pov.y, 2.5, 1e-6);
+        EXPECT_EQ(rt_var.tris[12].mat_index, -1);
+    }
+}
+
+TEST(Animation, ObjectsThatMoveAlikeShareAMatrixTriple) {
+    InProcess run;
+    const auto scene = compile_text(run.folder(), "{" + kCamera + R"(, "render": {"frames": 3},
+        "surfaces": {"p": {"pattern": {"name": "granite"}}},
+        "objects": [
+          {"box": {}, "surface": "p", "transform": {"translate": {"1": [0, 0, 0], "3": [4, 0, 0]}}},
+          {"sphere": {}, "surface": "p", "transform": {"translate": {"1": [0, 0, 0], "3": [4, 0, 0]}}},
+          {"box": {}, "surface": "p", "transform": {"translate": {"1": [0, 0, 0], "2": [4, 0, 0]}}},
+          {"box": {}, "surface": "p"}]})");
+    EXPECT_TRUE(scene.animated());
+    // The two objects on one path share; the faster one has its own; the
+    // still one matches the others at frame 1 but not later.
+    ASSERT_EQ(scene.first_frame.matrices.size(), 3u);
+    const auto last = scene.frame(2);
+    EXPECT_EQ(last.matrices[0][0].m[3][0], -4.0);  // the inverse of moving by 4
+    EXPECT_EQ(last.matrices[1][0].m[3][0], -4.0);
+    EXPECT_EQ(last.matrices[2][0].m[3][0], 0.0);
+    EXPECT_EQ(last.tris.front().mat_index, 0);
+    EXPECT_EQ(last.tris.back().mat_index, 2);
+}
+
+TEST(Animation, AnAnimationRendersOnePictureAFrame) {
+    zy::test::TempDir dir;
+    // A red box crosses the middle of a black picture: there in frame 2 only.
+    write_text(dir.path(), "slide.json", R"({
+      "render": {"width": 8, "height": 6, "frames": 3},
+      "sky": {"top": [0, 0, 0]},
+      "surfaces": {"red": {"material": {"color": [255, 0, 0], "ambient": 100, "diffuse": 0}}},
+      "camera": {"eye": [0, 0, -10], "look_at": [0, 0, 0], "fov": 20},
+      "objects": [{"box": {"size": [2, 2, 2]}, "surface": "red",
+                   "transform": {"translate": {"1": [-20, 0, 0], "3": [20, 0, 0]}}}]})");
+    const CliRun run = run_zyscene(dir.path(), {"slide.json", "out"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(", 3 frames, "), std::string::npos) << run.out;
+    zy::test::run_zyray(dir / "out");
+    const uint8_t reds[] = {0, 255, 0};
+    for (int k = 0; k < 3; ++k) {
+        const auto picture = zy::test::read_tiff(dir / "out" / ("zy_0000" + std::to_string(k + 1) + ".tif"));
+        ASSERT_EQ(picture.width, 8u);
+        EXPECT_EQ(picture.pixel(4, 3)[0], reds[k]) << "frame " << k + 1;
+    }
+}
+
+}  // namespace
+}  // namespace zy::zyscene::test

@@ -1,0 +1,156 @@
+// Texture images: written by the compiler, read back by the renderer's
+// texture loader and looked up by its image materials.
+#include <gtest/gtest.h>
+#include <stb/stb_image_write.h>
+
+#include <string>
+#include <vector>
+
+#include "materials/image_material.h"
+#include "materials/materials.h"
+#include "scene/image_loader.h"
+#include "scene/rt_var.h"
+#include "zyscene_fixture.h"
+
+namespace zy::zyscene::test {
+namespace {
+
+using zy::test::InProcess;
+
+// Writes a PNG of width x height pixels with the given channels per pixel.
+void write_png(const fs::path& file, int width, int height, int channels, const std::vector<uint8_t>& pixels) {
+    ASSERT_EQ(pixels.size(), static_cast<std::size_t>(width * height * channels));
+    ASSERT_NE(stbi_write_png(file.string().c_str(), width, height, channels, pixels.data(), width * channels), 0);
+}
+
+std::vector<uint8_t> pixels_of(const IIM_IMAGE& img) { return {img.pixels, img.pixels + img.size}; }
+
+// Compiles the description, loads it and its images into the renderer.
+void load_with_images(const InProcess& run, const std::string& text) {
+    ASSERT_EQ(load_back(compile_text(run.folder(), text)), -1);
+    testing::internal::CaptureStdout();
+    const int error = zy::test::stop_error_of([] { rt_read_images(); });
+    testing::internal::GetCapturedStdout();
+    ASSERT_EQ(error, -1);
+}
+
+TEST(Textures, EveryPixelTypeReachesTheTextureLoader) {
+    InProcess run;
+    write_png(run.folder() / "grey.png", 3, 2, 1, {0, 100, 255, 7, 8, 9});
+    write_png(run.folder() / "rgb.png", 2, 1, 3, {10, 20, 30, 40, 50, 60});
+    write_png(run.folder() / "rgba.png", 3, 1, 4, {10, 20, 30, 255, 200, 100, 50, 0, 0, 0, 0, 128});
+    write_png(run.folder() / "ga.png", 1, 1, 2, {90, 255});
+    // Ten columns: the mask rows take two bytes each, the first bit the highest.
+    write_png(run.folder() / "mask.png", 10, 2, 1,
+              {0, 127, 128, 255, 0, 0, 0, 0, 0, 200, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255});
+    load_with_images(run, "{" + kCamera + R"(, "name": "tex", "surfaces": {
+        "a": {"image": "grey.png"},
+        "b": {"image": {"file": "grey.png", "use": "auto"}},
+        "c": {"image": "rgb.png"},
+        "d": {"image": "rgba.png"},
+        "e": {"image": "ga.png"},
+        "f": {"image": {"file": "mask.png", "use": "mask"}},
+        "g": {"image": {"file": "grey.png", "use": "color", "projection": "cylindrical_mirrored", "angle": 90}}}})");
+
+    ASSERT_EQ(rt_var.n_img, 6);  // a and b share one
+    EXPECT_STREQ(rt_var.img_names[0], "tex.t00");
+    EXPECT_STREQ(rt_var.img_names[5], "tex.t05");
+    const int expected_index[] = {0, 0, 1, 2, 3, 4, 5};
+    for (int s = 0; s < 7; ++s) {
+        EXPECT_EQ(rt_var.surfaces[s].srf_flags & kSrfImage, kSrfImage) << s;
+        EXPECT_EQ(rt_var.surfaces[s].img_index, expected_index[s]) << s;
+    }
+    EXPECT_EQ(rt_var.surfaces[0].img_mode, 0);
+    EXPECT_EQ(rt_var.surfaces[6].img_mode, 2);
+    EXPECT_EQ(rt_var.surfaces[6].img_arg, 90.0);
+
+    const IIM_IMAGE* img = rt_var.images;
+    EXPECT_EQ(img[0].type, 1);
+    EXPECT_EQ(img[0].width, 3);
+    EXPECT_EQ(img[0].height, 2);
+    EXPECT_EQ(pixels_of(img[0]), (std::vector<uint8_t>{0, 100, 255, 7, 8, 9}));
+    EXPECT_EQ(img[1].type, 4);
+    EXPECT_EQ(pixels_of(img[1]), (std::vector<uint8_t>{10, 20, 30, 40, 50, 60}));
+
+    // Mask byte first. Opaque pixels keep their colour, clear ones turn white.
+    ASSERT_EQ(img[2].type, 5);
+    const auto rgba = pixels_of(img[2]);
+    ASSERT_EQ(rgba.size(), 12u);
+    EXPECT_EQ(std::vector<uint8_t>(rgba.begin(), rgba.begin() + 8),
+              (std::vector<uint8_t>{255, 10, 20, 30, 0, 255, 255, 255}));
+    // Black at half alpha: the renderer sees half of white's light.
+    EXPECT_EQ(rgba[8], 128);
+    EXPECT_EQ(rgba[9], rgba[10]);
+    EXPECT_NEAR(log_exp_gamma_fast(rgba[9]), 1 - 128 / 255.0, 0.003);
+
+    EXPECT_EQ(img[3].type, 5);  // grey with alpha
+    EXPECT_EQ(pixels_of(img[3]), (std::vector<uint8_t>{255, 90, 90, 90}));
+
+    EXPECT_EQ(img[4].type, 0);
+    EXPECT_EQ(img[4].width, 10);
+    EXPECT_EQ(pixels_of(img[4]), (std::vector<uint8_t>{0x30, 0x40, 0xFF, 0xC0}));
+
+    EXPECT_EQ(img[5].type, 4);  // grey asked for as colour
+    EXPECT_EQ(pixels_of(img[5]),
+              (std::vector<uint8_t>{0, 0, 0, 100, 100, 100, 255, 255, 255, 7, 7, 7, 8, 8, 8, 9, 9, 9}));
+}
+
+// The pixel an image material took its colour from, by the colour's name.
+std::string colour_at(int16_t surface, const V3D& scene_point) {
+    const TRIANGLE* tri = nullptr;
+    for (int i = 0; i < rt_var.n_tri && tri == nullptr; ++i)
+        if (rt_var.tris[i].srf_index == surface) tri = &rt_var.tris[i];
+    if (tri == nullptr) return "no triangle";
+    MATERIAL m{};
+    const V3D point{scene_point.x - rt_var.pov.x, scene_point.y - rt_var.pov.y, scene_point.z - rt_var.pov.z};
+    rt_img_material(*tri, point, m);
+    const bool r = m.color.r > 0.5, g = m.color.g > 0.5, b = m.color.b > 0.5;
+    if (r && g && b) return "white";
+    if (r && !g && !b) return "red";
+    if (!r && g && !b) return "green";
+    if (!r && !g && b) return "blue";
+    return "mixed";
+}
+
+TEST(Textures, PlacementAndProjectionPutThePixelsWhereDescribed) {
+    InProcess run;
+    // Red, green / blue, white.
+    write_png(run.folder() / "quad.png", 2, 2, 3, {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255});
+    write_png(run.folder() / "row.png", 4, 1, 3, {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255});
+    load_with_images(run, R"({"camera": {"eye": [0, 0, -10], "look_at": [1, 2, 3]}, "surfaces": {
+        "a_flat": {"image": {"file": "quad.png", "width": 2, "center": [0.5, 0, 0]}},
+        "b_lying": {"image": {"file": "quad.png", "width": 2, "rotate": [90, 0, 0]}},
+        "c_around": {"image": {"file": "row.png", "projection": "cylindrical"}},
+        "d_inside": {"image": {"file": "row.png", "projection": "cylindrical_mirrored"}},
+        "e_half": {"image": {"file": "row.png", "projection": "cylindrical", "angle": 180}}},
+      "objects": [
+        {"box": {}, "surface": "a_flat", "transform": {"scale": 2, "translate": [10, 0, 0]}},
+        {"box": {}, "surface": "b_lying", "texture_space": "scene", "transform": {"translate": [0, 5, 0]}},
+        {"box": {}, "surface": "c_around"}, {"box": {}, "surface": "d_inside"}, {"box": {}, "surface": "e_half"}]})");
+
+    // Image middle at object (0.5, 0, 0), scene (11, 0, 0); pixels of 2 x 2
+    // scene units, repeating beyond the image; depth does not matter.
+    EXPECT_EQ(colour_at(0, {10, 1, 0}), "red");
+    EXPECT_EQ(colour_at(0, {12, 1, 7}), "green");
+    EXPECT_EQ(colour_at(0, {10, -1, 0}), "blue");
+    EXPECT_EQ(colour_at(0, {12, -1, 0}), "white");
+    EXPECT_EQ(colour_at(0, {14, 1, 0}), "red");
+    // Turned to lie in x-z with its top toward +z, in scene space.
+    EXPECT_EQ(colour_at(1, {-0.5, 9, 0.5}), "red");
+    EXPECT_EQ(colour_at(1, {0.5, -3, -0.5}), "white");
+
+    // Around y from +x (column 0) toward +z, one image per turn.
+    EXPECT_EQ(colour_at(2, {1, 0, 1}), "red");
+    EXPECT_EQ(colour_at(2, {-1, 0, 1}), "green");
+    EXPECT_EQ(colour_at(2, {-1, 0, -1}), "blue");
+    EXPECT_EQ(colour_at(2, {1, 0, -1}), "white");
+    EXPECT_EQ(colour_at(3, {1, 0, 1}), "white");
+    EXPECT_EQ(colour_at(3, {-1, 0, 1}), "blue");
+    // Half a turn per image: 210 degrees shows what 30 degrees shows.
+    EXPECT_EQ(colour_at(4, {0.866, 0, 0.5}), "red");
+    EXPECT_EQ(colour_at(4, {-0.866, 0, -0.5}), "red");
+    EXPECT_EQ(colour_at(2, {-0.866, 0, -0.5}), "blue");
+}
+
+}  // namespace
+}  // namespace zy::zyscene::test
