@@ -1,12 +1,15 @@
-#include "zyfarm/farm_scene.h"
+#include "zyfarm/farm_support.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "scene/rt_var.h"
 #include "writer/generated_scenes.h"
+#include "zyfarm/task_state.h"
 
 namespace zy::test {
 
@@ -37,13 +40,13 @@ RT_SRF textured_wall() {
     return s;
 }
 
+}  // namespace
+
 std::string quoted(const std::string& word) {
     std::string out = "'";
     for (char c : word) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
 }
-
-}  // namespace
 
 writer::Scene farm_scene(int16_t frames, int16_t width, int16_t height) {
     writer::Scene scene = writer::mesh_on_floor_scene(4, 8, width, height, frames);
@@ -108,6 +111,17 @@ Pictures reference_pictures(const writer::Scene& scene) {
     return pictures_in(dir.path());
 }
 
+FarmRun run_shell(const std::string& command) {
+    FarmRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return run;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
 FarmRun run_zyfarm(const std::vector<std::string>& args) {
     TempDir dir;
     std::string command = quoted(ZY_ZYFARM_PATH);
@@ -117,16 +131,22 @@ FarmRun run_zyfarm(const std::vector<std::string>& args) {
     }
     command += " </dev/null 2>";
     command += quoted((dir / "err").string());
-    FarmRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    FarmRun run = run_shell(command);
     const auto err = read_bytes(dir / "err");
     run.err.assign(err.begin(), err.end());
     return run;
 }
+
+bool wait_until_mid_frame(const fs::path& break_file, int first) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const auto point = zyfarm::read_break_point(break_file);
+        if (point && point->frame > first && point->line > 0) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+}
+
+writer::Scene kill_scene() { return farm_scene(4, 320, 240); }
 
 }  // namespace zy::test

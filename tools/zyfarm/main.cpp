@@ -82,6 +82,7 @@ std::vector<std::size_t> task_list(const FarmPlan& plan, const std::vector<std::
 void run_or_fail(const fs::path& work, const FarmPlan& plan, const std::vector<std::size_t>& tasks, int jobs) {
     const std::vector<std::string> unfinished = run_tasks(work, plan, tasks, jobs);
     for (const std::string& line : unfinished) std::cerr << "zyfarm: " << line << "\n";
+    std::cout << "zyfarm: " << tasks.size() - unfinished.size() << " of " << tasks.size() << " tasks have finished\n";
     if (!unfinished.empty())
         throw not_done(std::to_string(unfinished.size()) + " of " + std::to_string(tasks.size()) +
                        " tasks did not finish; zyfarm run " + work.string() + " continues them");

@@ -18,7 +18,7 @@ struct FrameRange {
 };
 
 /// Frames 0 .. frames - 1 cut into tasks contiguous ranges whose sizes differ
-/// by at most one, larger ones last. Needs 1 <= tasks <= frames.
+/// by at most one. Needs 1 <= tasks <= frames.
 std::vector<FrameRange> even_ranges(int frames, int tasks);
 
 /// A split animation.

@@ -139,8 +139,9 @@ std::vector<std::string> requeue_tasks(const fs::path& work, const FarmPlan& pla
     for (std::size_t i : tasks) {
         const std::string job = jobs.array + "_" + std::to_string(i);
         scontrol({"requeue", job});
-        // Slurm holds a requeued job for a while; this one was asked for now.
-        scontrol({"update", "JobId=" + job, "StartTime=now"});
+        // Slurm holds a requeued job for two minutes. A few seconds are enough:
+        // the node refuses only a start within the second of the kill.
+        scontrol({"update", "JobId=" + job, "StartTime=now+2"});
         done.push_back("requeued " + plan.describe(i) + " as job " + job);
     }
     const std::string dependency = every_task_ok(jobs, plan.tasks.size());

@@ -30,6 +30,8 @@ std::string unfinished_reason(const fs::path& work, const FarmPlan& plan, std::s
     const auto point = read_break_point(work / plan.task_folder(index) / plan.break_file);
     if (!point) return "has no break file, it has not started";
     if (*point == BreakPoint{range.end, 0}) return "";
+    if (*point == BreakPoint{range.first, 0}) return "has not started: its break file holds frame " +
+                                                   std::to_string(range.first) + ", line 0";
     return "has not finished: its break file holds frame " + std::to_string(point->frame) + ", line " +
            std::to_string(point->line) + " (frame " + std::to_string(range.end) + ", line 0 when done)";
 }

@@ -1,0 +1,99 @@
+// gather and run facing tasks that have not finished or cannot finish.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "zyfarm/farm_error.h"
+#include "zyfarm/farm_support.h"
+#include "zyfarm/task_state.h"
+
+namespace zy::test {
+namespace {
+
+// A split 6-frame animation in two tasks: task-000 frames 0..2, task-001 3..5.
+struct SplitFarm {
+    TempDir dir;
+    fs::path work = dir / "work";
+    fs::path out = dir / "out";
+    SplitFarm() {
+        write_farm_scene(dir / "scene", farm_scene(6, 8, 4));
+        const FarmRun split = run_zyfarm({"split", (dir / "scene").string(), "2", work.string()});
+        EXPECT_EQ(split.status, 0) << split.err;
+    }
+    FarmRun run(const std::vector<std::string>& tasks) {
+        std::vector<std::string> args{"run", work.string()};
+        args.insert(args.end(), tasks.begin(), tasks.end());
+        return run_zyfarm(args);
+    }
+    FarmRun gather() { return run_zyfarm({"gather", work.string(), out.string()}); }
+};
+
+void expect_refusal_naming(const FarmRun& run, const std::string& task, const std::string& what) {
+    EXPECT_EQ(run.status, zyfarm::kNotDone);
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_NE(run.err.find(task), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(what), std::string::npos) << run.err;
+}
+
+TEST(Gather, RefusesNamingATaskThatHasNotFinishedAndCopiesNothing) {
+    SplitFarm farm;
+    ASSERT_EQ(farm.run({"0"}).status, 0);
+    expect_refusal_naming(farm.gather(), "task-001", "has not started");
+    // Stopped in the middle of its second frame.
+    zyfarm::write_break_point(farm.work / "task-001" / "ball.brk", {4, 2});
+    expect_refusal_naming(farm.gather(), "task-001", "frame 4, line 2");
+    EXPECT_FALSE(fs::exists(farm.out));
+
+    // run finishes what is left; then gather succeeds.
+    zyfarm::write_break_point(farm.work / "task-001" / "ball.brk", {3, 0});
+    ASSERT_EQ(farm.run({}).status, 0);
+    const FarmRun gathered = farm.gather();
+    ASSERT_EQ(gathered.status, 0) << gathered.err;
+    EXPECT_EQ(pictures_in(farm.out).size(), 6u);
+}
+
+TEST(Gather, RefusesNamingTheTaskOfAMissingPicture) {
+    SplitFarm farm;
+    ASSERT_EQ(farm.run({}).status, 0);
+    fs::remove(farm.work / "task-001" / "zy_00005.tif");
+    expect_refusal_naming(farm.gather(), "task-001", "zy_00005.tif");
+    fs::remove(farm.work / "task-000" / "ball.brk");
+    expect_refusal_naming(farm.gather(), "task-000", "not started");
+}
+
+TEST(Run, ReportsATaskZyrayCannotFinishWithZyraysAlert) {
+    SplitFarm farm;
+    // A frame file one byte short of the task's blocks: zyray refuses it.
+    const fs::path frames = farm.work / "task-001" / "ball.sys";
+    fs::resize_file(frames, fs::file_size(frames) - 1);
+    const FarmRun run = farm.run({});
+    EXPECT_EQ(run.status, zyfarm::kNotDone);
+    EXPECT_NE(run.err.find("task-001"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("File format error!"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("task-000"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("1 of 2 tasks have finished"), std::string::npos) << run.out;
+}
+
+TEST(Run, RefusesAFolderThatWasNotSplitAndTaskNumbersOutsideThePlan) {
+    SplitFarm farm;
+    const FarmRun outside = farm.run({"2"});
+    EXPECT_EQ(outside.status, zyfarm::kBadInput);
+    EXPECT_NE(outside.err.find("from 0 to 1"), std::string::npos) << outside.err;
+    const FarmRun unsplit = run_zyfarm({"run", (farm.dir / "scene").string()});
+    EXPECT_EQ(unsplit.status, zyfarm::kBadInput);
+    EXPECT_NE(unsplit.err.find("zyfarm.plan"), std::string::npos) << unsplit.err;
+    // A plan whose tasks leave a frame out is refused at its line.
+    std::string plan;
+    {
+        std::ifstream in(farm.work / "zyfarm.plan");
+        plan.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    plan.replace(plan.find("task 3 6"), 8, "task 4 6");
+    std::ofstream(farm.work / "zyfarm.plan", std::ios::trunc) << plan;
+    const FarmRun gap = farm.gather();
+    EXPECT_EQ(gap.status, zyfarm::kBadInput);
+    EXPECT_NE(gap.err.find("line 7"), std::string::npos) << gap.err;
+}
+
+}  // namespace
+}  // namespace zy::test

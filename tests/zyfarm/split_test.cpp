@@ -1,0 +1,144 @@
+// What split leaves in each task folder, and the scenes it refuses.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "zyfarm/farm_error.h"
+#include "zyfarm/farm_support.h"
+#include "zyfarm/scene_folder.h"
+#include "zyfarm/split.h"
+#include "zyfarm/task_state.h"
+
+namespace zy::test {
+namespace {
+
+using zyfarm::FarmPlan;
+
+std::vector<uint8_t> slice(const std::vector<uint8_t>& bytes, std::size_t from, std::size_t count) {
+    return {bytes.begin() + static_cast<std::ptrdiff_t>(from),
+            bytes.begin() + static_cast<std::ptrdiff_t>(from + count)};
+}
+
+TEST(Split, EachTaskFolderIsASceneThatRendersItsRange) {
+    TempDir dir;
+    writer::Scene scene = farm_scene(7, 8, 4);
+    scene.settings.inf.options = 0;  // autosave off in the scene: the tasks need it on
+    write_farm_scene(dir / "scene", scene);
+    const FarmPlan plan = zyfarm::split_scene(dir / "scene", 3, dir / "work");
+
+    const auto settings = read_bytes(dir / "scene" / "ball.inf");
+    const auto frames = read_bytes(dir / "scene" / "ball.sys");
+    const std::size_t block = frames.size() / 7;
+    ASSERT_EQ(plan.tasks.size(), 3u);
+    int next = 0;
+    for (std::size_t i = 0; i < plan.tasks.size(); ++i) {
+        const auto [first, end] = plan.tasks[i];
+        EXPECT_EQ(first, next);
+        EXPECT_GE(end - first, 2);  // 7 frames in 3 tasks: 2, 2 and 3 frames
+        EXPECT_LE(end - first, 3);
+        next = end;
+        const fs::path folder = dir / "work" / plan.task_folder(i);
+        SCOPED_TRACE(folder.string());
+
+        auto expected_settings = settings;
+        expected_settings[8 + 170] = 0;  // frame_count, big-endian
+        expected_settings[8 + 171] = static_cast<uint8_t>(end);
+        expected_settings[8 + 199] |= 1;  // autosave
+        EXPECT_EQ(read_bytes(folder / "ball.inf"), expected_settings);
+
+        const auto task_frames = read_bytes(folder / "ball.sys");
+        ASSERT_EQ(task_frames.size(), block * static_cast<std::size_t>(end));
+        const std::size_t from = block * static_cast<std::size_t>(first);
+        const std::size_t count = block * static_cast<std::size_t>(end - first);
+        EXPECT_EQ(slice(task_frames, from, count), slice(frames, from, count));
+
+        EXPECT_EQ(zyfarm::read_break_point(folder / "ball.brk"), (zyfarm::BreakPoint{first, 0}));
+        EXPECT_EQ(read_bytes(folder / "stripes.iim"), read_bytes(dir / "scene" / "stripes.iim"));
+        EXPECT_EQ(read_bytes(folder / "zy_shade.xpa"), read_bytes(dir / "scene" / "zy_shade.xpa"));
+    }
+    EXPECT_EQ(next, 7);
+    // The plan read back is the plan written.
+    const FarmPlan again = zyfarm::read_plan(dir / "work");
+    EXPECT_EQ(again.tasks, plan.tasks);
+    EXPECT_EQ(again.frames, 7);
+    EXPECT_EQ(again.break_file, "ball.brk");
+    EXPECT_EQ(again.scene_picture, "ball.tif");
+}
+
+TEST(Split, RangesCoverEveryFrameOnceInNearlyEqualParts) {
+    for (int frames = 1; frames <= 30; ++frames) {
+        for (int tasks = 1; tasks <= frames; ++tasks) {
+            const auto ranges = zyfarm::even_ranges(frames, tasks);
+            ASSERT_EQ(ranges.size(), static_cast<std::size_t>(tasks));
+            int next = 0, smallest = frames, largest = 0;
+            for (const auto& r : ranges) {
+                EXPECT_EQ(r.first, next) << frames << " frames, " << tasks << " tasks";
+                smallest = std::min(smallest, r.end - r.first);
+                largest = std::max(largest, r.end - r.first);
+                next = r.end;
+            }
+            EXPECT_EQ(next, frames);
+            EXPECT_GE(smallest, 1);
+            EXPECT_LE(largest - smallest, 1) << frames << " frames, " << tasks << " tasks";
+        }
+    }
+}
+
+// A scene folder spoiled by change, and a word the error line must contain.
+struct Spoiled {
+    const char* what;
+    void (*change)(const fs::path& scene);
+    const char* named;
+};
+
+void append_byte(const fs::path& file) { std::ofstream(file, std::ios::app | std::ios::binary).put('\0'); }
+
+void set_be16(const fs::path& file, std::size_t offset, int16_t value) {
+    std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(static_cast<std::streamoff>(offset));
+    f.put(static_cast<char>(value >> 8)).put(static_cast<char>(value & 0xFF));
+}
+
+TEST(Split, RefusesASpoiledSceneInOneLineNamingTheFile) {
+    const Spoiled cases[] = {
+        {"frame file one byte too long", [](const fs::path& s) { append_byte(s / "ball.sys"); }, "ball.sys"},
+        {"frame_count 0", [](const fs::path& s) { set_be16(s / "ball.inf", zyfarm::kFrameCountOffset, 0); },
+         "ball.inf"},
+        {"frame_count 12 cuts the six frame blocks in halves",
+         [](const fs::path& s) { set_be16(s / "ball.inf", zyfarm::kFrameCountOffset, 12); }, "RT_FRAME"},
+        {"no shade file", [](const fs::path& s) { fs::remove(s / "zy_shade.xpa"); }, "zy_shade.xpa"},
+        {"settings tag", [](const fs::path& s) { set_be16(s / "ball.inf", 0, 0x5858); }, "ball.inf"},
+        {"settings cut", [](const fs::path& s) { fs::resize_file(s / "ball.inf", 150); }, "ball.inf"},
+        {"texture missing", [](const fs::path& s) { fs::remove(s / "stripes.iim"); }, "stripes.iim"},
+        {"no frame file", [](const fs::path& s) { fs::remove(s / "ball.sys"); }, "ball.sys"},
+    };
+    for (const Spoiled& c : cases) {
+        TempDir dir;
+        write_farm_scene(dir / "scene", farm_scene(6, 8, 4));
+        c.change(dir / "scene");
+        const FarmRun run = run_zyfarm({"split", (dir / "scene").string(), "2", (dir / "work").string()});
+        EXPECT_EQ(run.status, zyfarm::kBadInput) << c.what;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << c.what << ": " << run.err;
+        EXPECT_TRUE(run.err.starts_with("zyfarm: ")) << c.what << ": " << run.err;
+        EXPECT_NE(run.err.find(c.named), std::string::npos) << c.what << ": " << run.err;
+        EXPECT_FALSE(fs::exists(dir / "work" / "zyfarm.plan")) << c.what;
+    }
+}
+
+TEST(Split, RefusesTaskCountsAndWorkFoldersThatCannotBeUsed) {
+    TempDir dir;
+    write_farm_scene(dir / "scene", farm_scene(3, 8, 4));
+    for (const char* tasks : {"0", "4", "two", ""}) {
+        const FarmRun run = run_zyfarm({"split", (dir / "scene").string(), tasks, (dir / "work").string()});
+        EXPECT_EQ(run.status, zyfarm::kBadInput) << tasks;
+        EXPECT_NE(run.err.find("TASKS"), std::string::npos) << tasks << ": " << run.err;
+    }
+    fs::create_directories(dir / "busy");
+    append_byte(dir / "busy" / "something");
+    const FarmRun busy = run_zyfarm({"split", (dir / "scene").string(), "2", (dir / "busy").string()});
+    EXPECT_EQ(busy.status, zyfarm::kBadInput);
+    EXPECT_NE(busy.err.find("not empty"), std::string::npos) << busy.err;
+}
+
+}  // namespace
+}  // namespace zy::test
