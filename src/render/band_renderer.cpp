@@ -12,7 +12,12 @@ namespace {
 // enough to keep the buffers small; one thread works band by band.
 int32_t group_size(int threads) { return threads <= 1 ? 1 : 8 * threads; }
 
+// Written only between frames, by the thread that runs the image loop.
+RayCounts rays_of_finished_frames;
+
 }  // namespace
+
+RayCounts rays_traced() { return rays_of_finished_frames; }
 
 BandRenderer::BandRenderer(int32_t first_line, int threads)
     : threads_(threads < 1 ? 1 : threads),
@@ -28,6 +33,10 @@ BandRenderer::BandRenderer(int32_t first_line, int threads)
     // The upper corner row of the first band.
     TraceState& ts = states_[0];
     for (int32_t c = 0; c < corner_count_; ++c) rt_sample(ts, 2 * c, first_line, corner(0, c));
+}
+
+BandRenderer::~BandRenderer() {
+    for (const TraceState& ts : states_) rays_of_finished_frames += ts.rays;
 }
 
 void BandRenderer::render_next(int32_t count) {

@@ -11,11 +11,18 @@
 
 namespace zy {
 
+/// Rays traced by the frames rendered so far in this process (for the benchmarks).
+RayCounts rays_traced();
+
 class BandRenderer {
 public:
     /// Prepares one trace state per thread for the current frame; the first
     /// band starts at line first_line.
     BandRenderer(int32_t first_line, int threads);
+    /// Adds the rays of every thread to rays_traced().
+    ~BandRenderer();
+    BandRenderer(const BandRenderer&) = delete;
+    BandRenderer& operator=(const BandRenderer&) = delete;
 
     /// Renders the next count bands (count <= bands_per_group()); afterwards
     /// band(i) holds the 2 x res_x x 3 bytes of band i of the group.

@@ -104,6 +104,7 @@ int16_t rt_bright(TraceState& ts, const TRIANGLE& tri, const V3D& p, const V3D& 
     // light is behind the facet; the last of them is where the ray really exits.
     const TRIANGLE* exits[kExitListSize];
     int exit_n = 0;
+    ++ts.rays.shadow;
     for (const CELL* cell = rt_cell_first(s); cell != nullptr;) {
         for (int32_t i = 0; i < cell->count; ++i) {
             const TRIANGLE& T = *cell->tris[i];

@@ -19,6 +19,7 @@ void sample_at(TraceState& ts, double x, double y, RT_COL& colour) {
     RT_RAY& ray = ts.scene_ray;
     ray.org = rt_var.eye;
     ray.dir = {dx.x * x + origin.x - dy.x * y, dx.y * x + origin.y - dy.y * y, dx.z * x + origin.z - dy.z * y};
+    ++ts.rays.primary;
     rt_intersect(ts, ray, nullptr, colour);
     colour.r = RT_GAMMA_CORRECT(colour.r);
     colour.g = RT_GAMMA_CORRECT(colour.g);

@@ -88,6 +88,7 @@ RT_COL trace_secondary(TraceState& ts, const TRIANGLE& tri, const V3D& org, cons
     ray.org = org;
     ray.dir = dir;
     RT_COL c{0, 0, 0};
+    ++ts.rays.secondary;
     rt_intersect(ts, ray, &tri, c);
     return c;
 }

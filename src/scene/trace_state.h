@@ -17,6 +17,20 @@ inline constexpr uint8_t kMarkHit = 2;    ///< hit found, t valid
 
 inline constexpr int kTagListSize = 1000;
 
+/// Rays traced, by kind; read by the benchmarks, never by the renderer.
+struct RayCounts {
+    uint64_t primary = 0;    ///< one per sample
+    uint64_t secondary = 0;  ///< reflection and transmission rays
+    uint64_t shadow = 0;     ///< shadow rays that walk the cells
+
+    RayCounts& operator+=(const RayCounts& o) {
+        primary += o.primary;
+        secondary += o.secondary;
+        shadow += o.shadow;
+        return *this;
+    }
+};
+
 struct alignas(64) TraceState {
     /// Per-triangle search cache, indexed by tri_slot() (the floor last).
     std::vector<uint8_t> ray_mark;
@@ -35,6 +49,8 @@ struct alignas(64) TraceState {
     double bump_offset = 0.0;
     /// The 3 x 3 sample grid of the current block (row by row).
     RT_COL col_matrix[9]{};
+    /// Rays traced with this state.
+    RayCounts rays;
 
     /// Sizes the caches for the current frame's n_tri (+ the floor) and clears them.
     void prepare_for_frame();
