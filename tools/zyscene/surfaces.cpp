@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "scene/rt_var.h"
 #include "zyscene/input_error.h"
 #include "zyscene/names.h"
 
@@ -110,7 +111,8 @@ SurfaceTable SurfaceTable::read(const Node& surfaces) {
         RT_SRF record = read_surface(node, image);
         if (image) {
             const auto known = std::find(table.images_.begin(), table.images_.end(), image->source);
-            if (known == table.images_.end() && table.images_.size() == kMaxImages)
+            // The settings file names at most this many.
+            if (known == table.images_.end() && table.images_.size() == static_cast<std::size_t>(kMaxImages))
                 throw InputError(image->source.pointer, "more than 64 different images (the files name at most 64)");
             record.img_index = static_cast<uint8_t>(known - table.images_.begin());
             if (known == table.images_.end()) table.images_.push_back(image->source);

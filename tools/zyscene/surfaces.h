@@ -40,9 +40,6 @@ private:
     std::vector<ImageSource> images_;
 };
 
-/// Most images a scene can show: the settings file names at most 64.
-inline constexpr std::size_t kMaxImages = 64;
-
 /// Copies a surface into the floor fields of the settings; node names the
 /// surface. The floor cannot show an image.
 void set_floor_surface(const SurfaceTable& surfaces, const Node& node, RT_INF& inf);

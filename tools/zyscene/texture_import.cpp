@@ -18,6 +18,9 @@ namespace fs = std::filesystem;
 
 using Pixels = std::unique_ptr<stbi_uc, decltype(&stbi_image_free)>;
 
+// Texture file types by their pixel layout.
+enum TextureType : int16_t { kMask1 = 0, kGrey8 = 1, kRgb8 = 4, kMaskRgb8 = 5 };
+
 // The header counts pixels in 16 signed bits.
 constexpr int kMostPixels = std::numeric_limits<int16_t>::max();
 

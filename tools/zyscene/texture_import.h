@@ -9,9 +9,6 @@
 
 namespace zy::zyscene {
 
-/// Texture file types by their pixel layout.
-enum TextureType : int16_t { kMask1 = 0, kGrey8 = 1, kRgb8 = 4, kMaskRgb8 = 5 };
-
 /// Reads the image file and converts it for its use: grey images as grey
 /// levels, colour as colour, colour with alpha as mask and colour (the mask is
 /// the alpha), or a one-bit mask when asked. Where the image has alpha, its
