@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -45,6 +46,14 @@ using Clock = std::chrono::steady_clock;
 
 double seconds_since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
+// CPU seconds of all threads of the process: with one thread, the render's
+// work without the time other processes took from it.
+double cpu_seconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
 // Sends standard output to /dev/null while alive.
 class QuietStdout {
 public:
@@ -71,6 +80,7 @@ private:
 struct Phases {
     double start = 0;  // settings, textures and tables, once per run
     std::vector<double> load, group, octree, render;
+    std::vector<double> render_cpu;  // CPU seconds of the render, all threads
     zy::RayCounts rays;
 };
 
@@ -105,8 +115,10 @@ Phases run_frames(int threads) {
         zy::rt_preprocess();
         p.octree.push_back(seconds_since(t));
         t = Clock::now();
+        const double cpu = cpu_seconds();
         zy::rt_run();
         p.render.push_back(seconds_since(t));
+        p.render_cpu.push_back(cpu_seconds() - cpu);
         zy::first_line = 0;
         zy::flag_temporaire = 0;
         zy::free_all(1);
@@ -214,7 +226,7 @@ int main(int argc, char** argv) {
             identical = keep_pictures(keep, n, first_pictures) && identical;
             runs_json << (runs_json.tellp() > 0 ? ",\n  " : "") << "{\"threads\": " << n << ", \"start\": " << p.start
                       << ", \"load\": " << json_list(p.load) << ", \"group\": " << json_list(p.group)
-                      << ", \"octree\": " << json_list(p.octree) << ", \"render\": " << json_list(p.render)
+                      << ", \"octree\": " << json_list(p.octree) << ", \"render\": " << json_list(p.render) << ", \"render_cpu\": " << json_list(p.render_cpu)
                       << ", \"rays\": [" << p.rays.primary << ", " << p.rays.secondary << ", " << p.rays.shadow
                       << "]}";
         }

@@ -84,8 +84,9 @@ void rt_area(TraceState& ts, int32_t x, int32_t y, const BandRows& rows) {
         rt_sample(ts, x + 1, y, m[1]);
         rt_sample(ts, x, y + 1, m[3]);
         rt_sample(ts, x + 1, y + 1, m[4]);
-        rt_sample(ts, x + 2, y + 1, m[5]);
-        rt_sample(ts, x + 1, y + 2, m[7]);
+        // m5 and m7, at (x + 2, y + 1) and (x + 1, y + 2), belong to the
+        // neighbouring blocks and nothing reads them here: a sample changes
+        // nothing but its own colour, so they are not traced.
         rt_antialias(ts, x, y);
     } else {
         m[1] = {(m[2].r + m[0].r) / 2, (m[2].g + m[0].g) / 2, (m[2].b + m[0].b) / 2};
