@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <iterator>
 
@@ -49,6 +50,43 @@ SceneBox scene_box() {
     return box;
 }
 
+// Each divided cell's split lies strictly inside it on every axis. Then a
+// cell's box bounds are exactly the split planes its path from the root
+// compared against, which lets the walk find a point's leaf from a nearby cell
+// instead of from the root.
+bool splits_inside(const CELL& cell) {
+    if (cell.leaf) return true;
+    for (int a = 0; a < 3; ++a) {
+        if (!(cell.min[a] < cell.mid[a] && cell.mid[a] < cell.max[a])) return false;
+    }
+    for (const CELL* kid : cell.child) {
+        if (!splits_inside(*kid)) return false;
+    }
+    return true;
+}
+
+// Parent links (only where the walk may climb them) and the packed tests.
+void link_cells(CELL& cell, const CELL* parent, bool climbable, const SearchTri* packed) {
+    cell.parent = climbable ? parent : nullptr;
+    cell.packed = packed;
+    if (cell.leaf) return;
+    for (CELL* kid : cell.child) link_cells(*kid, &cell, climbable, packed);
+}
+
+// The frame's triangle tests packed by slot, in per-frame memory aligned to
+// cache lines; null when there is no memory for them (the search then reads
+// the triangles themselves).
+const SearchTri* pack_triangles() {
+    const int32_t n = rt_var.n_tri;
+    if (n <= 0) return nullptr;
+    void* block = my_malloc(static_cast<std::size_t>(n) * sizeof(SearchTri) + alignof(SearchTri));
+    if (block == nullptr) return nullptr;
+    const auto address = reinterpret_cast<std::uintptr_t>(block);
+    auto* packed = reinterpret_cast<SearchTri*>((address + alignof(SearchTri) - 1) & ~(alignof(SearchTri) - 1));
+    for (int32_t k = 0; k < n; ++k) packed[k] = search_tri_of(rt_var.tris[k]);
+    return packed;
+}
+
 }  // namespace
 
 void rt_cell_init(CELL& root) {
@@ -80,6 +118,10 @@ void rt_cell_init(CELL& root) {
     std::printf("Start Pass 2 please wait\n");
     divide_cells(root, box.tame);
     std::printf("Pass 2 success\n");
+    // The packed tests are allocated after the tree, so that a memory failure
+    // while dividing meets the same allocation as without them. The walk
+    // locates points in scene_cell's tree only.
+    link_cells(root, nullptr, &root == &scene_cell && splits_inside(root), pack_triangles());
 
     const double edge = std::min(std::min(root.max[0] - root.min[0], root.max[1] - root.min[1]), root.max[2] - root.min[2]);
     scene_t = edge / (1024 * 20.0);

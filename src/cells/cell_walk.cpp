@@ -39,18 +39,50 @@ void rt_ray_init(TraceState& ts, RT_RAY& ray) {
     ts.tri_taged_n = 0;
 }
 
+namespace {
+
+// The leaf under cell that holds p, which lies in cell's region.
+const CELL* descend(const CELL* cell, const V3D& p) {
+    while (cell->leaf == 0) {
+        // A point on a split plane belongs to the lower child.
+        const int i = (p.x > cell->mid[0] ? 1 : 0) + (p.y > cell->mid[1] ? 2 : 0) + (p.z > cell->mid[2] ? 4 : 0);
+        cell = cell->child[i];
+    }
+    return cell;
+}
+
+// Whether the descent from the root passes through cell: its box with the
+// lower bounds open, except where the box reaches the root's lower face.
+// Exact when every split of the tree lies strictly inside its cell (the
+// builder links parents only then): a cell's bounds are then the split values
+// its path compared against.
+bool in_region(const CELL& cell, const V3D& p) {
+    const double c[3] = {p.x, p.y, p.z};
+    for (int a = 0; a < 3; ++a) {
+        if (!(c[a] <= cell.max[a])) return false;
+        if (!(c[a] > cell.min[a] || (c[a] == cell.min[a] && cell.min[a] == scene_cell.min[a]))) return false;
+    }
+    return true;
+}
+
+// rt_find_cell(p) found from a cell near p: up to the first ancestor whose
+// region holds p, then down. The climb saves the root-to-leaf descent through
+// cells that the walk has just left.
+const CELL* find_cell_near(const CELL* from, const V3D& p) {
+    const CELL* cell = from;
+    while (cell->parent != nullptr && !in_region(*cell, p)) cell = cell->parent;
+    if (cell->parent == nullptr) return rt_find_cell(p);
+    return descend(cell, p);
+}
+
+}  // namespace
+
 const CELL* rt_find_cell(const V3D& p) {
     const double c[3] = {p.x, p.y, p.z};
     for (int a = 0; a < 3; ++a) {
         if (c[a] < scene_cell.min[a] || c[a] > scene_cell.max[a]) return nullptr;
     }
-    const CELL* cell = &scene_cell;
-    while (cell->leaf == 0) {
-        // A point on a split plane belongs to the lower child.
-        const int i = (c[0] > cell->mid[0] ? 1 : 0) + (c[1] > cell->mid[1] ? 2 : 0) + (c[2] > cell->mid[2] ? 4 : 0);
-        cell = cell->child[i];
-    }
-    return cell;
+    return descend(&scene_cell, p);
 }
 
 int16_t rt_cell_o_intersect(const CELL& cell, const RT_RAY& ray, double& t) {
@@ -115,7 +147,7 @@ const CELL* rt_cell_next(RT_RAY& ray) {
     double t;
     if (ray.cell == nullptr || !rt_cell_i_intersect(*ray.cell, ray, t)) return nullptr;
     ray.seg_org = stepped(ray.seg_org, t, ray);
-    const CELL* cell = rt_find_cell(ray.seg_org);
+    const CELL* cell = find_cell_near(ray.cell, ray.seg_org);
     // Too small a step to leave the cell ends the walk.
     if (cell == ray.cell) cell = nullptr;
     ray.cell = cell;

@@ -38,6 +38,7 @@ const TRIANGLE* rt_cell_find_tri(TraceState& ts, const CELL& cell, const RT_RAY&
     double* const cached_t = ts.t.data();
     const TRIANGLE* best = nullptr;
     double best_t = kFltMax;
+    SearchTri spare;
     for (int32_t k = 0; k < cell.count; ++k) {
         const TRIANGLE* tri = cell.tris[k];
         if (tri == exclude) continue;
@@ -53,17 +54,17 @@ const TRIANGLE* rt_cell_find_tri(TraceState& ts, const CELL& cell, const RT_RAY&
             continue;
         }
 
+        const SearchTri& g = search_tri(cell, *tri, slot, spare);
         double t = kFltMax;
         V3D p{};
-        const double den = v3d_scal(ray.dir, tri->nrm);
+        const double den = v3d_scal(ray.dir, g.nrm);
         if (den != 0) {
-            t = (tri->d - v3d_scal(ray.org, tri->nrm)) / den;
+            t = (g.d - v3d_scal(ray.org, g.nrm)) / den;
             if (!(t > kFltEpsilon) || !(t < best_t)) {
                 t = kFltMax;
             } else {
                 p = point_at(ray, t);
-                if (v3d_scal(tri->en[0], p) < tri->ec[0] || v3d_scal(tri->en[1], p) < tri->ec[1] ||
-                    v3d_scal(tri->en[2], p) < tri->ec[2]) {
+                if (v3d_scal(g.en[0], p) < g.ec[0] || v3d_scal(g.en[1], p) < g.ec[1] || v3d_scal(g.en[2], p) < g.ec[2]) {
                     t = kFltMax;
                 } else {
                     cached_t[slot] = t;

@@ -37,18 +37,18 @@ int16_t filter(TraceState& ts, const TRIANGLE& T, const RT_RAY& s, const V3D& X,
 
 V3D point_along(const RT_RAY& s, double t) { return {s.org.x + t * s.dir.x, s.org.y + t * s.dir.y, s.org.z + t * s.dir.z}; }
 
-// Distance along s to T's facet, or kFltMax when s misses it before dist;
-// den receives s.dir . T.nrm.
-double occluder_distance(TraceState& ts, const TRIANGLE& T, const RT_RAY& s, double dist, double& den) {
-    den = v3d_scal(s.dir, T.nrm);
+// Distance along s to the facet with tests g, or kFltMax when s misses it
+// before dist; den receives s.dir . nrm. A distance below kFltMax is a hit
+// inside the facet.
+double occluder_distance(const SearchTri& g, const RT_RAY& s, double dist, double& den) {
+    den = v3d_scal(s.dir, g.nrm);
     if (den == 0) return kFltMax;
-    double t = (T.d - v3d_scal(s.org, T.nrm)) / den;
+    double t = (g.d - v3d_scal(s.org, g.nrm)) / den;
     if (t <= kFltEpsilon || t >= dist) return kFltMax;
     if (t < kFltMax) {
         const V3D X = point_along(s, t);
         for (int i = 0; i < 3; ++i)
-            if (!(v3d_scal(X, T.en[i]) >= T.ec[i])) return kFltMax;
-        ts.t[tri_slot(&T)] = t;
+            if (!(v3d_scal(X, g.en[i]) >= g.ec[i])) return kFltMax;
     }
     return t;
 }
@@ -105,16 +105,20 @@ int16_t rt_bright(TraceState& ts, const TRIANGLE& tri, const V3D& p, const V3D& 
     const TRIANGLE* exits[kExitListSize];
     int exit_n = 0;
     ++ts.rays.shadow;
+    SearchTri spare;
     for (const CELL* cell = rt_cell_first(s); cell != nullptr;) {
         for (int32_t i = 0; i < cell->count; ++i) {
             const TRIANGLE& T = *cell->tris[i];
-            const int32_t slot = tri_slot(&T);
-            if (&T == &tri || (ts.ray_mark[slot] & kMarkTested) != 0 ||
-                (rt_var.surfaces[T.srf_index].srf_flags & kSrfNoShadow) != 0)
-                continue;
+            // Cells hold only frame triangles, whose slot is their index.
+            const auto slot = static_cast<int32_t>(&T - rt_var.tris);
+            if (&T == &tri || (ts.ray_mark[slot] & kMarkTested) != 0) continue;
+            // The distance is a pure function, so asking it before the
+            // surface's shadow flag skips the same triangles, leaving them
+            // unmarked, and reads the surface only for hits.
             double den;
-            const double t = occluder_distance(ts, T, s, dist, den);
-            if (!(t < dist)) continue;
+            const double t = occluder_distance(search_tri(*cell, T, slot, spare), s, dist, den);
+            if (!(t < dist) || (rt_var.surfaces[T.srf_index].srf_flags & kSrfNoShadow) != 0) continue;
+            if (t < kFltMax) ts.t[slot] = t;
             int leaves = den >= 0 ? 1 : 0;
             if (tri_back == 1) leaves = 1 - leaves;
             if (behind == 1 && T.group == tri.group && leaves == 1) {
