@@ -1,7 +1,14 @@
 // gather and run facing tasks that have not finished or cannot finish.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 #include "zyfarm/farm_error.h"
 #include "zyfarm/farm_support.h"
@@ -93,6 +100,32 @@ TEST(Run, RefusesAFolderThatWasNotSplitAndTaskNumbersOutsideThePlan) {
     const FarmRun gap = farm.gather();
     EXPECT_EQ(gap.status, zyfarm::kBadInput);
     EXPECT_NE(gap.err.find("line 7"), std::string::npos) << gap.err;
+}
+
+TEST(Run, WaitsWhileAnotherRunRendersTheTask) {
+    SplitFarm farm;
+    const fs::path task = farm.work / "task-001";
+    const int held = open((task / "zyfarm.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    const pid_t run = fork();
+    if (run == 0) {
+        const int null_fd = open("/dev/null", O_WRONLY);
+        dup2(null_fd, STDOUT_FILENO);
+        dup2(null_fd, STDERR_FILENO);
+        execl(ZY_ZYFARM_PATH, "zyfarm", "run", farm.work.c_str(), "1", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    int status = 0;
+    EXPECT_EQ(waitpid(run, &status, WNOHANG), 0) << "zyfarm run did not wait for the lock";
+    EXPECT_EQ(zyfarm::read_break_point(task / "ball.brk"), (zyfarm::BreakPoint{3, 0}));
+    close(held);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (waitpid(run, &status, WNOHANG) == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (kill(run, SIGKILL) == 0) waitpid(run, &status, 0);  // still waiting after a minute
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "zyfarm run did not go on once the lock was free";
+    EXPECT_EQ(zyfarm::read_break_point(task / "ball.brk"), (zyfarm::BreakPoint{6, 0}));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // zyfarm: renders an animation as many zyray runs, on a Slurm cluster or here.
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <thread>
@@ -62,7 +63,7 @@ Arguments parse(const std::vector<std::string>& args, bool takes_jobs, bool take
             break;
         }
         if (takes_jobs && args[i] == "-j" && i + 1 < args.size()) {
-            parsed.jobs = parse_task_count(args[++i]);
+            parsed.jobs = parse_count(args[++i], "JOBS");
             continue;
         }
         if (args[i].starts_with("-")) usage_error();
@@ -71,9 +72,13 @@ Arguments parse(const std::vector<std::string>& args, bool takes_jobs, bool take
     return parsed;
 }
 
+// The numbered tasks, each once, or all tasks when none is numbered.
 std::vector<std::size_t> task_list(const FarmPlan& plan, const std::vector<std::string>& words, std::size_t from) {
     std::vector<std::size_t> tasks;
-    for (std::size_t i = from; i < words.size(); ++i) tasks.push_back(parse_task(plan, words[i]));
+    for (std::size_t i = from; i < words.size(); ++i) {
+        const std::size_t task = parse_task(plan, words[i]);
+        if (std::find(tasks.begin(), tasks.end(), task) == tasks.end()) tasks.push_back(task);
+    }
     if (words.size() <= from)
         for (std::size_t i = 0; i < plan.tasks.size(); ++i) tasks.push_back(i);
     return tasks;
@@ -98,7 +103,7 @@ int command(const std::string& name, const std::vector<std::string>& args) {
     if (name == "split") {
         const Arguments a = parse(args, false, false);
         if (a.words.size() != 3) usage_error();
-        const FarmPlan plan = split_scene(a.words[0], parse_task_count(a.words[1]), a.words[2]);
+        const FarmPlan plan = split_scene(a.words[0], parse_count(a.words[1], "TASKS"), a.words[2]);
         std::cout << "zyfarm: " << plan.frames << " frames in " << plan.tasks.size() << " tasks in " << a.words[2]
                   << "\n";
     } else if (name == "run") {
@@ -113,13 +118,13 @@ int command(const std::string& name, const std::vector<std::string>& args) {
     } else if (name == "local") {
         const Arguments a = parse(args, true, false);
         if (a.words.size() != 4) usage_error();
-        const FarmPlan plan = split_scene(a.words[0], parse_task_count(a.words[1]), a.words[2]);
+        const FarmPlan plan = split_scene(a.words[0], parse_count(a.words[1], "TASKS"), a.words[2]);
         run_or_fail(a.words[2], plan, task_list(plan, {}, 0), a.jobs);
         gather(a.words[2], a.words[3]);
     } else if (name == "slurm") {
         const Arguments a = parse(args, false, true);
         if (a.words.size() != 4) usage_error();
-        const FarmPlan plan = split_scene(a.words[0], parse_task_count(a.words[1]), a.words[2]);
+        const FarmPlan plan = split_scene(a.words[0], parse_count(a.words[1], "TASKS"), a.words[2]);
         const SlurmJobs jobs = submit_to_slurm(a.words[2], a.words[3], plan, a.sbatch_options);
         std::cout << "array " << jobs.array << "\ngather " << jobs.gather << "\n";
     } else if (name == "requeue") {

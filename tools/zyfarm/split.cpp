@@ -90,12 +90,12 @@ void link_or_copy(const fs::path& source, const fs::path& target, bool may_link)
 
 }  // namespace
 
-int parse_task_count(const std::string& text) {
+int parse_count(const std::string& text, const char* name) {
     int count = 0;
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, count);
     if (ec != std::errc() || ptr != end || text.empty() || count < 1)
-        throw bad_input("TASKS \"" + text + "\" is not a positive number");
+        throw bad_input(std::string(name) + " \"" + text + "\" is not a positive number");
     return count;
 }
 

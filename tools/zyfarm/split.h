@@ -15,7 +15,7 @@ namespace zy::zyfarm {
 /// The plan is written last, so a folder holding one was split completely.
 FarmPlan split_scene(const fs::path& scene_dir, int tasks, const fs::path& work);
 
-/// Parses the TASKS argument.
-int parse_task_count(const std::string& text);
+/// Parses a positive count given on the command line as the argument named name.
+int parse_count(const std::string& text, const char* name);
 
 }  // namespace zy::zyfarm

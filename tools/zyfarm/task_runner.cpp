@@ -1,10 +1,15 @@
 #include "zyfarm/task_runner.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <sstream>
 #include <thread>
@@ -41,6 +46,22 @@ Environment thread_environment(int parallel) {
     return {{"OMP_NUM_THREADS", std::to_string(threads)}};
 }
 
+// One zyray at a time in a task folder, whoever started it (a local run, a
+// requeued Slurm task while the node of the first one still runs it). The
+// lock belongs to the open file, which the zyray started next inherits: it
+// holds while that zyray lives, even when the zyfarm that started it is gone.
+int lock_task(const fs::path& folder, const std::string& task) {
+    const fs::path file = folder / kTaskLock;
+    const int fd = open(file.c_str(), O_RDWR | O_CREAT, 0644);
+    if (fd < 0) throw not_done(file.string() + ": cannot be opened: " + std::strerror(errno));
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        std::cerr << "zyfarm: " << task << " is being rendered by another run; waiting for it to end\n";
+        while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    return fd;
+}
+
 }  // namespace
 
 fs::path find_zyray() {
@@ -56,14 +77,8 @@ fs::path find_zyray() {
 std::vector<std::string> run_tasks(const fs::path& work, const FarmPlan& plan, const std::vector<std::size_t>& tasks,
                                    int jobs) {
     std::vector<std::size_t> waiting;
-    for (std::size_t i : tasks) {
-        if (unfinished_reason(work, plan, i).empty()) continue;
-        // Without its break file zyray would start at frame 0, which a task
-        // folder does not hold: start the task afresh at its first frame.
-        const fs::path break_file = work / plan.task_folder(i) / plan.break_file;
-        if (!read_break_point(break_file)) write_break_point(break_file, {plan.tasks[i].first, 0});
-        waiting.push_back(i);
-    }
+    for (std::size_t i : tasks)
+        if (!unfinished_reason(work, plan, i).empty()) waiting.push_back(i);
     const int parallel = std::min<int>(std::max(1, jobs), static_cast<int>(waiting.size()));
     const fs::path zyray = waiting.empty() ? fs::path() : find_zyray();
     const Environment environment = thread_environment(parallel);
@@ -74,12 +89,21 @@ std::vector<std::string> run_tasks(const fs::path& work, const FarmPlan& plan, c
     auto next = waiting.begin();
     while (next != waiting.end() || !running.empty()) {
         if (next != waiting.end() && static_cast<int>(running.size()) < parallel) {
-            const fs::path folder = work / plan.task_folder(*next);
-            std::error_code ec;
-            const std::uintmax_t size = fs::file_size(folder / kTaskLog, ec);
-            log_starts[*next] = ec ? 0 : size;
-            running[start_in_folder(zyray, {}, folder, folder / kTaskLog, environment)] = *next;
-            ++next;
+            const std::size_t task = *next++;
+            const fs::path folder = work / plan.task_folder(task);
+            const int lock = lock_task(folder, plan.describe(task));
+            // The run that held the lock may have finished the task.
+            if (!unfinished_reason(work, plan, task).empty()) {
+                // Without its break file zyray would start at frame 0, which a
+                // task folder does not hold: start afresh at the task's first.
+                const fs::path break_file = folder / plan.break_file;
+                if (!read_break_point(break_file)) write_break_point(break_file, {plan.tasks[task].first, 0});
+                std::error_code ec;
+                const std::uintmax_t size = fs::file_size(folder / kTaskLog, ec);
+                log_starts[task] = ec ? 0 : size;
+                running[start_in_folder(zyray, {}, folder, folder / kTaskLog, environment)] = task;
+            }
+            close(lock);
             continue;
         }
         const auto [pid, ending] = wait_any();
