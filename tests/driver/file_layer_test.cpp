@@ -26,35 +26,27 @@ void make_file(const std::string& name, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) out.put(static_cast<char>(i * 7 + 3));
 }
 
-TEST(FileLayer, OpenPrintsItsLinesAndTakesTheLowestFreeSlot) {
+TEST(FileLayer, OpenPrintsItsLinesAndTakesTheLowestFreeSlotUpTo100) {
     InProcess run;
     make_file("a.bin", 10);
-    int32_t h = -1;
-    EXPECT_EQ(captured([&] { h = Fopen("C:\\DIR\\a.bin", 0); }), "Fopen() : C:\\DIR\\a.bin\nhandle ouvert :0\n");
-    EXPECT_EQ(h, 0);
-    EXPECT_EQ(captured([&] { EXPECT_EQ(Fopen("missing.bin", 0), kOpenFailed); }),
+    EXPECT_EQ(captured([] { EXPECT_EQ(Fopen("C:\\DIR\\a.bin", 0), 0); }), "Fopen() : C:\\DIR\\a.bin\nhandle ouvert :0\n");
+    EXPECT_EQ(captured([] { EXPECT_EQ(Fopen("missing.bin", 0), kOpenFailed); }),
               "Fopen() : missing.bin\nfopen n'a pas march\x8e\n");
-    EXPECT_EQ(captured([&] { EXPECT_EQ(Fopen("a.bin", 3), kBadMode); }), "");
-    EXPECT_EQ(Fclose(h), 0);
-    EXPECT_EQ(Fclose(h), kBadHandle);
+    EXPECT_EQ(captured([] { EXPECT_EQ(Fopen("a.bin", 3), kBadMode); }), "");
+    EXPECT_EQ(Fclose(0), 0);
+    EXPECT_EQ(Fclose(0), kBadHandle);
     EXPECT_EQ(Fclose(100), kBadHandle);
-}
 
-TEST(FileLayer, The101stOpenFindsNoHandleUntilOneIsClosed) {
-    InProcess run;
-    make_file("a.bin", 1);
-    testing::internal::CaptureStdout();
-    for (int i = 0; i < kHandleCount; ++i) ASSERT_EQ(Fopen("a.bin", 0), i);
-    testing::internal::GetCapturedStdout();
+    captured([] {
+        for (int i = 0; i < kHandleCount; ++i) ASSERT_EQ(Fopen("a.bin", 0), i);
+    });
     EXPECT_EQ(captured([] { EXPECT_EQ(Fopen("a.bin", 0), kNoHandle); }), "Fopen() : a.bin\nPlus de handle\n");
     Fclose(42);
     Fclose(7);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(Fopen("a.bin", 0), 7);
-    testing::internal::GetCapturedStdout();
+    captured([] { EXPECT_EQ(Fopen("a.bin", 0), 7); });
 }
 
-TEST(FileLayer, ReadWriteSeekAcrossPieces) {
+TEST(FileLayer, ReadWriteSeekAcrossPiecesAndShortWrites) {
     InProcess run;
     testing::internal::CaptureStdout();
     const int32_t h = Fcreate("big.bin", 0);
@@ -70,40 +62,25 @@ TEST(FileLayer, ReadWriteSeekAcrossPieces) {
     EXPECT_TRUE(std::equal(data.begin(), data.end(), back.begin()));
     EXPECT_EQ(Fread(kHandleCount - 1, 1, back.data()), kBadHandle);
     Fclose(h);
+    const int32_t full = Fopen("/dev/full", 1);
     testing::internal::GetCapturedStdout();
-}
-
-TEST(FileLayer, AShortWriteIsReported) {
-    InProcess run;
-    testing::internal::CaptureStdout();
-    const int32_t h = Fopen("/dev/full", 1);
-    testing::internal::GetCapturedStdout();
-    ASSERT_GE(h, 0);
-    std::vector<unsigned char> data(100, 1);
-    EXPECT_EQ(Fwrite(h, 100, data.data()), kShortWrite);
-    Fclose(h);
+    ASSERT_GE(full, 0);
+    EXPECT_EQ(Fwrite(full, 100, data.data()), kShortWrite);
+    Fclose(full);
 }
 
 TEST(FileLayer, TruncSaturatesInsteadOfOverflowing) {
-    EXPECT_EQ(zy::trunc(-2.7), -2.0);
-    EXPECT_EQ(zy::trunc(2.7), 2.0);
-    EXPECT_EQ(zy::trunc(1e300), 2147483647.0);
-    EXPECT_EQ(zy::trunc(-1e300), -2147483648.0);
-    EXPECT_EQ(zy::trunc(std::nan("")), 0.0);
+    const double cases[][2] = {{-2.7, -2}, {2.7, 2}, {1e300, 2147483647.0}, {-1e300, -2147483648.0}, {NAN, 0}};
+    for (const auto& c : cases) EXPECT_EQ(zy::trunc(c[0]), c[1]) << c[0];
     EXPECT_EQ(trunc_i32(2147483646.9), 2147483646);
 }
 
 TEST(Paths, NormalisationUnifiesSeparatorsLowerCasesAndUpperCasesTheDrive) {
-    char a[] = "a//b\\\\c";
-    EXPECT_STREQ(fix_slash(a), "a\\b\\c");
-    char b[] = "/x/";
-    EXPECT_STREQ(fix_slash(b), "\\x\\");
-    char c[] = "D:/Scene/A.INF";
-    EXPECT_STREQ(universal_path(c), "D:\\scene\\a.inf");
-    char d[] = "c:/Anim//Out/";
-    EXPECT_STREQ(universal_path(d), "C:\\anim\\out\\");
-    char e[] = "1:ABC";
-    EXPECT_STREQ(universal_path(e), "1:abc");
+    const std::pair<std::string, std::string> slashes[] = {{"a//b\\\\c", "a\\b\\c"}, {"/x/", "\\x\\"}};
+    for (auto [in, want] : slashes) EXPECT_STREQ(fix_slash(in.data()), want.c_str());
+    const std::pair<std::string, std::string> paths[] = {
+        {"D:/Scene/A.INF", "D:\\scene\\a.inf"}, {"c:/Anim//Out/", "C:\\anim\\out\\"}, {"1:ABC", "1:abc"}};
+    for (auto [in, want] : paths) EXPECT_STREQ(universal_path(in.data()), want.c_str());
     EXPECT_EQ(Maj_vers_Min(nullptr), nullptr);
     EXPECT_STREQ(get_nom("C:\\a\\b.tif"), "b.tif");
     EXPECT_STREQ(get_nom("c/d.tif"), "c/d.tif");
@@ -114,19 +91,22 @@ TEST(Paths, WrappersOpenTheLowerCaseLastComponentInTheWorkingFolder) {
     make_file("scene.inf", 5);
     EXPECT_EQ(captured([] { EXPECT_EQ(xf_size("C:/SCENES/Scene.INF"), 5); }),
               "Fopen() : C:\\scenes\\scene.inf\nhandle ouvert :0\n");
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(xf_size("nothing.inf"), -1);
-    EXPECT_EQ(xf_unlink("scene.inf"), 0);
-    testing::internal::GetCapturedStdout();
+    captured([] {
+        EXPECT_EQ(xf_size("nothing.inf"), -1);
+        EXPECT_EQ(xf_unlink("scene.inf"), 0);
+    });
     EXPECT_TRUE(std::filesystem::exists("scene.inf"));
 }
 
 TEST(Reader, DeliversRecordsAcrossRefillsAndRefusesWhatTheFileCannotSupply) {
     InProcess run;
     make_file("data.bin", 70005);
-    testing::internal::CaptureStdout();
-    ASSERT_EQ(xf_ropen("data.bin", 5), 70000);
-    testing::internal::GetCapturedStdout();
+    make_file("five.bin", 5);
+    captured([] {
+        EXPECT_EQ(xf_ropen("missing.bin", 0), -1);
+        EXPECT_EQ(xf_ropen(nullptr, 0), -1);
+        ASSERT_EQ(xf_ropen("data.bin", 5), 70000);
+    });
     std::vector<unsigned char> record(199);
     for (int i = 0; i < 351; ++i) {
         ASSERT_EQ(xf_read(record.data(), 199), 0) << "record " << i;
@@ -139,18 +119,8 @@ TEST(Reader, DeliversRecordsAcrossRefillsAndRefusesWhatTheFileCannotSupply) {
     EXPECT_EQ(xf_read(record.data(), 32001), -2);
     EXPECT_EQ(xf_read(record.data(), 152), -1);
     EXPECT_EQ(xf_rclose(), 0);
-}
-
-TEST(Reader, ShortTailAndMissingFile) {
-    InProcess run;
-    make_file("five.bin", 5);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(xf_ropen("missing.bin", 0), -1);
-    EXPECT_EQ(xf_ropen(nullptr, 0), -1);
-    ASSERT_EQ(xf_ropen("five.bin", 0), 5);
-    testing::internal::GetCapturedStdout();
-    unsigned char bytes[8];
-    EXPECT_EQ(xf_read(bytes, 8), -1);
+    captured([] { ASSERT_EQ(xf_ropen("five.bin", 0), 5); });
+    EXPECT_EQ(xf_read(record.data(), 8), -1);
     xf_rclose();
 }
 

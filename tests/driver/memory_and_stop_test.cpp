@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <vector>
+#include <string>
+#include <tuple>
 
 #include "driver/memoire.h"
 #include "driver/program_state.h"
@@ -22,7 +23,6 @@ TEST(Memory, FrameReleaseKeepsStartUpBlocksAndIgnoresForeignAddresses) {
     void* frame_b = my_malloc(0);
     flag_temporaire = 0;
     ASSERT_TRUE(kept && frame_a && frame_b);
-    EXPECT_EQ(tracked_block_count(), 3u);
     int local = 0;
     my_free(&local);
     my_free(nullptr);
@@ -36,63 +36,40 @@ TEST(Memory, FrameReleaseKeepsStartUpBlocksAndIgnoresForeignAddresses) {
     EXPECT_EQ(tracked_block_count(), 0u);
 }
 
-TEST(Memory, AMillionFrameBlocksAreReleasedInOnePass) {
-    InProcess run;
-    flag_temporaire = 1;
-    std::vector<void*> blocks;
-    for (int i = 0; i < 1000000; ++i) blocks.push_back(my_malloc(8));
-    flag_temporaire = 0;
-    for (int i = 0; i < 1000000; i += 2) my_free(blocks[static_cast<std::size_t>(i)]);
-    EXPECT_EQ(tracked_block_count(), 500000u);
-    free_all(1);
-    EXPECT_EQ(tracked_block_count(), 0u);
-}
-
 TEST(Memory, InjectedFailureHitsExactlyOneAllocation) {
     InProcess run;
     memoire_fail_after(2);
-    EXPECT_NE(my_malloc(4), nullptr);
-    EXPECT_NE(my_malloc(4), nullptr);
-    EXPECT_EQ(my_malloc(4), nullptr);
-    EXPECT_NE(my_malloc(4), nullptr);
+    for (bool fails : {false, false, true, false}) EXPECT_EQ(my_malloc(4) == nullptr, fails);
 }
 
 TEST(Names, ExtensionReplacesFromTheLastDotUnlessItIsTheFirstCharacter) {
-    char a[40] = "scene";
-    extension(a, ".INF");
-    EXPECT_STREQ(a, "scene.INF");
-    char b[40] = "scene.ab.cd";
-    extension(b, ".INF");
-    EXPECT_STREQ(b, "scene.ab.INF");
-    char c[40] = ".hidden";
-    extension(c, ".INF");
-    EXPECT_STREQ(c, ".hidden.INF");
-    char d[40] = "c:\\dir.x\\scene";
-    extension(d, ".BRK");
-    EXPECT_STREQ(d, "c:\\dir.BRK");
-    char e[40] = "a.toolongext";
-    extension(e, ".TIF");
-    EXPECT_STREQ(e, "a.TIF");
+    const std::pair<const char*, const char*> cases[] = {{"scene", "scene.INF"},
+                                                         {"scene.ab.cd", "scene.ab.INF"},
+                                                         {".hidden", ".hidden.INF"},
+                                                         {"c:\\dir.x\\scene", "c:\\dir.INF"},
+                                                         {"a.toolongext", "a.INF"}};
+    for (auto [name, want] : cases) {
+        char buffer[40];
+        std::strcpy(buffer, name);
+        extension(buffer, ".INF");
+        EXPECT_STREQ(buffer, want);
+    }
 }
 
 TEST(Stop, AlertLineCleanUpAndEndLine) {
     InProcess run;
     flag_temporaire = 0;
     ASSERT_NE(my_malloc(32), nullptr);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(test::stop_error_of([] { prg_term2(3, 2814, "ZYR_MAIN"); }), 3);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "[1][File open error!|ligne 2814|ZYR_MAIN][Ok]\nIt's the END !!!!!! \n");
-    EXPECT_EQ(tracked_block_count(), 0u);
-
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(test::stop_error_of([] { prg_term2(0, 1, "ZYR_MAIN"); }), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "It's the END !!!!!! \n");
-
-    testing::internal::CaptureStdout();
-    test::stop_error_of([] { prg_term2(11, 5, "ZYR_MAIN"); });
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "[1][Erreur chargement LDG|ligne 5|ZYR_MAIN][Ok]\nIt's the END !!!!!! \n");
+    const std::tuple<int, int, std::string> cases[] = {
+        {3, 2814, "[1][File open error!|ligne 2814|ZYR_MAIN][Ok]\n"},
+        {0, 1, ""},
+        {11, 5, "[1][Erreur chargement LDG|ligne 5|ZYR_MAIN][Ok]\n"}};
+    for (const auto& [error, line, alert] : cases) {
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(test::stop_error_of([&] { prg_term2(error, line, "ZYR_MAIN"); }), error);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), alert + "It's the END !!!!!! \n");
+        EXPECT_EQ(tracked_block_count(), 0u);
+    }
 }
 
 }  // namespace
