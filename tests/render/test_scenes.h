@@ -1,5 +1,5 @@
-// Scenes for the renderer's tests, built in memory and written with the scene
-// writer; shared by the in-process tests and the whole-program runs.
+// Scenes built in memory and written with the scene writer; shared by the
+// loader, renderer and whole-program tests.
 #pragma once
 
 #include <cstdint>
@@ -35,7 +35,8 @@ inline RT_SRF surface_of(const RT_MAT_BLOCK& m, uint8_t srf_flags = 0) {
 }
 
 /// One frame, one camera (eye at (0, 0, -10) looking at the origin, fov 45),
-/// white ambient light, no switches on; triangles and lights are added.
+/// white ambient light, a 4 x 2 picture, no switches on; surfaces, triangles
+/// and lights are added.
 class SceneBuilder {
 public:
     SceneBuilder() {
@@ -45,7 +46,6 @@ public:
         inf.ambient_color[0] = inf.ambient_color[1] = inf.ambient_color[2] = 255;
         writer::FrameBlock frame;
         frame.cam.eye = {0, 0, -10};
-        frame.cam.look_at = {0, 0, 0};
         frame.cam.sky = {0, 1, 0};
         frame.cam.fov = 45.0;
         scene_.frames.push_back(frame);
@@ -64,7 +64,11 @@ public:
     void triangle(V3S a, V3S b, V3S c, int16_t srf) {
         const int32_t first = static_cast<int32_t>(frame().points.size());
         frame().points.insert(frame().points.end(), {a, b, c});
-        add_tri(first, first + 1, first + 2, srf);
+        RT_TRI t{};
+        for (int k = 0; k < 3; ++k) t.vertex[k] = first + k;
+        t.srf = srf;
+        t.mat_index = -1;
+        frame().tris.push_back(t);
         scene_.settings.object_sizes.push_back(1);
     }
 
@@ -79,25 +83,24 @@ public:
         frame().lights.push_back(l);
     }
 
-    /// Syncs the counts of every frame with the first and writes the files.
-    void write(const std::filesystem::path& folder) {
-        for (auto& f : scene_.frames) writer::sync_counts(scene_.settings, f);
-        writer::write_scene(folder, scene_);
+    /// Sets the counts of the settings from the first frame.
+    writer::Scene& synced() {
+        writer::sync_counts(scene_.settings, frame());
+        return scene_;
     }
+    void write(const std::filesystem::path& folder) { writer::write_scene(folder, synced()); }
 
 private:
-    void add_tri(int32_t a, int32_t b, int32_t c, int16_t srf) {
-        RT_TRI t{};
-        t.vertex[0] = a;
-        t.vertex[1] = b;
-        t.vertex[2] = c;
-        t.srf = srf;
-        t.mat_index = -1;
-        frame().tris.push_back(t);
-    }
-
     writer::Scene scene_;
 };
+
+/// A small valid scene: one surface of colour (200, 100, 50) and full ambient,
+/// one triangle of it in front of the camera.
+inline writer::Scene small_scene() {
+    SceneBuilder b;
+    b.triangle({-5, -5, 0}, {5, -5, 0}, {0, 5, 0}, b.surface(surface_of(material(200, 100, 50, 100))));
+    return b.synced();
+}
 
 /// The linear colour of a colour byte, the way the loaders read it.
 inline double linear(uint8_t byte) { return byte / 254.99999999999997; }

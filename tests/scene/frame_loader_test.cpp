@@ -7,15 +7,13 @@
 #include <vector>
 
 #include "driver/program_state.h"
+#include "render/test_scenes.h"
 #include "scene/frame_loader.h"
 #include "scene/rt_var.h"
 #include "scene/settings_loader.h"
-#include "support/test_support.h"
 
 namespace zy {
 namespace {
-
-using test::InProcess;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
@@ -30,11 +28,7 @@ writer::Scene rich_scene() {
     scene.settings.object_sizes = {2};
 
     writer::FrameBlock& f = scene.frames[0];
-    f.cam.eye = {1, 2, -7};
-    f.cam.look_at = {1, 2, 3};
-    f.cam.sky = {0, 1, 0.5f};
-    f.cam.fov = 50.0;
-
+    f.cam = {{1, 2, -7}, {1, 2, 3}, {0, 1, 0.5f}, 50.0, {}};
     RT_LIGHT lamp{};
     lamp.color[0] = 255;
     lamp.color[1] = 51;
@@ -48,7 +42,6 @@ writer::Scene rich_scene() {
     sphere.attenuation = 3;
     sphere.cone_soft = 100;
     f.lights = {lamp, sphere};
-
     std::array<MAT4_64, 3> triple{};
     for (int k = 0; k < 3; ++k) {
         for (int i = 0; i < 4; ++i) triple[k].m[i][i] = 1.0;
@@ -63,27 +56,13 @@ writer::Scene rich_scene() {
     smooth.normal[0] = {0, 0, -30000};
     smooth.normal[1] = {0, 0, 0};
     smooth.normal[2] = {3000, 0, -4000};
-    RT_TRI flat_glass{};
+    RT_TRI flat_glass = f.tris[0];
     flat_glass.vertex[0] = 3;
     flat_glass.vertex[1] = 1;
-    flat_glass.vertex[2] = 2;
     flat_glass.srf = 1;
-    flat_glass.mat_index = -1;
     f.tris = {smooth, flat_glass};
     writer::sync_counts(scene.settings, f);
     return scene;
-}
-
-// Runs fn with the console captured; returns what it printed.
-std::string console_of(const std::function<void()>& fn) {
-    testing::internal::CaptureStdout();
-    try {
-        fn();
-    } catch (...) {
-        testing::internal::GetCapturedStdout();
-        throw;
-    }
-    return testing::internal::GetCapturedStdout();
 }
 
 // A scene written to a fresh working folder with its settings loaded.
@@ -91,29 +70,36 @@ class Loaded {
 public:
     explicit Loaded(const writer::Scene& scene) : scene_(scene) {
         writer::write_scene(run_.folder(), scene_);
-        console_of(rt_load_info);
+        quietly(rt_load_info);
     }
     void replace_frame_file(const writer::Bytes& bytes) {
         writer::write_file(run_.folder() / writer::scene_file_name(scene_, ".sys"), bytes);
     }
+    /// Loads a frame quietly; the stop's error number, or -1.
     int load(int16_t frame) {
-        return test::stop_error_of([&] { console_of([&] { rt_load_frame(frame); }); });
+        return quietly([frame] { rt_load_frame(frame); });
     }
 
 private:
-    InProcess run_;
+    static int quietly(const std::function<void()>& fn) {
+        testing::internal::CaptureStdout();
+        const int error = test::stop_error_of(fn);
+        testing::internal::GetCapturedStdout();
+        return error;
+    }
+
+    test::InProcess run_;
     writer::Scene scene_;
 };
 
 void expect_vec(const V3D& v, double x, double y, double z) {
-    EXPECT_EQ(v.x, x);
-    EXPECT_EQ(v.y, y);
-    EXPECT_EQ(v.z, z);
+    EXPECT_TRUE(v.x == x && v.y == y && v.z == z) << v.x << ", " << v.y << ", " << v.z;
 }
 
-TEST(FrameLoader, PositionsBecomeRelativeToTheLookAtPoint) {
+TEST(FrameLoader, CameraPointsLightsMatricesAndTriangles) {
     Loaded scene(rich_scene());
     ASSERT_EQ(scene.load(0), -1);
+    // Positions become relative to the look-at point; directions are not shifted.
     expect_vec(rt_var.pov, 1, 2, 3);
     expect_vec(rt_var.look_at, 0, 0, 0);
     expect_vec(rt_var.eye, 0, 0, -10);
@@ -122,19 +108,13 @@ TEST(FrameLoader, PositionsBecomeRelativeToTheLookAtPoint) {
     expect_vec(rt_var.points[0], -6, -7, 0);
     expect_vec(rt_var.points[3], -1, -2, 5);
     expect_vec(rt_var.lights[0].pos, 10, 10, 10);
-    expect_vec(rt_var.lights[0].dir, 0, -1, 0);  // a direction is not shifted
-}
+    expect_vec(rt_var.lights[0].dir, 0, -1, 0);
 
-TEST(FrameLoader, LightsTakeColourAttenuationConeAndSphereList) {
-    Loaded scene(rich_scene());
-    ASSERT_EQ(scene.load(0), -1);
     const LIGHT& lamp = rt_var.lights[0];
     const LIGHT& sphere = rt_var.lights[1];
     EXPECT_NEAR(lamp.col.r, 1.0, 1e-15);
     EXPECT_NEAR(lamp.col.g, 0.2, 1e-15);
-    EXPECT_EQ(lamp.att0, 1.0);
-    EXPECT_EQ(lamp.att1, 0.0025);
-    EXPECT_EQ(sphere.att1, 0.025);
+    EXPECT_TRUE(lamp.att0 == 1.0 && lamp.att1 == 0.0025 && sphere.att1 == 0.025);
     EXPECT_EQ(sphere.kind, 1);
     // A hard cone edge: both cosines of the half angle; a fully soft one starts at the axis.
     EXPECT_NEAR(lamp.cos_out, std::sqrt(3.0) / 2, 1e-15);
@@ -142,127 +122,95 @@ TEST(FrameLoader, LightsTakeColourAttenuationConeAndSphereList) {
     EXPECT_EQ(sphere.cos_in, 1.0);
     ASSERT_EQ(rt_var.n_light_refs_stored, 1);
     EXPECT_EQ(rt_var.light_refs[0], &sphere);
-}
 
-TEST(FrameLoader, SphereListKeepsAtMostItsDeclaredSize) {
-    writer::Scene s = rich_scene();
-    s.frames[0].lights[0].radius = 2.0f;  // two spheres, room for one
-    Loaded scene(s);
-    ASSERT_EQ(scene.load(0), -1);
-    ASSERT_EQ(rt_var.n_light_refs_stored, 1);
-    EXPECT_EQ(rt_var.light_refs[0], &rt_var.lights[0]);
-}
+    // The triple fills the pattern, bump and image matrices in that order.
+    EXPECT_TRUE(rt_var.ptrn_mat[0].m[3][0] == 10.0 && rt_var.bump_mat[0].m[3][0] == 20.0 &&
+                rt_var.img_mat[0].m[3][0] == 30.0 && rt_var.img_mat[0].m[1][1] == 1.0);
 
-TEST(FrameLoader, AttenuationCodesGiveTheLinearTerms) {
-    const double expected[4] = {0.0, 0.0005, 0.0025, 0.025};
-    for (int16_t code = 0; code < 4; code += 2) {
-        writer::Scene s = rich_scene();
-        s.frames[0].lights[0].attenuation = code;
-        s.frames[0].lights[1].attenuation = static_cast<int16_t>(code + 1);
-        Loaded scene(s);
-        ASSERT_EQ(scene.load(0), -1);
-        EXPECT_EQ(rt_var.lights[0].att1, expected[code]);
-        EXPECT_EQ(rt_var.lights[1].att1, expected[code + 1]);
-    }
-}
-
-TEST(FrameLoader, MatrixTripleFillsPatternBumpAndImageInOrder) {
-    Loaded scene(rich_scene());
-    ASSERT_EQ(scene.load(0), -1);
-    EXPECT_EQ(rt_var.ptrn_mat[0].m[3][0], 10.0);
-    EXPECT_EQ(rt_var.bump_mat[0].m[3][0], 20.0);
-    EXPECT_EQ(rt_var.img_mat[0].m[3][0], 30.0);
-    EXPECT_EQ(rt_var.img_mat[0].m[1][1], 1.0);
-}
-
-TEST(FrameLoader, TrianglesReferenceThePointsAndTakeTheirFlags) {
-    Loaded scene(rich_scene());
-    ASSERT_EQ(scene.load(0), -1);
     const TRIANGLE& smooth = rt_var.tris[0];
     const TRIANGLE& glass = rt_var.tris[1];
     EXPECT_EQ(smooth.flags, kTriOpaque);
     EXPECT_EQ(glass.flags, kTriFlat);  // flat, and one material lets light through
-    EXPECT_EQ(smooth.v[2], &rt_var.points[2]);
-    EXPECT_EQ(glass.v[0], &rt_var.points[3]);
-    EXPECT_EQ(smooth.mat_index, 0);
-    EXPECT_EQ(glass.mat_index, -1);
-    EXPECT_EQ(glass.srf_index, 1);
-    EXPECT_EQ(smooth.group, 0);
+    EXPECT_TRUE(smooth.v[2] == &rt_var.points[2] && glass.v[0] == &rt_var.points[3]);
+    EXPECT_TRUE(smooth.mat_index == 0 && glass.mat_index == -1 && glass.srf_index == 1 && smooth.group == 0);
     expect_vec(smooth.vn[0], 0, 0, -1);
     expect_vec(smooth.vn[1], 0, 0, 0);
     EXPECT_DOUBLE_EQ(smooth.vn[2].x, 0.6);
     EXPECT_DOUBLE_EQ(smooth.vn[2].z, -0.8);
     // The set-up ran: the plane z = 0 of the shifted points, counter-clockwise seen from -z.
-    EXPECT_EQ(smooth.nrm.z, 1.0);
-    EXPECT_EQ(smooth.d, 0.0);
+    EXPECT_TRUE(smooth.nrm.z == 1.0 && smooth.d == 0.0);
 }
 
-TEST(FrameLoader, FlatOpaqueTriangleHasBothFlags) {
-    writer::Scene s = rich_scene();
-    s.frames[0].tris[0].smooth = 0;
-    Loaded scene(s);
-    ASSERT_EQ(scene.load(0), -1);
-    EXPECT_EQ(rt_var.tris[0].flags, kTriFlat | kTriOpaque);
+TEST(FrameLoader, VariantsOfTheScene) {
+    const struct {
+        const char* what;
+        std::function<void(writer::Scene&)> change;
+        std::function<void()> check;
+    } cases[] = {
+        {"two spheres, room for one", [](auto& s) { s.frames[0].lights[0].radius = 2.0f; },
+         [] { EXPECT_TRUE(rt_var.n_light_refs_stored == 1 && rt_var.light_refs[0] == &rt_var.lights[0]); }},
+        {"attenuation codes 0 and 1",
+         [](auto& s) {
+             s.frames[0].lights[0].attenuation = 0;
+             s.frames[0].lights[1].attenuation = 1;
+         },
+         [] { EXPECT_TRUE(rt_var.lights[0].att1 == 0.0 && rt_var.lights[1].att1 == 0.0005); }},
+        {"flat and opaque", [](auto& s) { s.frames[0].tris[0].smooth = 0; },
+         [] { EXPECT_EQ(rt_var.tris[0].flags, kTriFlat | kTriOpaque); }},
+        {"floor surface with the floor on",
+         [](auto& s) {
+             s.settings.inf.flags |= 8;
+             s.frames[0].tris[1].srf = 2;
+         },
+         [] {  // the floor's materials are opaque
+             EXPECT_EQ(rt_var.tris[1].srf_index, 2);
+             EXPECT_EQ(rt_var.tris[1].flags, kTriFlat | kTriOpaque);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writer::Scene s = rich_scene();
+        c.change(s);
+        Loaded scene(s);
+        ASSERT_EQ(scene.load(0), -1);
+        c.check();
+    }
 }
 
-// Ten frames told apart by their look-at point's x.
+// Frames told apart by their look-at point's x.
 writer::Scene animation(int frames) {
     writer::Scene s = rich_scene();
-    writer::FrameBlock base = s.frames[0];
+    const writer::FrameBlock base = s.frames[0];
     s.frames.clear();
     for (int k = 0; k < frames; ++k) {
-        base.cam.look_at.x = static_cast<float>(k);
         s.frames.push_back(base);
+        s.frames.back().cam.look_at.x = static_cast<float>(k);
     }
     s.settings.inf.frame_count = static_cast<int16_t>(frames);
     return s;
 }
 
-TEST(FrameLoader, FramesAreReadOneBlockAfterTheOther) {
-    Loaded scene(animation(3));
-    for (int16_t frame = 0; frame < 3; ++frame) {
-        ASSERT_EQ(scene.load(frame), -1);
-        EXPECT_EQ(rt_var.pov.x, frame);
+TEST(FrameLoader, FramesAreReadOneBlockAfterTheOtherFromTheFirstFrame) {
+    for (int16_t start : {0, 3}) {  // 3: a resumed run
+        Loaded scene(animation(10));
+        first_frame = start;
+        for (int16_t frame = start; frame < start + 3; ++frame) {
+            ASSERT_EQ(scene.load(frame), -1);
+            EXPECT_EQ(rt_var.pov.x, frame);
+        }
     }
 }
 
-TEST(FrameLoader, ResumedRunStartsAtItsFirstFrameBlock) {
-    Loaded scene(animation(10));
-    first_frame = 3;
-    for (int16_t frame = 3; frame < 6; ++frame) {
-        ASSERT_EQ(scene.load(frame), -1);
-        EXPECT_EQ(rt_var.pov.x, frame);
-    }
-}
-
-TEST(FrameLoader, SizeNotAMultipleOfTheFrameCountStopsBeforeReading) {
-    const writer::Scene s = animation(2);
-    Loaded scene(s);
-    writer::Bytes bytes = writer::frame_file_bytes(s.frames);
-    bytes.push_back(0);
-    scene.replace_frame_file(bytes);
-    int error = -1;
-    const std::string console = console_of([&] { error = test::stop_error_of([] { rt_load_frame(0); }); });
-    EXPECT_EQ(error, 6);
-    // Opened once, to learn its size; no camera was read.
-    EXPECT_EQ(console.find("Fopen() : test.sys"), console.rfind("Fopen() : test.sys"));
-    EXPECT_NE(console.find("Fopen() : test.sys"), std::string::npos);
-    EXPECT_EQ(rt_var.pov.x, 0.0);
-}
-
-TEST(FrameLoader, MissingFrameFileIsAFormatError) {
-    Loaded scene(rich_scene());
-    std::filesystem::remove(std::filesystem::current_path() / "test.sys");
-    EXPECT_EQ(scene.load(0), 6);
-}
-
-TEST(FrameLoader, WrongMagicIsAFormatError) {
+TEST(FrameLoader, MissingFrameFileOrWrongMagicIsAFormatError) {
     const writer::Scene s = rich_scene();
-    Loaded scene(s);
-    writer::Bytes bytes = writer::frame_file_bytes(s.frames);
-    bytes[7] = '_';
-    scene.replace_frame_file(bytes);
-    EXPECT_EQ(scene.load(0), 6);
+    writer::Bytes magic = writer::frame_file_bytes(s.frames);
+    magic[7] = '_';
+    for (bool missing : {true, false}) {
+        Loaded scene(s);
+        if (missing) std::filesystem::remove("test.sys");
+        else scene.replace_frame_file(magic);
+        EXPECT_EQ(scene.load(0), 6) << missing;
+    }
 }
 
 TEST(FrameLoader, BlockCutShortAnywhereIsAReadError) {
@@ -288,62 +236,38 @@ TEST(FrameLoader, BlockCutShortAnywhereIsAReadError) {
     ASSERT_EQ(start, whole.size());
 }
 
-struct BadFrame {
-    const char* what;
-    std::function<void(writer::Scene&)> change;
-    int error;
-};
-
 TEST(FrameLoader, BadValuesStopWithTheirErrorNumber) {
-    auto frame = [](writer::Scene& s) -> writer::FrameBlock& { return s.frames[0]; };
-    auto tri = [&](writer::Scene& s) -> RT_TRI& { return frame(s).tris[1]; };
-    const BadFrame cases[] = {
-        {"eye NaN", [&](writer::Scene& s) { frame(s).cam.eye.x = kNaN; }, 6},
-        {"look_at infinite", [&](writer::Scene& s) { frame(s).cam.look_at.y = -kInf; }, 6},
-        {"sky NaN", [&](writer::Scene& s) { frame(s).cam.sky.z = kNaN; }, 6},
-        {"angle infinite", [&](writer::Scene& s) { frame(s).cam.fov = kInf; }, 6},
-        {"light position NaN", [&](writer::Scene& s) { frame(s).lights[1].pos.y = kNaN; }, 6},
-        {"light direction infinite", [&](writer::Scene& s) { frame(s).lights[0].dir.x = kInf; }, 6},
-        {"light radius NaN", [&](writer::Scene& s) { frame(s).lights[1].radius = kNaN; }, 6},
-        {"attenuation 4", [&](writer::Scene& s) { frame(s).lights[0].attenuation = 4; }, 6},
-        {"attenuation -1", [&](writer::Scene& s) { frame(s).lights[1].attenuation = -1; }, 6},
-        {"matrix NaN", [&](writer::Scene& s) { frame(s).matrices[0][2].m[2][3] = kNaN; }, 6},
-        {"point infinite", [&](writer::Scene& s) { frame(s).points[3].z = kInf; }, 6},
-        {"vertex -1", [&](writer::Scene& s) { tri(s).vertex[2] = -1; }, 6},
-        {"vertex n_pnt", [&](writer::Scene& s) { tri(s).vertex[0] = 4; }, 6},
-        {"mat_index n_mat", [&](writer::Scene& s) { tri(s).mat_index = 1; }, 6},
-        {"surface -1", [&](writer::Scene& s) { tri(s).srf = -1; }, 8},
-        {"surface n_srf + 1", [&](writer::Scene& s) { tri(s).srf = 3; }, 8},
-        {"floor surface, floor off", [&](writer::Scene& s) { tri(s).srf = 2; }, 8},
-        {"vertex checked before surface",
-         [&](writer::Scene& s) {
-             tri(s).vertex[1] = 99;
-             tri(s).srf = -5;
-         },
-         6},
-        {"mat_index checked before surface",
-         [&](writer::Scene& s) {
-             tri(s).mat_index = 7;
-             tri(s).srf = 300;
-         },
-         6},
+    using Frame = writer::FrameBlock;
+    const struct {
+        const char* what;
+        std::function<void(Frame&)> change;
+        int error;
+    } cases[] = {
+        {"eye NaN", [](Frame& f) { f.cam.eye.x = kNaN; }, 6},
+        {"look_at infinite", [](Frame& f) { f.cam.look_at.y = -kInf; }, 6},
+        {"sky NaN", [](Frame& f) { f.cam.sky.z = kNaN; }, 6},
+        {"angle infinite", [](Frame& f) { f.cam.fov = kInf; }, 6},
+        {"light position NaN", [](Frame& f) { f.lights[1].pos.y = kNaN; }, 6},
+        {"light direction infinite", [](Frame& f) { f.lights[0].dir.x = kInf; }, 6},
+        {"light radius NaN", [](Frame& f) { f.lights[1].radius = kNaN; }, 6},
+        {"attenuation 4", [](Frame& f) { f.lights[0].attenuation = 4; }, 6},
+        {"attenuation -1", [](Frame& f) { f.lights[1].attenuation = -1; }, 6},
+        {"matrix NaN", [](Frame& f) { f.matrices[0][2].m[2][3] = kNaN; }, 6},
+        {"point infinite", [](Frame& f) { f.points[3].z = kInf; }, 6},
+        {"vertex -1", [](Frame& f) { f.tris[1].vertex[2] = -1; }, 6},
+        {"vertex n_pnt", [](Frame& f) { f.tris[1].vertex[0] = 4; }, 6},
+        {"mat_index n_mat", [](Frame& f) { f.tris[1].mat_index = 1; }, 6},
+        {"surface n_srf + 1", [](Frame& f) { f.tris[1].srf = 3; }, 8},
+        {"floor surface, floor off", [](Frame& f) { f.tris[1].srf = 2; }, 8},
+        {"vertex checked before surface", [](Frame& f) { f.tris[1].vertex[1] = 99; f.tris[1].srf = -5; }, 6},
+        {"mat_index checked before surface", [](Frame& f) { f.tris[1].mat_index = 7; f.tris[1].srf = 300; }, 6},
     };
-    for (const BadFrame& c : cases) {
+    for (const auto& c : cases) {
         writer::Scene s = rich_scene();
-        c.change(s);
+        c.change(s.frames[0]);
         Loaded scene(s);
         EXPECT_EQ(scene.load(0), c.error) << c.what;
     }
-}
-
-TEST(FrameLoader, FloorSurfaceIsAcceptedWhenTheFloorIsOn) {
-    writer::Scene s = rich_scene();
-    s.settings.inf.flags |= 8;
-    s.frames[0].tris[1].srf = 2;
-    Loaded scene(s);
-    ASSERT_EQ(scene.load(0), -1);
-    EXPECT_EQ(rt_var.tris[1].srf_index, 2);
-    EXPECT_EQ(rt_var.tris[1].flags, kTriFlat | kTriOpaque);  // the floor's materials are opaque
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 #include "scene/records.h"
 #include "writer/scene_writer.h"
@@ -9,10 +10,12 @@ namespace zy {
 namespace {
 
 using writer::Bytes;
+using Expected = std::initializer_list<std::pair<int, int>>;
 
-uint16_t be16_at(const Bytes& b, std::size_t o) { return static_cast<uint16_t>(b[o] << 8 | b[o + 1]); }
-uint32_t be32_at(const Bytes& b, std::size_t o) {
-    return uint32_t{b[o]} << 24 | uint32_t{b[o + 1]} << 16 | uint32_t{b[o + 2]} << 8 | b[o + 3];
+// Expects the given (offset, byte) pairs in a record's bytes.
+void expect_bytes(const void* record, Expected want, const char* what) {
+    const auto* b = static_cast<const uint8_t*>(record);
+    for (auto [offset, value] : want) EXPECT_EQ(b[offset], value) << what << " byte " << offset;
 }
 
 TEST(Records, SettingsFieldsAreBigEndianAtTheirOffsets) {
@@ -30,20 +33,24 @@ TEST(Records, SettingsFieldsAreBigEndianAtTheirOffsets) {
     const Bytes b = writer::settings_file_bytes(s);
     ASSERT_EQ(b.size(), 208u);
     EXPECT_EQ(std::memcmp(b.data(), "RT_INFO ", 8), 0);
-    const std::size_t o = 8;
-    EXPECT_EQ(be16_at(b, o + 82), 0x0102);
-    EXPECT_EQ(be16_at(b, o + 92), 0x0304);
-    EXPECT_EQ(b[o + 99], 0x77);
-    EXPECT_EQ(be32_at(b, o + 116), 0x3F800000u);
-    EXPECT_EQ(be32_at(b, o + 128), 0xC0000000u);
-    EXPECT_EQ(b[o + 152 + 9], 0x55);
-    EXPECT_EQ(b[o + 167], 0x0A);
-    EXPECT_EQ(be16_at(b, o + 184), 0x0506);
-    EXPECT_EQ(be32_at(b, o + 192), 0x0708090Au);
-    EXPECT_EQ(be32_at(b, o + 196), 1u);
+    expect_bytes(b.data() + 8,
+                 {{82, 1}, {83, 2}, {92, 3}, {93, 4}, {99, 0x77}, {116, 0x3F}, {117, 0x80}, {119, 0}, {128, 0xC0},
+                  {161, 0x55}, {167, 0x0A}, {184, 5}, {185, 6}, {192, 7}, {195, 0x0A}, {198, 0}, {199, 1}},
+                 "settings");
 }
 
-TEST(Records, SurfaceConversionLeavesBytesAlone) {
+// Each conversion swaps exactly the multi-byte fields, leaves bytes alone, and
+// undoes itself.
+template <typename Record>
+void expect_converted(Record record, void (*translate)(void*), Expected want, const char* what) {
+    const Record original = record;
+    translate(&record);
+    expect_bytes(&record, want, what);
+    translate(&record);
+    EXPECT_EQ(std::memcmp(&record, &original, sizeof record), 0) << what;
+}
+
+TEST(Records, ConversionsSwapExactlyTheMultiByteFields) {
     RT_SRF srf{};
     srf.mat[0].color[0] = 1;
     srf.mat[0].color[1] = 2;
@@ -51,41 +58,19 @@ TEST(Records, SurfaceConversionLeavesBytesAlone) {
     srf.ptrn_arg = 4;
     srf.bump_depth = 1.0f;
     srf.srf_flags = 9;
-    RT_SRF copy = srf;
-    translate_RT_SRF(&copy);
-    const auto* b = reinterpret_cast<const uint8_t*>(&copy);
-    EXPECT_EQ(b[0], 1);
-    EXPECT_EQ(b[1], 2);
-    EXPECT_EQ(b[24], 3);
-    EXPECT_EQ(b[27], 4);
-    EXPECT_EQ(b[36], 0x3F);
-    EXPECT_EQ(b[45], 9);
-    translate_RT_SRF(&copy);
-    EXPECT_EQ(std::memcmp(&copy, &srf, sizeof srf), 0);
-}
+    expect_converted(srf, translate_RT_SRF, {{0, 1}, {1, 2}, {24, 3}, {27, 4}, {36, 0x3F}, {45, 9}}, "surface");
 
-TEST(Records, FrameRecordsConvertExactlyTheirMultiByteFields) {
     RT_CAM cam{};
     cam.eye = {1.0f, 0, 0};
     cam.fov = 2.0;  // 0x4000000000000000
-    translate_RT_CAM(&cam);
-    const auto* c = reinterpret_cast<const uint8_t*>(&cam);
-    EXPECT_EQ(c[0], 0x3F);
-    EXPECT_EQ(c[36], 0x40);
-    EXPECT_EQ(c[43], 0x00);
+    expect_converted(cam, translate_RT_CAM, {{0, 0x3F}, {36, 0x40}, {43, 0}}, "camera");
 
     RT_LIGHT light{};
     light.color[2] = 200;
     light.kind = -3;
     light.cone_angle = 0x0102;
     light.radius = 1.0f;
-    translate_RT_LIGHT(&light);
-    const auto* l = reinterpret_cast<const uint8_t*>(&light);
-    EXPECT_EQ(l[2], 200);
-    EXPECT_EQ(static_cast<int8_t>(l[3]), -3);
-    EXPECT_EQ(l[28], 0x3F);
-    EXPECT_EQ(l[36], 0x01);
-    EXPECT_EQ(l[37], 0x02);
+    expect_converted(light, translate_RT_LIGHT, {{2, 200}, {3, 0xFD}, {28, 0x3F}, {36, 1}, {37, 2}}, "light");
 
     RT_TRI tri{};
     tri.vertex[2] = 0x01020304;
@@ -93,32 +78,17 @@ TEST(Records, FrameRecordsConvertExactlyTheirMultiByteFields) {
     tri.srf = 0x0A0B;
     tri.mat_index = -1;
     tri.smooth = 1;
-    translate_RT_TRI(&tri);
-    const auto* t = reinterpret_cast<const uint8_t*>(&tri);
-    EXPECT_EQ(t[8], 0x01);
-    EXPECT_EQ(t[11], 0x04);
-    EXPECT_EQ(t[20], 0x75);
-    EXPECT_EQ(t[21], 0x30);
-    EXPECT_EQ(t[30], 0x0A);
-    EXPECT_EQ(t[32], 0xFF);
-    EXPECT_EQ(t[33], 1);
+    expect_converted(tri, translate_RT_TRI, {{8, 1}, {11, 4}, {20, 0x75}, {21, 0x30}, {30, 0x0A}, {32, 0xFF}, {33, 1}},
+                     "triangle");
 
     MAT4_64 m{};
     m.m[3][1] = 2.0;
-    translate_MAT4_64(&m);
-    EXPECT_EQ(reinterpret_cast<const uint8_t*>(&m)[32 * 3 + 8], 0x40);
-
-    IIM_HEADER h{4, 0, 0x0010, 0x0200};
-    translate_IIM_HEADER(&h);
-    const auto* hb = reinterpret_cast<const uint8_t*>(&h);
-    EXPECT_EQ(hb[1], 4);
-    EXPECT_EQ(hb[5], 0x10);
-    EXPECT_EQ(hb[6], 0x02);
+    expect_converted(m, translate_MAT4_64, {{32 * 3 + 8, 0x40}}, "matrix");
+    expect_converted(IIM_HEADER{4, 0, 0x0010, 0x0200}, translate_IIM_HEADER, {{1, 4}, {5, 0x10}, {6, 2}}, "image");
 }
 
 TEST(Records, ShadeAndBreakFiles) {
-    writer::ShadeFile shade{"C:\\SCENES\\", "TEST"};
-    const Bytes s = writer::shade_file_bytes(shade);
+    const Bytes s = writer::shade_file_bytes({"C:\\SCENES\\", "TEST"});
     ASSERT_EQ(s.size(), 163u);
     EXPECT_EQ(std::memcmp(s.data(), "RT_PATH ", 8), 0);
     EXPECT_EQ(std::memcmp(s.data() + 8, "C:\\SCENES\\", 10), 0);

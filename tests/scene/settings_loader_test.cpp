@@ -6,176 +6,120 @@
 #include <limits>
 #include <string>
 
+#include "driver/memoire.h"
 #include "driver/program_state.h"
 #include "driver/stop.h"
-#include "driver/memoire.h"
+#include "render/test_scenes.h"
 #include "scene/rt_var.h"
 #include "scene/settings_loader.h"
-#include "support/test_support.h"
 
 namespace zy {
 namespace {
 
-using test::InProcess;
-using test::stop_error_of;
+namespace fs = std::filesystem;
+using test::small_scene;
 using writer::Scene;
+using Edit = std::function<void(const fs::path&)>;
 
-// Loads the scene's shade, settings and (optional) break file in-process and
-// returns the stop's error number, or -1 when loading went through.
-int load(const Scene& scene, const writer::Bytes* break_file = nullptr) {
-    InProcess run;
+// Writes the scene, lets edit change the folder, loads the settings in-process
+// and runs check when loading went through. Returns the stop's error number, or -1.
+int load(const Scene& scene, const Edit& edit = nullptr, const std::function<void()>& check = nullptr) {
+    test::InProcess run;
     writer::write_scene(run.folder(), scene);
-    if (break_file) writer::write_file(run.folder() / writer::scene_file_name(scene, ".brk"), *break_file);
+    if (edit) edit(run.folder());
     testing::internal::CaptureStdout();
-    const int error = stop_error_of(rt_load_info);
+    const int error = test::stop_error_of(rt_load_info);
     testing::internal::GetCapturedStdout();
+    if (error == -1 && check) check();
     return error;
 }
 
-TEST(SettingsLoader, ConvertsEverySettingAsTheRendererUsesIt) {
-    Scene scene = test::small_scene();
+Edit write(const std::string& name, const writer::Bytes& bytes) {
+    return [=](const fs::path& folder) { writer::write_file(folder / name, bytes); };
+}
+
+// The conversions the conformance pictures leave open: the path, the first
+// frame, clouds, waves and exact colour scales.
+TEST(SettingsLoader, ConvertsTheSettingsAsTheRendererUsesThem) {
+    Scene scene = small_scene();
     RT_INF& inf = scene.settings.inf;
     std::strcpy(inf.path, "C:\\SCENES\\");
-    inf.res_x = 320;
-    inf.res_y = 240;
-    inf.aa_level = 1;
-    inf.max_depth = 5;
     inf.flags = 1 | 4 | 16 | 32;
-    inf.sky_height = 50;
     inf.sky_color1[0] = 255;
     inf.cloud_a = 40;
     inf.cloud_b = 20;
-    inf.fog_distance = 12.5f;
     inf.frame_start = 3;
     inf.frame_count = 7;
     inf.wave_period = 9;
-    inf.options = 1;
-    scene.settings.surfaces[0].mat[0].refraction = 2;
-    scene.settings.surfaces[0].mat[0].spec_exp = 21;
-    scene.settings.surfaces[0].mat[0].transp = 85;
-
-    InProcess run;
-    writer::write_scene(run.folder(), scene);
-    testing::internal::CaptureStdout();
-    ASSERT_EQ(stop_error_of(rt_load_info), -1);
-    const std::string out = testing::internal::GetCapturedStdout();
-    // The break file probe fails quietly apart from the file layer's lines.
-    EXPECT_NE(out.find("Fopen() : C:\\scenes\\test.brk\nfopen n'a pas march\x8e\n"), std::string::npos);
-
-    EXPECT_STREQ(rt_var.path, "C:\\SCENES\\");
-    EXPECT_STREQ(scnname, "TEST");
-    EXPECT_EQ(rt_var.res_x, 320);
-    EXPECT_EQ(rt_var.res_y, 240);
-    EXPECT_EQ(rt_var.aa_tolerance, 0.2);
-    EXPECT_EQ(rt_var.aa_tolerance2, 0.8);
-    EXPECT_EQ(rt_var.reflect_on + 2 * rt_var.refract_on + 4 * rt_var.light_on + 8 * rt_var.floor_on +
-                  16 * rt_var.clouds_on + 32 * rt_var.fog_on,
-              1 + 4 + 16 + 32);
-    EXPECT_EQ(rt_var.sky_height, 1500000.0);
-    EXPECT_EQ(rt_var.sky_color1.r, 1.0000000000000002);
-    EXPECT_EQ(rt_var.sky_color1.g, 0.0);
-    EXPECT_EQ(rt_var.cloud_a, 0.4);
-    EXPECT_EQ(rt_var.cloud_b, 0.2 + 0.5);
-    EXPECT_EQ(rt_var.fog_distance, 12.5);
-    EXPECT_NEAR(rt_var.floor_radius, 62514023.2268, 1e-3);
-    EXPECT_EQ(floor_radius_sqr, rt_var.floor_radius * rt_var.floor_radius);
-    EXPECT_EQ(rt_var.frame_current, 3);
-    EXPECT_EQ(rt_var.frame_count, 7);
-    EXPECT_EQ(rt_var.wave_period, 9);
-    EXPECT_EQ(autosave, 1);
-    EXPECT_EQ(first_frame, 0);
-    const MATERIAL& m = rt_var.surfaces[0].mat[0];
-    EXPECT_EQ(m.color.r, 200 / 254.99999999999997);
-    EXPECT_EQ(m.ambient, 1.0);
-    EXPECT_EQ(m.spec_exp, 42.0);
-    EXPECT_EQ(m.transp, 0.85);
-    EXPECT_EQ(m.refraction, 1.4588);
-    EXPECT_EQ(rt_var.obj_tri_count[0], 1);
-    EXPECT_NE(rt_var.tris, nullptr);
-    EXPECT_NE(rt_var.points, nullptr);
-    EXPECT_EQ(rt_var.lights, nullptr);
-}
-
-TEST(SettingsLoader, AnAntialiasLevelOutsideTheTableLeavesBothTolerancesZero) {
-    Scene scene = test::small_scene();
-    scene.settings.inf.aa_level = 3;
-    InProcess run;
-    writer::write_scene(run.folder(), scene);
-    testing::internal::CaptureStdout();
-    ASSERT_EQ(stop_error_of(rt_load_info), -1);
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(rt_var.aa_tolerance, 0.0);
-    EXPECT_EQ(rt_var.aa_tolerance2, 0.0);
+    RT_MAT_BLOCK& mat = scene.settings.surfaces[0].mat[0];
+    mat.refraction = 2;
+    mat.spec_exp = 21;
+    mat.transp = 85;
+    ASSERT_EQ(load(scene, nullptr, [] {
+                  EXPECT_STREQ(rt_var.path, "C:\\SCENES\\");
+                  EXPECT_STREQ(scnname, "TEST");
+                  EXPECT_EQ(rt_var.reflect_on + 2 * rt_var.refract_on + 4 * rt_var.light_on + 8 * rt_var.floor_on +
+                                16 * rt_var.clouds_on + 32 * rt_var.fog_on,
+                            1 + 4 + 16 + 32);
+                  EXPECT_TRUE(rt_var.sky_color1.r == 1.0000000000000002 && rt_var.sky_color1.g == 0.0);
+                  EXPECT_TRUE(rt_var.cloud_a == 0.4 && rt_var.cloud_b == 0.2 + 0.5);
+                  EXPECT_TRUE(rt_var.frame_current == 3 && rt_var.frame_count == 7 && first_frame == 0);
+                  EXPECT_EQ(rt_var.wave_period, 9);
+                  const MATERIAL& m = rt_var.surfaces[0].mat[0];
+                  EXPECT_EQ(m.color.r, 200 / 254.99999999999997);
+                  EXPECT_TRUE(m.ambient == 1.0 && m.spec_exp == 42.0 && m.transp == 0.85 && m.refraction == 1.4588);
+              }),
+              -1);
 }
 
 TEST(SettingsLoader, EveryCutOfTheSettingsFileIsAReadError) {
-    Scene scene = test::small_scene();
+    Scene scene = small_scene();
     scene.settings.texture_names = {"A.IIM"};
     scene.settings.inf.n_img = 1;
     const writer::Bytes full = writer::settings_file_bytes(scene.settings);
-    for (std::size_t cut = 0; cut < full.size(); ++cut) {
-        InProcess run;
-        writer::write_scene(run.folder(), scene);
-        writer::write_file(run.folder() / "test.inf", writer::Bytes(full.begin(), full.begin() + cut));
-        testing::internal::CaptureStdout();
-        const int error = stop_error_of(rt_load_info);
-        testing::internal::GetCapturedStdout();
-        EXPECT_EQ(error, kErrRead) << "cut at " << cut;
-    }
+    for (std::size_t cut = 0; cut < full.size(); ++cut)
+        EXPECT_EQ(load(scene, write("test.inf", writer::Bytes(full.begin(), full.begin() + cut))), kErrRead) << cut;
 }
 
-TEST(SettingsLoader, MissingFilesAndWrongMagics) {
-    Scene scene = test::small_scene();
-    {
-        InProcess run;
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(stop_error_of(rt_load_info), kErrOpen);
-        testing::internal::GetCapturedStdout();
-    }
-    {
-        InProcess run;
-        writer::write_file(run.folder() / "zy_shade.xpa", writer::shade_file_bytes(scene.shade));
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(stop_error_of(rt_load_info), kErrOpen);
-        testing::internal::GetCapturedStdout();
-    }
-    Scene bad_shade = scene;
-    bad_shade.shade.magic[7] = '\0';
-    EXPECT_EQ(load(bad_shade), kErrFormat);
-    InProcess run;
-    writer::write_scene(run.folder(), scene);
-    writer::Bytes settings = writer::settings_file_bytes(scene.settings);
-    settings[7] = '_';
-    writer::write_file(run.folder() / "test.inf", settings);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(stop_error_of(rt_load_info), kErrFormat);
-    testing::internal::GetCapturedStdout();
+TEST(SettingsLoader, MissingSettingsWrongMagicBadBreakFilesAndNoMemory) {
+    const Scene scene = small_scene();
+    writer::Bytes bad_settings = writer::settings_file_bytes(scene.settings);
+    bad_settings[7] = '_';
+    const struct {
+        const char* what;
+        Edit edit;
+        int error;
+    } cases[] = {
+        {"no settings file", [](const fs::path& f) { fs::remove(f / "test.inf"); }, kErrOpen},
+        {"settings magic", write("test.inf", bad_settings), kErrFormat},
+        {"negative break frame", write("test.brk", writer::break_file_bytes(-1, 0)), kErrFormat},
+        {"odd break line", write("test.brk", writer::break_file_bytes(0, 3)), kErrFormat},
+        {"memory", [](const fs::path&) { memoire_fail_after(1); }, kErrMemory},
+    };
+    for (const auto& c : cases) EXPECT_EQ(load(scene, c.edit), c.error) << c.what;
+    memoire_fail_after(-1);
 }
 
 TEST(SettingsLoader, LongNamesAreCutWithinTheirFields) {
-    Scene scene = test::small_scene();
+    Scene scene = small_scene();
     std::memset(scene.settings.inf.path, 'P', sizeof scene.settings.inf.path);
     scene.shade.scene = "ABCDEFGHIJKLMNOP";  // 14 bytes stored without a terminator
-    InProcess run;
-    writer::write_scene(run.folder(), scene);
     // The settings file is looked up by the cut scene name.
-    writer::write_file(run.folder() / "abcdefghijklm.inf", writer::settings_file_bytes(scene.settings));
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(stop_error_of(rt_load_info), -1);
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(std::strlen(rt_var.path), 81u);
-    EXPECT_STREQ(scnname, "ABCDEFGHIJKLM");
+    EXPECT_EQ(load(scene, write("abcdefghijklm.inf", writer::settings_file_bytes(scene.settings)),
+                   [] {
+                       EXPECT_EQ(std::strlen(rt_var.path), 81u);
+                       EXPECT_STREQ(scnname, "ABCDEFGHIJKLM");
+                   }),
+              -1);
 }
-
-struct BadValue {
-    const char* what;
-    std::function<void(writer::SettingsFile&)> change;
-};
 
 TEST(SettingsLoader, ValuesThatWouldReachOutsideATableOrDivideByZeroAreFormatErrors) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    const std::vector<BadValue> cases = {
+    const struct {
+        const char* what;
+        std::function<void(writer::SettingsFile&)> change;
+    } cases[] = {
         {"negative point count", [](auto& s) { s.inf.n_pnt = -1; }},
         {"negative light count", [](auto& s) { s.inf.n_light = -2; }},
         {"negative matrix count", [](auto& s) { s.inf.n_mat = -1; }},
@@ -207,54 +151,26 @@ TEST(SettingsLoader, ValuesThatWouldReachOutsideATableOrDivideByZeroAreFormatErr
         {"floor bump scale NaN", [=](auto& s) { s.inf.flags = 8; s.inf.floor_bump_scale = nan; }},
     };
     for (const auto& c : cases) {
-        Scene scene = test::small_scene();
+        Scene scene = small_scene();
         c.change(scene.settings);
         EXPECT_EQ(load(scene), kErrFormat) << c.what;
     }
 }
 
 TEST(SettingsLoader, AcceptedEdgeValues) {
-    Scene scene = test::small_scene();
-    scene.settings.inf.frame_count = 0;
-    scene.settings.inf.res_y = 32766;
-    scene.settings.inf.max_depth = 64;
-    scene.settings.inf.floor_ptrn_type = 99;  // the floor is off: its fields are not used
-    scene.settings.inf.n_tri = 2;             // objects may cover fewer triangles than exist
+    Scene scene = small_scene();
+    RT_INF& inf = scene.settings.inf;
+    inf.frame_count = 0;
+    inf.res_y = 32766;
+    inf.max_depth = 64;
+    inf.aa_level = 3;          // outside the table: both tolerances zero
+    inf.floor_ptrn_type = 99;  // the floor is off: its fields are not used
+    inf.n_tri = 2;             // objects may cover fewer triangles than exist
     scene.settings.surfaces[0].srf_flags = 2;
-    EXPECT_EQ(load(scene), -1);
-}
-
-TEST(SettingsLoader, BreakFileSetsTheResumePointOrIsRefused) {
-    const Scene scene = test::small_scene();
-    {
-        InProcess run;
-        writer::write_scene(run.folder(), scene);
-        writer::write_file(run.folder() / "test.brk", writer::break_file_bytes(4, 10));
-        testing::internal::CaptureStdout();
-        ASSERT_EQ(stop_error_of(rt_load_info), -1);
-        testing::internal::GetCapturedStdout();
-        EXPECT_EQ(first_frame, 4);
-        EXPECT_EQ(first_line, 10);
-        EXPECT_EQ(actframe, 4);
-        EXPECT_EQ(rt_var.frame_current, 4);
-    }
-    const writer::Bytes short_file{0, 1, 0};
-    EXPECT_EQ(load(scene, &short_file), kErrRead);
-    const writer::Bytes negative_frame = writer::break_file_bytes(-1, 0);
-    EXPECT_EQ(load(scene, &negative_frame), kErrFormat);
-    const writer::Bytes odd_line = writer::break_file_bytes(0, 3);
-    EXPECT_EQ(load(scene, &odd_line), kErrFormat);
-}
-
-TEST(SettingsLoader, AnAllocationFailureIsAMemoryError) {
-    const Scene scene = test::small_scene();
-    InProcess run;
-    writer::write_scene(run.folder(), scene);
-    testing::internal::CaptureStdout();
-    memoire_fail_after(1);
-    EXPECT_EQ(stop_error_of(rt_load_info), kErrMemory);
-    memoire_fail_after(-1);
-    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(load(scene, nullptr, [] {
+                  EXPECT_TRUE(rt_var.aa_tolerance == 0.0 && rt_var.aa_tolerance2 == 0.0);
+              }),
+              -1);
 }
 
 }  // namespace

@@ -111,36 +111,4 @@ InProcess::~InProcess() {
     fs::current_path(previous_);
 }
 
-writer::Scene small_scene() {
-    writer::Scene scene;
-    scene.shade.directory = "";
-    scene.shade.scene = "TEST";
-    scene.settings.inf = writer::default_settings();
-    RT_SRF srf{};
-    srf.mat[0].color[0] = 200;
-    srf.mat[0].color[1] = 100;
-    srf.mat[0].color[2] = 50;
-    srf.mat[0].ambient = 100;
-    srf.mat[1] = srf.mat[0];
-    scene.settings.surfaces.push_back(srf);
-    scene.settings.object_sizes.push_back(1);
-    scene.settings.inf.ambient_color[0] = scene.settings.inf.ambient_color[1] = scene.settings.inf.ambient_color[2] = 255;
-    writer::FrameBlock frame;
-    frame.cam.eye = {0, 0, -10};
-    frame.cam.look_at = {0, 0, 0};
-    frame.cam.sky = {0, 1, 0};
-    frame.cam.fov = 45.0;
-    frame.points = {{-5, -5, 0}, {5, -5, 0}, {0, 5, 0}};
-    RT_TRI tri{};
-    tri.vertex[0] = 0;
-    tri.vertex[1] = 1;
-    tri.vertex[2] = 2;
-    tri.srf = 0;
-    tri.mat_index = -1;
-    frame.tris.push_back(tri);
-    scene.frames.push_back(frame);
-    writer::sync_counts(scene.settings, frame);
-    return scene;
-}
-
 }  // namespace zy::test

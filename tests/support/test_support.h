@@ -83,8 +83,4 @@ int stop_error_of(Fn&& fn) {
     return -1;
 }
 
-/// A small valid scene: one surface, one object of one triangle in front of the
-/// camera, camera at (0, 0, -10) looking at the origin, 4 x 2 pixels.
-writer::Scene small_scene();
-
 }  // namespace zy::test
