@@ -12,10 +12,10 @@
 namespace zy {
 namespace {
 
-void expect_vec(const V3D& v, double x, double y, double z) {
-    EXPECT_DOUBLE_EQ(v.x, x);
-    EXPECT_DOUBLE_EQ(v.y, y);
-    EXPECT_DOUBLE_EQ(v.z, z);
+void expect_vec(const V3D& v, const V3D& want) {
+    EXPECT_DOUBLE_EQ(v.x, want.x);
+    EXPECT_DOUBLE_EQ(v.y, want.y);
+    EXPECT_DOUBLE_EQ(v.z, want.z);
 }
 
 // One triangle (0,0,0), (1,0,0), (0,1,0) in rt_var.tris, two surfaces.
@@ -35,9 +35,16 @@ protected:
         }
         ts.prepare_for_frame();
     }
-    void TearDown() override { std::memset(&rt_var, 0, sizeof rt_var); }
 
-    uint8_t back() const { return ts.back[0]; }
+    // The normal at p seen along dir; back receives the side flag.
+    V3D normal(const V3D& dir, const V3D& p, int& back) {
+        RT_RAY ray{};
+        ray.dir = dir;
+        V3D out;
+        rt_tri_nrm(ts, tri, ray, p, out);
+        back = ts.back[0];
+        return out;
+    }
 
     V3D points[3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
     TRIANGLE tri{};
@@ -46,38 +53,29 @@ protected:
 
 TEST_F(TriangleTest, PlaneEdgesBoxAndVaultStep) {
     rt_tri_init(tri);
-    expect_vec(tri.nrm, 0, 0, 1);
+    expect_vec(tri.nrm, {0, 0, 1});
     EXPECT_EQ(tri.d, 0.0);
-    expect_vec(tri.en[0], 0, 1, 0);
-    expect_vec(tri.en[1], -1, -1, 0);
-    expect_vec(tri.en[2], 1, 0, 0);
-    EXPECT_EQ(tri.ec[0], 0.0);
-    EXPECT_EQ(tri.ec[1], -1.0);
-    EXPECT_EQ(tri.ec[2], 0.0);
-    expect_vec(tri.bb_min, 0, 0, 0);
-    expect_vec(tri.bb_max, 1, 1, 0);
+    expect_vec(tri.en[0], {0, 1, 0});
+    expect_vec(tri.en[1], {-1, -1, 0});
+    expect_vec(tri.en[2], {1, 0, 0});
+    EXPECT_TRUE(tri.ec[0] == 0.0 && tri.ec[1] == -1.0 && tri.ec[2] == 0.0);
+    expect_vec(tri.bb_min, {0, 0, 0});
+    expect_vec(tri.bb_max, {1, 1, 0});
     EXPECT_EQ(tri.vault_step, 0.25);
-
     const V3D p{0.25, 0.25, 0};
-    EXPECT_EQ(tri_edge(tri, 0, p), 0.25);
-    EXPECT_EQ(tri_edge(tri, 1, p), 0.5);
-    EXPECT_EQ(tri_edge(tri, 2, p), 0.25);
+    EXPECT_TRUE(tri_edge(tri, 0, p) == 0.25 && tri_edge(tri, 1, p) == 0.5 && tri_edge(tri, 2, p) == 0.25);
     // A point on an edge counts as inside: no edge function is negative.
     const V3D on_edge{0.5, 0, 0};
-    EXPECT_EQ(tri_edge(tri, 0, on_edge), 0.0);
-    EXPECT_GE(tri_edge(tri, 1, on_edge), 0.0);
-    EXPECT_GE(tri_edge(tri, 2, on_edge), 0.0);
-}
+    EXPECT_TRUE(tri_edge(tri, 0, on_edge) == 0.0 && tri_edge(tri, 1, on_edge) >= 0.0 && tri_edge(tri, 2, on_edge) >= 0.0);
 
-TEST_F(TriangleTest, BoxAndPlaneOfAShiftedTriangle) {
     points[0] = {2, -1, 5};
     points[1] = {2, 3, 5};
     points[2] = {-4, -1, 5};
     rt_tri_init(tri);
-    expect_vec(tri.nrm, 0, 0, 1);  // (0,4,0) x (-6,0,0) = (0,0,24)
+    expect_vec(tri.nrm, {0, 0, 1});  // (0,4,0) x (-6,0,0) = (0,0,24)
     EXPECT_EQ(tri.d, 5.0);
-    expect_vec(tri.bb_min, -4, -1, 5);
-    expect_vec(tri.bb_max, 2, 3, 5);
+    expect_vec(tri.bb_min, {-4, -1, 5});
+    expect_vec(tri.bb_max, {2, 3, 5});
     EXPECT_EQ(tri.vault_step, 1.0);  // shortest edge 4
     // Every vertex lies on the two edges that meet there.
     for (int i = 0; i < 3; ++i) {
@@ -100,80 +98,59 @@ TEST_F(TriangleTest, VertexNormalsAreNormalisedUnlessTooShort) {
     tri.vn[1] = {0, 3, 4};
     tri.vn[2] = {1e-8, 0, 0};
     rt_tri_init(tri);
-    expect_vec(tri.vn[0], 0, 0, 0);
-    expect_vec(tri.vn[1], 0, 0.6, 0.8);
-    expect_vec(tri.vn[2], 1e-8, 0, 0);
+    expect_vec(tri.vn[0], {0, 0, 0});
+    expect_vec(tri.vn[1], {0, 0.6, 0.8});
+    expect_vec(tri.vn[2], {1e-8, 0, 0});
 }
 
-TEST_F(TriangleTest, FlatNormalFacesTheRay) {
-    rt_tri_init(tri);
-    tri.flags = kTriFlat;
-    RT_RAY ray{};
-    V3D out;
-    ray.dir = {0, 0, 1};  // travels along the normal: meets the back
-    rt_tri_nrm(ts, tri, ray, {0.2, 0.2, 0}, out);
-    expect_vec(out, 0, 0, -1);
-    EXPECT_EQ(back(), 1);
-    ray.dir = {0, 0.6, -0.8};
-    rt_tri_nrm(ts, tri, ray, {0.2, 0.2, 0}, out);
-    expect_vec(out, 0, 0, 1);
-    EXPECT_EQ(back(), 0);
-}
-
-TEST_F(TriangleTest, SmoothNormalBlendsVertexNormalsByBarycentricWeights) {
+TEST_F(TriangleTest, NormalFacesTheRayFlatOrBlendedByBarycentricWeights) {
+    const double len = std::sqrt(0.375);
+    const struct {
+        bool flat;
+        V3D dir, p, want;
+        int back;
+    } cases[] = {
+        {true, {0, 0, 1}, {0.2, 0.2, 0}, {0, 0, -1}, 1},  // travels along the normal: meets the back
+        {true, {0, 0.6, -0.8}, {0.2, 0.2, 0}, {0, 0, 1}, 0},
+        // Weights 0.5, 0.25, 0.25 of the vertex normals x, y, z.
+        {false, {0, 0, -1}, {0.25, 0.25, 0}, {0.5 / len, 0.25 / len, 0.25 / len}, 0},
+        {false, {0, 0, -1}, {1, 0, 0}, {0, 1, 0}, 0},  // at a vertex only its normal counts
+        // The side comes from the plane normal, not from the blend: this ray
+        // runs along the blend (1,0,0) but against the plane normal.
+        {false, {0.9, 0, -0.1}, {0, 0, 0}, {1, 0, 0}, 0},
+        {false, {-0.9, 0, 0.1}, {0, 0, 0}, {-1, 0, 0}, 1},
+    };
     tri.vn[0] = {1, 0, 0};
     tri.vn[1] = {0, 1, 0};
     tri.vn[2] = {0, 0, 1};
     rt_tri_init(tri);
-    RT_RAY ray{};
-    ray.dir = {0, 0, -1};
-    V3D out;
-    // Weights 0.5, 0.25, 0.25 at (0.25, 0.25): (0.5, 0.25, 0.25) normalised.
-    rt_tri_nrm(ts, tri, ray, {0.25, 0.25, 0}, out);
-    const double len = std::sqrt(0.375);
-    expect_vec(out, 0.5 / len, 0.25 / len, 0.25 / len);
-    EXPECT_EQ(back(), 0);
-    // At a vertex only that vertex's normal counts.
-    rt_tri_nrm(ts, tri, ray, {1, 0, 0}, out);
-    expect_vec(out, 0, 1, 0);
-    // The side comes from the plane normal, not from the blend: this ray runs
-    // along the blend (1,0,0) but against the plane normal, so nothing flips.
-    ray.dir = {0.9, 0, -0.1};
-    rt_tri_nrm(ts, tri, ray, {0, 0, 0}, out);
-    expect_vec(out, 1, 0, 0);
-    EXPECT_EQ(back(), 0);
-    ray.dir = {-0.9, 0, 0.1};
-    rt_tri_nrm(ts, tri, ray, {0, 0, 0}, out);
-    expect_vec(out, -1, 0, 0);
-    EXPECT_EQ(back(), 1);
+    for (const auto& c : cases) {
+        tri.flags = c.flat ? kTriFlat : 0;
+        int back = -1;
+        expect_vec(normal(c.dir, c.p, back), c.want);
+        EXPECT_EQ(back, c.back) << c.dir.x << " " << c.dir.z;
+    }
 }
 
 // The vertex (1,0,0) leans its normal by 45 degrees; the light lies toward +x,
 // slightly behind the plane. Moving toward the light, the blended normal turns
-// toward it (lean +x) or away from it (lean -x).
-class VaultTest : public TriangleTest {
-protected:
-    int16_t vault(double lean, bool seen_from_back) {
-        tri.vn[1] = {lean, 0, 1};
+// toward it (lean +x: lit, 2) or away from it (lean -x: dark, 1). From the back
+// both normals are flipped: the +x lean now turns away.
+TEST_F(TriangleTest, VaultLightsSurfacesTurningTowardTheLight) {
+    const struct {
+        double lean, view_z;
+        int16_t want;
+    } cases[] = {{1.0, -1.0, 2}, {-1.0, -1.0, 1}, {1.0, 1.0, 1}};
+    for (const auto& c : cases) {
+        tri.vn[1] = {c.lean, 0, 1};
         rt_tri_init(tri);
         const V3D p{0.25, 0.25, 0};
-        RT_RAY ray{};
-        ray.dir = {0, 0, seen_from_back ? 1.0 : -1.0};
-        V3D n;
-        rt_tri_nrm(ts, tri, ray, p, n);
+        int back;
+        const V3D n = normal({0, 0, c.view_z}, p, back);
         V3D l{1, 0, -0.1};
         v3d_nrm(l);
-        return rt_tri_vault(ts, tri, p, l, n);
+        EXPECT_EQ(rt_tri_vault(ts, tri, p, l, n), c.want) << c.lean << " " << c.view_z;
     }
-};
-
-TEST_F(VaultTest, SurfaceTurningTowardTheLightIsLit) { EXPECT_EQ(vault(1.0, false), 2); }
-
-TEST_F(VaultTest, SurfaceTurningAwayIsDark) { EXPECT_EQ(vault(-1.0, false), 1); }
-
-TEST_F(VaultTest, BackSideFlipsTheBlendedNormal) {
-    // From the back, both normals are flipped: the +x lean now turns away.
-    EXPECT_EQ(vault(1.0, true), 1);
 }
 
 }  // namespace
