@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
-#include <filesystem>
 #include <string>
 
 #include "render/test_scenes.h"
@@ -12,29 +11,15 @@
 namespace zy {
 namespace {
 
-using test::material;
-using test::surface_of;
-
 int count_of(const std::string& text, const std::string& part) {
     int n = 0;
     for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
     return n;
 }
 
-void expect_every_pixel(const test::Picture& p, uint8_t r, uint8_t g, uint8_t b) {
-    for (uint32_t y = 0; y < p.height; ++y)
-        for (uint32_t x = 0; x < p.width; ++x) {
-            const uint8_t* px = p.pixel(x, y);
-            ASSERT_EQ(px[0], r) << x << "," << y;
-            ASSERT_EQ(px[1], g) << x << "," << y;
-            ASSERT_EQ(px[2], b) << x << "," << y;
-        }
-}
-
 TEST(Picture, SmallestFileAndItsHeaderFields) {
     test::TempDir dir;
-    test::SceneBuilder b;
-    b.write(dir.path());
+    test::SceneBuilder().write(dir.path());
     const test::RunResult run = test::run_zyray(dir.path());
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(count_of(run.output, "  ligne : "), 1);
@@ -45,8 +30,7 @@ TEST(Picture, SmallestFileAndItsHeaderFields) {
     ASSERT_NE(tif, nullptr);
     uint32_t rows_per_strip = 0;
     float xres = 0, yres = 0;
-    uint64_t* offsets = nullptr;
-    uint64_t* counts = nullptr;
+    uint64_t *offsets = nullptr, *counts = nullptr;
     TIFFGetField(tif, TIFFTAG_ROWSPERSTRIP, &rows_per_strip);
     TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xres);
     TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yres);
@@ -54,10 +38,8 @@ TEST(Picture, SmallestFileAndItsHeaderFields) {
     TIFFGetField(tif, TIFFTAG_STRIPBYTECOUNTS, &counts);
     EXPECT_EQ(TIFFNumberOfStrips(tif), 1u);
     EXPECT_EQ(rows_per_strip, 2u);
-    EXPECT_EQ(xres, 72.0f);
-    EXPECT_EQ(yres, 72.0f);
-    ASSERT_NE(offsets, nullptr);
-    ASSERT_NE(counts, nullptr);
+    EXPECT_TRUE(xres == 72.0f && yres == 72.0f);
+    ASSERT_TRUE(offsets != nullptr && counts != nullptr);
     EXPECT_EQ(offsets[0], 196u);
     EXPECT_EQ(counts[0], 24u);
     TIFFClose(tif);
@@ -78,44 +60,36 @@ TEST(Picture, OddSizeHoldsExactlyItsPixels) {
     const test::Picture p = test::read_tiff(dir / "test.tif");
     EXPECT_EQ(p.width, 4097u);
     EXPECT_EQ(p.height, 3u);
-    expect_every_pixel(p, 0, 255, 0);
+    for (std::size_t i = 0; i < p.rgb.size(); ++i) ASSERT_EQ(p.rgb[i], i % 3 == 1 ? 255 : 0) << i / 3;
 }
 
 // A 4 x 4 picture of the z = 0 plane, 5 units to a pixel: pixel (x, y) looks
-// at (5x - 10, 10 - 5y). White shapes on black decide how far the first block
-// is refined.
-class Antialias : public ::testing::Test {
-protected:
-    Antialias() {
-        b_.settings().res_x = 4;
-        b_.settings().res_y = 4;
-        b_.frame().cam.fov = 90;
-        white_ = b_.surface(surface_of(material(255, 255, 255, 100)));
-    }
-    uint8_t pixel_1_1(int16_t level) {
-        b_.settings().aa_level = level;
+// at (5x - 10, 10 - 5y). A white shape on black decides how far the first
+// block is refined.
+TEST(Picture, AntialiasLevels) {
+    const V3S speck[3] = {{-4, 6, 0}, {-6, 6, 0}, {-5, 4, 0}};  // seen by pixel (1, 1) only, no sub-sample
+    const V3S sliver[3] = {{1, -1, 0}, {-6, 7, 0}, {-7, 6, 0}};  // through (1, 1), corner (2, 2), (1.5, 1.5)
+    const struct {
+        const V3S* shape;
+        int16_t level;
+        uint8_t pixel_1_1;
+    } cases[] = {
+        {speck, 1, 0},     // black corners agree: interpolated
+        {speck, 2, 64},    // level 2 traces every pixel: white among three black sub-samples, 0.25
+        {sliver, 0, 255},  // refined (corner distance 3), not supersampled
+        {sliver, 1, 127},  // two of four white: 0.5
+    };
+    for (const auto& c : cases) {
+        test::SceneBuilder b;
+        b.settings().res_x = b.settings().res_y = 4;
+        b.settings().aa_level = c.level;
+        b.frame().cam.fov = 90;
+        b.triangle(c.shape[0], c.shape[1], c.shape[2], b.surface(test::surface_of(test::material(255, 255, 255, 100))));
         test::TempDir dir;
-        b_.write(dir.path());
+        b.write(dir.path());
         test::run_zyray(dir.path());
-        return test::read_tiff(dir / "test.tif").pixel(1, 1)[0];
+        EXPECT_EQ(test::read_tiff(dir / "test.tif").pixel(1, 1)[0], c.pixel_1_1) << c.level;
     }
-    test::SceneBuilder b_;
-    int16_t white_;
-};
-
-// A speck seen only by pixel (1, 1) itself, by none of its sub-samples.
-TEST_F(Antialias, OnlyLevelTwoTracesEveryPixel) {
-    b_.triangle({-4, 6, 0}, {-6, 6, 0}, {-5, 4, 0}, white_);
-    EXPECT_EQ(pixel_1_1(1), 0);   // black corners agree: interpolated
-    EXPECT_EQ(pixel_1_1(2), 64);  // traced white, averaged with three black sub-samples: 0.25
-}
-
-// A sliver along the diagonal through pixel (1, 1), corner (2, 2) and the
-// sub-sample (1.5, 1.5).
-TEST_F(Antialias, LevelZeroNeverSupersamples) {
-    b_.triangle({1, -1, 0}, {-6, 7, 0}, {-7, 6, 0}, white_);
-    EXPECT_EQ(pixel_1_1(0), 255);  // refined (corner distance 3), not supersampled
-    EXPECT_EQ(pixel_1_1(1), 127);  // two of four white: 0.5
 }
 
 }  // namespace

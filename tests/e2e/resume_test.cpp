@@ -12,77 +12,57 @@
 namespace zy {
 namespace {
 
-using test::material;
-using test::surface_of;
+using Bytes = std::vector<uint8_t>;
 
-constexpr std::size_t kHeader = 196, kRow = 4 * 3;
-
-class Resume : public ::testing::Test {
-protected:
+TEST(Resume, PictureFileHoldingTheRowsAboveMoreOrFewerAndABreakAtTheLastRow) {
     // A 4 x 8 frame with autosave whose rows all differ from the background.
-    Resume() {
-        b_.settings().res_y = 8;
-        b_.settings().options = 1;
-        b_.settings().sky_color1[2] = 200;
-        b_.triangle({-20, -20, 0}, {0, 30, 0}, {20, -20, 0}, b_.surface(surface_of(material(250, 90, 10, 100))));
+    test::SceneBuilder b;
+    b.settings().res_y = 8;
+    b.settings().options = 1;
+    b.settings().sky_color1[2] = 200;
+    b.triangle({-20, -20, 0}, {0, 30, 0}, {20, -20, 0}, b.surface(test::surface_of(test::material(250, 90, 10, 100))));
+    Bytes whole;
+    {
         test::TempDir dir;
-        b_.write(dir.path());
+        b.write(dir.path());
         test::run_zyray(dir.path());
-        whole_ = test::read_bytes(dir / "test.tif");
+        whole = test::read_bytes(dir / "test.tif");
         EXPECT_EQ(test::read_bytes(dir / "test.brk"), writer::break_file_bytes(1, 0));
     }
+    constexpr std::size_t kHeader = 196, kRow = 4 * 3;
+    ASSERT_EQ(whole.size(), kHeader + 8 * kRow);
+    const auto rows_above = [&](std::size_t line) { return Bytes(whole.begin(), whole.begin() + kHeader + line * kRow); };
+    // A stop after a row pair was written but before the break file was updated.
+    Bytes longer(kHeader + 6 * kRow, 0xEE);
+    std::copy_n(whole.begin(), kHeader + 4 * kRow, longer.begin());
+    const Bytes finished = writer::break_file_bytes(1, 0);
 
-    // Runs with the break file at (0, line) and the picture file as given.
-    test::RunResult resume(int16_t line, const std::vector<uint8_t>& picture) {
-        b_.write(dir_.path());
-        writer::write_file(dir_ / "test.brk", writer::break_file_bytes(0, line));
-        writer::write_file(dir_ / "test.tif", picture);
-        return test::run_zyray(dir_.path());
+    const struct {
+        const char* what;
+        int16_t line;
+        Bytes picture;
+        std::vector<std::string> shown, not_shown;
+        Bytes want_picture, want_break;
+    } cases[] = {
+        {"rows above the line", 4, rows_above(4), {"  ligne : 5\n", "  ligne : 7\n"}, {"  ligne : 1\n"}, whole, finished},
+        {"more rows are overwritten, not extended", 4, longer, {"  ligne : 7\n"}, {}, whole, finished},
+        {"missing rows cannot be resumed", 4, rows_above(2), {"[1][File open error!|ligne N|ZYR_MAIN][Ok]\n"}, {},
+         rows_above(2), {}},
+        {"break at the last row leaves the picture alone", 8, whole, {}, {"ligne :", "test.tif"}, whole, finished},
+    };
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        b.write(dir.path());
+        writer::write_file(dir / "test.brk", writer::break_file_bytes(0, c.line));
+        writer::write_file(dir / "test.tif", c.picture);
+        const std::string output = test::mask_line_numbers(test::run_zyray(dir.path()).output);
+        for (const std::string& part : c.shown) EXPECT_NE(output.find(part), std::string::npos) << c.what << ": " << part;
+        for (const std::string& part : c.not_shown) EXPECT_EQ(output.find(part), std::string::npos) << c.what << ": " << part;
+        EXPECT_EQ(test::read_bytes(dir / "test.tif"), c.want_picture) << c.what;
+        if (!c.want_break.empty()) {
+            EXPECT_EQ(test::read_bytes(dir / "test.brk"), c.want_break) << c.what;
+        }
     }
-    std::vector<uint8_t> rows_above(std::size_t line) const {
-        return {whole_.begin(), whole_.begin() + static_cast<std::ptrdiff_t>(kHeader + line * kRow)};
-    }
-    std::vector<uint8_t> picture() const { return test::read_bytes(dir_ / "test.tif"); }
-    std::vector<uint8_t> break_file() const { return test::read_bytes(dir_ / "test.brk"); }
-
-    test::SceneBuilder b_;
-    test::TempDir dir_;
-    std::vector<uint8_t> whole_;
-};
-
-TEST_F(Resume, FileHoldingTheRowsAboveTheLine) {
-    ASSERT_EQ(whole_.size(), kHeader + 8 * kRow);
-    const test::RunResult run = resume(4, rows_above(4));
-    EXPECT_EQ(run.output.find("  ligne : 1\n"), std::string::npos);
-    EXPECT_NE(run.output.find("  ligne : 5\n"), std::string::npos);
-    EXPECT_NE(run.output.find("  ligne : 7\n"), std::string::npos);
-    EXPECT_EQ(picture(), whole_);
-    EXPECT_EQ(break_file(), writer::break_file_bytes(1, 0));
-}
-
-// A stop after a row pair was written but before the break file was updated.
-TEST_F(Resume, FileHoldingMoreRowsIsOverwrittenNotExtended) {
-    std::vector<uint8_t> longer(kHeader + 6 * kRow, 0xEE);
-    const std::vector<uint8_t> above = rows_above(4);
-    std::copy(above.begin(), above.end(), longer.begin());
-    resume(4, longer);
-    EXPECT_EQ(picture(), whole_);
-}
-
-TEST_F(Resume, FileMissingRowsCannotBeResumed) {
-    const std::vector<uint8_t> shorter = rows_above(2);
-    const test::RunResult run = resume(4, shorter);
-    EXPECT_NE(test::mask_line_numbers(run.output).find("[1][File open error!|ligne N|ZYR_MAIN][Ok]\n"),
-              std::string::npos);
-    EXPECT_EQ(picture(), shorter);
-}
-
-TEST_F(Resume, BreakLineAtTheLastRowLeavesThePictureAlone) {
-    const test::RunResult run = resume(8, whole_);
-    EXPECT_EQ(run.output.find("ligne :"), std::string::npos);
-    EXPECT_EQ(run.output.find("test.tif"), std::string::npos);
-    EXPECT_EQ(picture(), whole_);
-    EXPECT_EQ(break_file(), writer::break_file_bytes(1, 0));
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <vector>
 
 #include "render/sampling.h"
@@ -20,48 +19,39 @@ TEST(TiffHeader, SizesLandInTheirFields) {
     int32_t size = 0;
     xtiff_tc_header(32767, 32766, h, size);
     EXPECT_EQ(size, 196);
-    EXPECT_EQ(be32(h), 0x4D4D002Au);
-    EXPECT_EQ(be32(h + 4), 8u);
-    EXPECT_EQ(be16(h + 8), 14u);
-    EXPECT_EQ(be16(h + 30), 32767u);
-    EXPECT_EQ(be16(h + 42), 32766u);
-    EXPECT_EQ(be16(h + 114), 32766u);
-    EXPECT_EQ(be32(h + 126), uint32_t{32767} * 32766 * 3);  // above 2^31: unsigned
-    EXPECT_EQ(be32(h + 178), 0u);
-    EXPECT_EQ(be32(h + 188), 720000u);
-    EXPECT_EQ(be32(h + 192), 10000u);
+    const std::pair<int, uint32_t> words[] = {{8, 14}, {30, 32767}, {42, 32766}, {114, 32766}};
+    for (auto [at, want] : words) EXPECT_EQ(be16(h + at), want) << at;
+    const std::pair<int, uint32_t> longs[] = {
+        {0, 0x4D4D002Au}, {4, 8}, {126, uint32_t{32767} * 32766 * 3} /* above 2^31: unsigned */,
+        {178, 0},         {188, 720000}, {192, 10000}};
+    for (auto [at, want] : longs) EXPECT_EQ(be32(h + at), want) << at;
     // Directory entries in ascending tag order, as readers require.
     for (int i = 1; i < 14; ++i) EXPECT_LT(be16(h + 10 + 12 * (i - 1)), be16(h + 10 + 12 * i));
 }
 
-TEST(Gamma, SquareRootClampedAndNaNSafe) {
-    EXPECT_EQ(RT_GAMMA_CORRECT(0.25), 0.5);
-    EXPECT_EQ(RT_GAMMA_CORRECT(1.0), 1.0);
-    EXPECT_EQ(RT_GAMMA_CORRECT(7.0), 1.0);
-    EXPECT_EQ(RT_GAMMA_CORRECT(0.0), 0.0);
-    EXPECT_EQ(RT_GAMMA_CORRECT(-0.25), 0.0);
-    EXPECT_EQ(RT_GAMMA_CORRECT(std::numeric_limits<double>::quiet_NaN()), 0.0);
-}
-
-TEST(ColourByte, ScaleJustBelow255) {
-    EXPECT_EQ(colour_byte(1.0), 255);
-    EXPECT_EQ(colour_byte(0.5), 127);  // 127.4999... + 0.5 stays below 128
-    EXPECT_EQ(colour_byte(RT_GAMMA_CORRECT(0.25)), 127);
-    EXPECT_EQ(colour_byte(0.0), 0);
-    EXPECT_EQ(colour_byte(-3.0), 0);
-    EXPECT_EQ(colour_byte(2.0), 255);
+TEST(ColourByte, GammaIsAClampedNaNSafeSquareRootAndTheScaleStaysJustBelow255) {
+    const double gamma[][2] = {{0.25, 0.5}, {1, 1}, {7, 1}, {0, 0}, {-0.25, 0}, {NAN, 0}};
+    for (const auto& g : gamma) EXPECT_EQ(RT_GAMMA_CORRECT(g[0]), g[1]) << g[0];
+    // 0.5 gives 127.4999... + 0.5, which stays below 128.
+    const std::pair<double, int> bytes[] = {{1, 255}, {0.5, 127}, {0, 0}, {-3, 0}, {2, 255}};
+    for (auto [c, want] : bytes) EXPECT_EQ(colour_byte(c), want) << c;
 }
 
 TEST(ColourCompare, ToleranceBoundsAndPairs) {
-    const RT_COL black{0, 0, 0}, white{1, 1, 1}, quarter{0.25, 0, 0};
-    EXPECT_EQ(rt_col_cmp(black, black, black, black, 0.0), 1);  // level 2 always refines
-    EXPECT_EQ(rt_col_cmp(black, white, black, white, 1.0), 0);  // level 0 never supersamples
-    EXPECT_EQ(rt_col_cmp(black, black, black, quarter, 0.25), 0);  // equal to the tolerance agrees
-    EXPECT_EQ(rt_col_cmp(black, black, black, quarter, 0.2), 1);
-    // Only the last pair (c, d) differs.
-    EXPECT_EQ(rt_col_cmp(black, black, quarter, white, 0.8), 1);
-    // The distance sums the three channels.
-    EXPECT_EQ(rt_col_cmp(black, black, black, RT_COL{0.1, 0.1, 0.1}, 0.25), 1);
+    const RT_COL o{0, 0, 0}, white{1, 1, 1}, quarter{0.25, 0, 0}, grey{0.1, 0.1, 0.1};
+    const struct {
+        RT_COL a, b, c, d;
+        double tolerance;
+        int16_t refine;
+    } cases[] = {
+        {o, o, o, o, 0.0, 1},              // level 2 always refines
+        {o, white, o, white, 1.0, 0},      // level 0 never supersamples
+        {o, o, o, quarter, 0.25, 0},       // a distance equal to the tolerance agrees
+        {o, o, o, quarter, 0.2, 1},        //
+        {o, o, quarter, white, 0.8, 1},    // only the last pair (c, d) differs
+        {o, o, o, grey, 0.25, 1},          // the distance sums the three channels
+    };
+    for (const auto& c : cases) EXPECT_EQ(rt_col_cmp(c.a, c.b, c.c, c.d, c.tolerance), c.refine) << c.tolerance;
 }
 
 // Agreeing corners are interpolated without any ray; a one-pixel-wide band
@@ -70,14 +60,11 @@ TEST(Area, FlatBlockInterpolatesAndDropsColumnsBeyondWidth) {
     test::InProcess env;
     rt_var.aa_tolerance = 0.8;
     TraceState ts;
-    ts.col_matrix[0] = {0.25, 0, 0};
-    ts.col_matrix[2] = {0.75, 0, 0};
-    ts.col_matrix[6] = {0.25, 0, 0};
-    ts.col_matrix[8] = {0.75, 0, 0};
-    std::vector<uint8_t> wide(12, 0xAA);
+    ts.col_matrix[0] = ts.col_matrix[6] = {0.25, 0, 0};
+    ts.col_matrix[2] = ts.col_matrix[8] = {0.75, 0, 0};
+    std::vector<uint8_t> wide(12, 0xAA), narrow(8, 0xAA);
     rt_area(ts, 0, 0, BandRows{wide.data(), 2});
     EXPECT_EQ(wide, (std::vector<uint8_t>{64, 0, 0, 127, 0, 0, 64, 0, 0, 127, 0, 0}));
-    std::vector<uint8_t> narrow(8, 0xAA);
     rt_area(ts, 0, 0, BandRows{narrow.data(), 1});
     EXPECT_EQ(narrow, (std::vector<uint8_t>{64, 0, 0, 64, 0, 0, 0xAA, 0xAA}));
 }

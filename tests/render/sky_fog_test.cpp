@@ -10,66 +10,38 @@
 namespace zy {
 namespace {
 
-class Sky : public ::testing::Test {
-protected:
-    Sky() {
-        rt_var.sky_color1 = {0.9, 0.8, 0.7};
-        rt_var.sky_color2 = {0.5, 0.4, 0.3};
-        rt_var.sky_color3 = {0.1, 0.2, 0.3};
-        rt_var.sky_height = 1500000;
-        floor_crd[0] = {-1000, -0.05, -1000};
-    }
-    static RT_RAY ray(V3D dir) {
+bool same(const RT_COL& a, const RT_COL& b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
+
+TEST(Sky, UpHorizonBelowTheFloorAndLayersAboveTheDome) {
+    test::InProcess env;
+    rt_var.sky_color1 = {0.9, 0.8, 0.7};
+    rt_var.sky_color2 = {0.5, 0.4, 0.3};
+    rt_var.sky_color3 = {0.1, 0.2, 0.3};
+    floor_crd[0] = {-1000, -0.05, -1000};
+    const auto sky = [](V3D dir, double height, double& dist) {
+        rt_var.sky_height = height;
         RT_RAY r{};
         r.dir = dir;
-        return r;
-    }
-    test::InProcess env_;
-};
-
-void expect_colour(const RT_COL& got, const RT_COL& want) {
-    EXPECT_EQ(got.r, want.r);
-    EXPECT_EQ(got.g, want.g);
-    EXPECT_EQ(got.b, want.b);
-}
-
-TEST_F(Sky, StraightUpMeetsTheTopColour) {
-    RT_COL c;
-    double dist;
-    rt_hemisphere(ray({0, 1, 0}), c, dist);
+        RT_COL c{-1, -1, -1};
+        rt_hemisphere(r, c, dist);
+        return c;
+    };
+    double dist = 0;
+    EXPECT_TRUE(same(sky({0, 1, 0}, 1500000, dist), rt_var.sky_color1));
     EXPECT_EQ(dist, 3000000.0);  // 640e6 - 637e6, all exact
-    expect_colour(c, rt_var.sky_color1);
-    rt_var.sky_height = 3000000;  // the upper gradient becomes 0 / 0 at the top
-    rt_hemisphere(ray({0, 1, 0}), c, dist);
-    expect_colour(c, rt_var.sky_color1);
-}
-
-TEST_F(Sky, HorizonShowsTheLowestColour) {
-    RT_COL c;
-    double dist;
-    rt_hemisphere(ray({1, 0, 0}), c, dist);
+    EXPECT_TRUE(same(sky({1, 0, 0}, 1500000, dist), rt_var.sky_color3));
     EXPECT_NEAR(dist, std::sqrt(4.096e17 - 637000000.0 * 637000000.0), 1.0);
-    expect_colour(c, rt_var.sky_color3);
-}
-
-TEST_F(Sky, BelowTheFloorIsBlack) {
-    RT_COL c;
-    double dist;
-    rt_hemisphere(ray({0, -1, 0}), c, dist);
-    expect_colour(c, {0, 0, 0});
-}
-
-TEST_F(Sky, LayerAboveTheDomeUsesOnlyTheLowerGradient) {
+    EXPECT_TRUE(same(sky({0, -1, 0}, 1500000, dist), {0, 0, 0}));
+    // The upper gradient becomes 0 / 0 at the top.
+    EXPECT_TRUE(same(sky({0, 1, 0}, 3000000, dist), rt_var.sky_color1));
+    // A layer above the dome uses only the lower gradient.
     rt_var.sky_color3 = {0, 0, 0};
     rt_var.sky_color2 = {1, 1, 1};
-    rt_var.sky_height = 3300000;
-    RT_COL c;
-    double dist;
-    rt_hemisphere(ray({0, 1, 0}), c, dist);
-    EXPECT_NEAR(c.r, 3.0 / 3.3, 1e-12);
+    EXPECT_NEAR(sky({0, 1, 0}, 3300000, dist).r, 3.0 / 3.3, 1e-12);
 }
 
-TEST_F(Sky, NoCoverageNoClouds) {
+TEST(Sky, NoCoverageNoClouds) {
+    test::InProcess env;
     rt_var.cloud_a = 0;
     rt_var.cloud_b = 0.5;
     rt_var.cloud_color1 = rt_var.cloud_color2 = {1, 1, 1};
@@ -77,41 +49,35 @@ TEST_F(Sky, NoCoverageNoClouds) {
         double px = x, py = 2.0e6, pz = -x;
         RT_COL c{0.2, 0.3, 0.4};
         rt_clouds(px, py, pz, c);
-        expect_colour(c, {0.2, 0.3, 0.4});
+        EXPECT_TRUE(same(c, {0.2, 0.3, 0.4})) << x;
     }
 }
 
-class Fog : public ::testing::Test {
-protected:
-    Fog() {
-        rt_var.fog_distance = 100;
-        rt_var.fog_color = {0.5, 0.25, 1};
-    }
-    test::InProcess env_;
-};
-
-TEST_F(Fog, ByDistance) {
-    RT_COL c{0.8, 0.6, 0.4};
-    rt_fog(0.0, c);
-    expect_colour(c, {0.8, 0.6, 0.4});
-    rt_fog(100.0, c);
+TEST(Fog, ByDistanceWithDegenerateDistancesAsNoFogOrPureFog) {
+    test::InProcess env;
+    rt_var.fog_color = {0.5, 0.25, 1};
+    const RT_COL seen{0.8, 0.6, 0.4};
     const double f = std::exp(-1.0);
-    EXPECT_NEAR(c.r, 0.8 * f + 0.5 * (1 - f), 1e-15);
-    EXPECT_NEAR(c.b, 0.4 * f + 1.0 * (1 - f), 1e-15);
-    rt_fog(kFltMax, c);
-    expect_colour(c, rt_var.fog_color);
-}
-
-TEST_F(Fog, DegenerateDistances) {
-    RT_COL c{0.8, 0.6, 0.4};
-    rt_var.fog_distance = -100;  // f above 1 is limited: no fog
-    rt_fog(50.0, c);
-    expect_colour(c, {0.8, 0.6, 0.4});
-    rt_var.fog_distance = 0;
-    rt_fog(0.0, c);  // 0 / 0: no fog
-    expect_colour(c, {0.8, 0.6, 0.4});
-    rt_fog(1e-9, c);  // anything farther is pure fog
-    expect_colour(c, rt_var.fog_color);
+    const struct {
+        double fog_distance, distance;
+        RT_COL want;
+        double tolerance = 0;
+    } cases[] = {
+        {100, 0, seen},
+        {100, 100, {0.8 * f + 0.5 * (1 - f), 0.6 * f + 0.25 * (1 - f), 0.4 * f + 1.0 * (1 - f)}, 1e-15},
+        {100, kFltMax, rt_var.fog_color},
+        {-100, 50, seen},  // f above 1 is limited: no fog
+        {0, 0, seen},      // 0 / 0: no fog
+        {0, 1e-9, rt_var.fog_color},
+    };
+    for (const auto& c : cases) {
+        rt_var.fog_distance = c.fog_distance;
+        RT_COL got = seen;
+        rt_fog(c.distance, got);
+        EXPECT_NEAR(got.r, c.want.r, c.tolerance) << c.fog_distance << " " << c.distance;
+        EXPECT_NEAR(got.g, c.want.g, c.tolerance) << c.fog_distance << " " << c.distance;
+        EXPECT_NEAR(got.b, c.want.b, c.tolerance) << c.fog_distance << " " << c.distance;
+    }
 }
 
 }  // namespace
