@@ -3,11 +3,14 @@
 // sized for the frame, and a plain loop over all triangles as the oracle.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <random>
-#include <string>
 #include <vector>
 
 #include "cells/search.h"
+#include "driver/program_state.h"
+#include "geometry/floor.h"
 #include "support/test_support.h"
 
 namespace zy::test {
@@ -18,18 +21,47 @@ struct Corners {
 };
 
 /// A tiny triangle with its first corner at p.
-Corners tiny_at(const V3D& p, double size = 0.01);
+inline Corners tiny_at(const V3D& p, double size = 0.01) { return {p, {p.x + size, p.y, p.z}, {p.x, p.y + size, p.z}}; }
+
+/// A small triangle at the corner (8, 8, 8), which with one at the origin fixes the box [0, 8]^3.
+inline const Corners kFarCorner{{8, 8, 8}, {7.99, 8, 8}, {8, 7.99, 8}};
 
 class CellFrame {
 public:
-    explicit CellFrame(const std::vector<Corners>& corners);
+    explicit CellFrame(const std::vector<Corners>& corners) : tris_(corners.size()) {
+        for (const Corners& c : corners) points_.insert(points_.end(), {c.a, c.b, c.c});
+        rt_var.n_srf = 0;
+        rt_var.n_pnt = static_cast<int32_t>(points_.size());
+        rt_var.n_tri = static_cast<int32_t>(tris_.size());
+        rt_var.points = points_.data();
+        rt_var.tris = tris_.data();
+        for (std::size_t k = 0; k < tris_.size(); ++k) {
+            TRIANGLE& t = tris_[k];
+            t.flags = kTriFlat;
+            t.mat_index = -1;
+            for (std::size_t i = 0; i < 3; ++i) {
+                t.v[i] = &points_[3 * k + i];
+                t.vn[i] = {0, 1, 0};
+            }
+            rt_tri_init(t);
+        }
+        ts_.prepare_for_frame();
+        rt_cell_init_tht(12, 4.0);
+    }
     CellFrame(const CellFrame&) = delete;
     CellFrame& operator=(const CellFrame&) = delete;
 
     /// Builds the tree of the frame (per-frame memory, as in the frame loop).
-    void build();
+    void build() {
+        flag_temporaire = 1;
+        rt_preprocess();
+    }
     /// Turns the floor on at height fy with radius r.
-    void set_floor(double fy, double r);
+    void set_floor(double fy, double r) {
+        rt_var.floor_on = 1;
+        floor_crd[0] = {-r, fy, -r};
+        floor_radius_sqr = r * r;
+    }
 
     const TRIANGLE* tri(int i) const { return &tris_[static_cast<std::size_t>(i)]; }
     int index_of(const TRIANGLE* t) const { return static_cast<int>(t - tris_.data()); }
@@ -44,23 +76,91 @@ private:
 };
 
 /// A ray with origin and direction, prepared for a search.
-RT_RAY ray_from(TraceState& ts, const V3D& org, const V3D& dir);
+inline RT_RAY ray_from(TraceState& ts, const V3D& org, const V3D& dir) {
+    RT_RAY ray{};
+    ray.org = org;
+    ray.dir = dir;
+    rt_ray_init(ts, ray);
+    return ray;
+}
 
 /// What the plain loop over all triangles (and the floor) finds for a prepared
-/// ray: the nearest hit, whether the case is generic enough for an exact
-/// comparison, and why not.
+/// ray: the nearest hit, and whether the case is generic enough for an exact
+/// comparison. It is not when two hits lie within 1e-9, when a plane hit lies
+/// within 1e-9 of a triangle's edge, or when the nearest hit lies near an edge
+/// of its leaf, where a walk step may cut a corner.
 struct PlainHit {
     const TRIANGLE* tri = nullptr;
     double t = kFltMax;
     bool generic = true;
 };
-PlainHit plain_nearest(const RT_RAY& ray, const TRIANGLE* exclude);
+
+inline PlainHit plain_nearest(const RT_RAY& ray, const TRIANGLE* exclude) {
+    constexpr double kGap = 1e-9;
+    PlainHit best;
+    double second_t = kFltMax;
+    const auto offer = [&](const TRIANGLE* tri, double t) {
+        if (t < best.t) {
+            second_t = best.t;
+            best.t = t;
+            best.tri = tri;
+        } else {
+            second_t = std::min(second_t, t);
+        }
+    };
+    const auto at = [&](double t) { return V3D{ray.org.x + t * ray.dir.x, ray.org.y + t * ray.dir.y, ray.org.z + t * ray.dir.z}; };
+    for (int32_t k = 0; k < rt_var.n_tri; ++k) {
+        const TRIANGLE& tri = rt_var.tris[k];
+        const double den = v3d_scal(ray.dir, tri.nrm);
+        if (&tri == exclude || den == 0) continue;
+        const double t = (tri.d - v3d_scal(ray.org, tri.nrm)) / den;
+        if (!(t > kFltEpsilon) || !(t < kFltMax)) continue;
+        bool inside = true;
+        for (int i = 0; i < 3; ++i) {
+            const double a = v3d_scal(tri.en[i], at(t)) - tri.ec[i];
+            inside = inside && a >= 0;
+            if (std::fabs(a) / v3d_len(tri.en[i]) < kGap) best.generic = false;
+        }
+        if (inside) offer(&tri, t);
+    }
+    if (rt_var.floor_on && exclude != &floor_tri) {
+        const double t = (floor_height() - ray.org.y) / ray.dir.y;
+        const V3D p = at(t);
+        if (t > kFltEpsilon && t < kFltMax && p.z * p.z + p.x * p.x <= floor_radius_sqr) offer(&floor_tri, t);
+    }
+    if (second_t < kFltMax && second_t - best.t < kGap * std::max(1.0, best.t)) best.generic = false;
+    if (best.tri != nullptr && best.tri != &floor_tri) {
+        const V3D p = at(best.t);
+        const double c[3] = {p.x, p.y, p.z};
+        const CELL* leaf = rt_find_cell(p);
+        int near_faces = 0;
+        for (int a = 0; leaf != nullptr && a < 3; ++a)
+            near_faces += std::fabs(c[a] - leaf->min[a]) < 2 * scene_t || std::fabs(leaf->max[a] - c[a]) < 2 * scene_t;
+        if (near_faces >= 2) best.generic = false;
+    }
+    return best;
+}
 
 /// Random triangles: n of them with corners around centres spread in [0, extent]^3,
 /// edges up to size; snap > 0 rounds every coordinate to a multiple of snap.
-std::vector<Corners> random_triangles(std::mt19937& rng, int n, double extent, double size, double snap = 0.0);
+inline std::vector<Corners> random_triangles(std::mt19937& rng, int n, double extent, double size, double snap = 0.0) {
+    std::uniform_real_distribution<double> centre(0.0, extent), offset(-size / 2, size / 2);
+    auto snapped = [snap](double v) { return snap > 0 ? std::round(v / snap) * snap : v; };
+    std::vector<Corners> out;
+    for (int k = 0; k < n; ++k) {
+        const V3D c{centre(rng), centre(rng), centre(rng)};
+        V3D corner[3];
+        for (V3D& v : corner) v = {snapped(c.x + offset(rng)), snapped(c.y + offset(rng)), snapped(c.z + offset(rng))};
+        out.push_back({corner[0], corner[1], corner[2]});
+    }
+    return out;
+}
 
 /// Every cell of the tree below (and including) cell, depth first.
-void collect_cells(const CELL& cell, std::vector<const CELL*>& out);
+inline void collect_cells(const CELL& cell, std::vector<const CELL*>& out) {
+    out.push_back(&cell);
+    if (!cell.leaf)
+        for (const CELL* kid : cell.child) collect_cells(*kid, out);
+}
 
 }  // namespace zy::test

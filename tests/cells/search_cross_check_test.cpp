@@ -1,17 +1,13 @@
 // The tree search against a plain loop over every triangle on random scenes.
-//
 // Scenes are generic: corners are continuous random numbers, so exact ties,
-// rays along edges and triangles in split planes do not occur. The oracle
-// also flags the rare rays whose outcome legitimately depends on rounding
-// (two hits within 1e-9, a plane hit within 1e-9 of a triangle's edge, or the
-// nearest hit near an edge of its leaf, where a walk step may cut a corner)
-// and those are not compared; the test requires them to stay rare.
+// rays along edges and triangles in split planes do not occur. The rare rays
+// whose outcome legitimately depends on rounding (see plain_nearest) are not
+// compared; the test requires them to stay rare.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "cell_frame.h"
-#include "geometry/floor.h"
 
 namespace zy::test {
 namespace {

@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "cell_frame.h"
-#include "geometry/floor.h"
 
 namespace zy::test {
 namespace {
@@ -18,104 +17,87 @@ struct Found {
     const TRIANGLE* tri;
     double t;
     V3D hit;
+    RT_RAY ray;
 };
 
 Found search(CellFrame& frame, const V3D& org, const V3D& dir, const TRIANGLE* exclude = nullptr) {
-    RT_RAY ray = ray_from(frame.trace(), org, dir);
-    Found f{nullptr, kFltMax, {}};
-    f.tri = rt_find_tri(frame.trace(), ray, exclude, f.hit);
+    Found f{nullptr, kFltMax, {}, ray_from(frame.trace(), org, dir)};
+    f.tri = rt_find_tri(frame.trace(), f.ray, exclude, f.hit);
     if (f.tri != nullptr) f.t = frame.trace().t[static_cast<std::size_t>(tri_slot(f.tri))];
     return f;
 }
 
-TEST(TriangleSearch, HitDistanceAndPoint) {
+TEST(TriangleSearch, NearestHitSkippingTooNearExcludedAndParallel) {
     CellFrame frame({wall_at(5), wall_at(6)});
     frame.build();
-    RT_RAY ray = ray_from(frame.trace(), {0, 0, 0}, {0, 0, 1});
-    V3D hit;
-    const TRIANGLE* found = rt_find_tri(frame.trace(), ray, nullptr, hit);
-    ASSERT_EQ(found, frame.tri(0));
-    const double t = frame.trace().t[0];
-    EXPECT_NEAR(t, 5.0, 1e-9);
-    EXPECT_EQ(hit.x, ray.dir.x * t + ray.org.x);
-    EXPECT_EQ(hit.z, ray.dir.z * t + ray.org.z);
-    EXPECT_NEAR(hit.z, 5.0, 1e-12);
-}
-
-TEST(TriangleSearch, TooNearAndExcludedTrianglesAreSkipped) {
-    CellFrame frame({wall_at(5), wall_at(6)});
-    frame.build();
+    const Found f = search(frame, {0, 0, 0}, {0, 0, 1});
+    ASSERT_EQ(f.tri, frame.tri(0));
+    EXPECT_NEAR(f.t, 5.0, 1e-9);
+    EXPECT_TRUE(f.hit.x == f.ray.dir.x * f.t + f.ray.org.x && f.hit.z == f.ray.dir.z * f.t + f.ray.org.z);
+    EXPECT_NEAR(f.hit.z, 5.0, 1e-12);
     // 1e-8 ahead is below the smallest accepted distance, 1e-6 is not.
     EXPECT_EQ(search(frame, {0, 0, 5 - 1e-8}, {0, 0, 1}).tri, frame.tri(1));
     EXPECT_EQ(search(frame, {0, 0, 5 - 1e-6}, {0, 0, 1}).tri, frame.tri(0));
     EXPECT_EQ(search(frame, {0, 0, 0}, {0, 0, 1}, frame.tri(0)).tri, frame.tri(1));
     EXPECT_EQ(search(frame, {0, 0, 0}, {0, 0, 1}, frame.tri(1)).tri, frame.tri(0));
     EXPECT_EQ(search(frame, {0, 0, 0}, {0, 0, -1}).tri, nullptr);
-}
 
-TEST(TriangleSearch, RayInThePlaneDirectionNeverHits) {
     // Plane x = y: the normal is (1, -1, 0)/sqrt 2, so a direction with equal x
     // and y gives a denominator of exactly 0.
-    CellFrame frame(std::vector<Corners>{{{0, 0, 0}, {1, 1, 0}, {0, 0, 1}}});
-    frame.build();
-    const Found f = search(frame, {-0.5, -0.5001, 0.5}, {1, 1, 0});
-    EXPECT_EQ(f.tri, nullptr);
-    EXPECT_EQ(frame.trace().ray_mark[0], kMarkTested);
+    CellFrame slanted(std::vector<Corners>{{{0, 0, 0}, {1, 1, 0}, {0, 0, 1}}});
+    slanted.build();
+    EXPECT_EQ(search(slanted, {-0.5, -0.5001, 0.5}, {1, 1, 0}).tri, nullptr);
+    EXPECT_EQ(slanted.trace().ray_mark[0], kMarkTested);
 }
 
 TEST(TriangleSearch, EqualDistancesGoToTheEarlierTriangle) {
-    {
-        CellFrame frame({wall_at(5), wall_at(5)});
+    for (double second : {5.0, 5 - 1e-9}) {
+        CellFrame frame({wall_at(5), wall_at(second)});
         frame.build();
-        EXPECT_EQ(search(frame, {0, 0, 0}, {0, 0, 1}).tri, frame.tri(0));
+        EXPECT_EQ(search(frame, {0, 0, 0}, {0, 0, 1}).tri, frame.tri(second == 5.0 ? 0 : 1));
     }
-    CellFrame frame({wall_at(5), wall_at(5 - 1e-9)});
-    frame.build();
-    EXPECT_EQ(search(frame, {0, 0, 0}, {0, 0, 1}).tri, frame.tri(1));
 }
 
 TEST(TriangleSearch, HitBeyondTheFirstCellIsTakenFromTheCache) {
     // Root [0, 8]^3 divided at 4. The slanted triangle z = 2x - 5.5 crosses
     // child 1 (x > 4, z < 4), where the ray up the line x = 5, y = 1 starts, but
     // is hit at z = 4.5, in child 5.
-    std::vector<Corners> corners = {tiny_at({0, 0, 0}), {{8, 8, 8}, {7.99, 8, 8}, {8, 7.99, 8}}};
+    std::vector<Corners> corners = {tiny_at({0, 0, 0}), kFarCorner};
     for (int k = 0; k < 10; ++k) corners.push_back(tiny_at({0.5 + 0.3 * k, 1 + 0.2 * k, 2}));
     corners.push_back({{4.2, 0.5, 2.9}, {6, 0.5, 6.5}, {5, 3, 4.5}});
     CellFrame frame(corners);
     frame.build();
     ASSERT_EQ(scene_cell.leaf, 0);
-    ASSERT_EQ(scene_cell.child[1]->count, 1);
-    ASSERT_EQ(scene_cell.child[5]->count, 1);
+    ASSERT_TRUE(scene_cell.child[1]->count == 1 && scene_cell.child[5]->count == 1);
 
     const Found f = search(frame, {5, 1, 0.5}, {0, 0, 1});
     ASSERT_EQ(f.tri, frame.tri(12));
     EXPECT_NEAR(f.t, 4.0, 1e-4);  // the widened x of the direction tilts the ray a little
     // Tested once, in child 1, and accepted in child 5 from the cache.
     const TraceState& ts = frame.trace();
-    EXPECT_EQ(ts.tri_taged_n, 1);
-    EXPECT_EQ(ts.tri_taged[0], 12);
+    EXPECT_TRUE(ts.tri_taged_n == 1 && ts.tri_taged[0] == 12);
     EXPECT_EQ(ts.ray_mark[12], kMarkTested | kMarkHit);
 }
 
 TEST(TriangleSearch, HitCountsWithinTheCellGrownByItsTolerance) {
     // A unit cell with tolerance 0.01 and walls just beyond its bottom and top.
-    auto found_in_cell = [](double below, double above, double dz) {
-        CellFrame frame({wall_at(below), wall_at(above)});
+    const struct {
+        double below, above, dz;
+        int found;
+    } cases[] = {{-0.005, 1.02, -1, 0}, {-0.005, 1.02, 1, -1}, {-0.02, 1.005, -1, -1}, {-0.02, 1.005, 1, 1}};
+    for (const auto& c : cases) {
+        CellFrame frame({wall_at(c.below), wall_at(c.above)});
         const TRIANGLE* both[2] = {frame.tri(0), frame.tri(1)};
         CELL cell{};
         cell.leaf = 1;
         cell.count = 2;
         cell.tris = both;
-        for (int a = 0; a < 3; ++a) cell.max[a] = 1;
+        std::fill(std::begin(cell.max), std::end(cell.max), 1.0);
         cell_tolerance[0] = 0.01;
-        RT_RAY ray = ray_from(frame.trace(), {0.5, 0.5, 0.5}, {0, 0, dz});
+        RT_RAY ray = ray_from(frame.trace(), {0.5, 0.5, 0.5}, {0, 0, c.dz});
         const TRIANGLE* found = rt_cell_find_tri(frame.trace(), cell, ray, nullptr);
-        return found == nullptr ? -1 : frame.index_of(found);
-    };
-    EXPECT_EQ(found_in_cell(-0.005, 1.02, -1), 0);
-    EXPECT_EQ(found_in_cell(-0.005, 1.02, 1), -1);
-    EXPECT_EQ(found_in_cell(-0.02, 1.005, -1), -1);
-    EXPECT_EQ(found_in_cell(-0.02, 1.005, 1), 1);
+        EXPECT_EQ(found == nullptr ? -1 : frame.index_of(found), c.found) << c.below << " " << c.dz;
+    }
 }
 
 TEST(TriangleSearch, FullTagListLeavesLaterTrianglesUnmarked) {
@@ -136,10 +118,8 @@ TEST(TriangleSearch, FullTagListLeavesLaterTrianglesUnmarked) {
     scene_cell.leaf = 1;
     scene_cell.count = frame.size();
     scene_cell.tris = all.data();
-    for (int a = 0; a < 3; ++a) {
-        scene_cell.min[a] = -1;
-        scene_cell.max[a] = 10;
-    }
+    std::fill(std::begin(scene_cell.min), std::end(scene_cell.min), -1.0);
+    std::fill(std::begin(scene_cell.max), std::end(scene_cell.max), 10.0);
     cell_tolerance[0] = 0.01;
     scene_t = 11.0 / 20480;
 
@@ -149,53 +129,36 @@ TEST(TriangleSearch, FullTagListLeavesLaterTrianglesUnmarked) {
     const TraceState& ts = frame.trace();
     EXPECT_EQ(ts.tri_taged_n, kTagListSize);
     EXPECT_EQ(ts.ray_mark[10], kMarkTested | kMarkHit);
-    EXPECT_EQ(ts.ray_mark[11], kMarkTested);
-    EXPECT_EQ(ts.ray_mark[999], kMarkTested);
+    EXPECT_TRUE(ts.ray_mark[11] == kMarkTested && ts.ray_mark[999] == kMarkTested);
     EXPECT_EQ(std::count(ts.ray_mark.begin() + 1000, ts.ray_mark.end(), 0), 501);
-
     // The next ray clears every mark.
     ray_from(frame.trace(), {0, 0, 0}, {1, 0, 0});
     EXPECT_EQ(std::count(ts.ray_mark.begin(), ts.ray_mark.end(), 0), 1501);
     scene_cell = CELL{};
 }
 
-class FloorSearch : public testing::Test {
-protected:
-    // A triangle x, z in [-1, 1] (x + z <= 0) at height y0, the floor at -0.05.
-    explicit FloorSearch(double y0 = -0.05)
-        : frame_({{{-1, y0, -1}, {-1, y0, 1}, {1, y0, -1}}, tiny_at({5, 5, 5})}) {
-        frame_.build();
-        frame_.set_floor(-0.05, 1000);
+// A triangle x, z in [-1, 1] (x + z <= 0) at height y0, the floor at -0.05.
+TEST(FloorSearch, FloorIsHitOnlyFromTheRightSideAndLosesTies) {
+    for (double y0 : {-0.05, -0.06}) {
+        CellFrame frame({{{-1, y0, -1}, {-1, y0, 1}, {1, y0, -1}}, tiny_at({5, 5, 5})});
+        frame.build();
+        frame.set_floor(-0.05, 1000);
+        // Over the triangle: in the floor plane it wins the tie; below it the floor is nearer.
+        EXPECT_EQ(search(frame, {-0.3, 1, -0.2}, {0, -1, 0}).tri, y0 == -0.05 ? frame.tri(0) : &floor_tri) << y0;
     }
-    CellFrame frame_;
-};
-
-TEST_F(FloorSearch, FloorIsHitOnlyFromTheRightSide) {
-    Found f = search(frame_, {3, 1, 0}, {0, -1, 0});
+    CellFrame frame({{{-1, -0.05, -1}, {-1, -0.05, 1}, {1, -0.05, -1}}, tiny_at({5, 5, 5})});
+    frame.build();
+    frame.set_floor(-0.05, 1000);
+    const Found f = search(frame, {3, 1, 0}, {0, -1, 0});
     ASSERT_EQ(f.tri, &floor_tri);
     EXPECT_NEAR(f.t, 1.05, 1e-9);
     EXPECT_NEAR(f.hit.y, -0.05, 1e-12);
-    EXPECT_EQ(frame_.trace().t[2], f.t);
-
-    EXPECT_EQ(search(frame_, {3, 1, 0}, {0, 1, 0}).tri, nullptr);          // above, going up
-    EXPECT_EQ(search(frame_, {3, -0.05, 0}, {0, -1, 0}).tri, nullptr);     // at floor height
-    EXPECT_EQ(search(frame_, {3, -1, 0}, {0, 1, 0}).tri, &floor_tri);      // below, going up
-    EXPECT_EQ(search(frame_, {3, 1, 0}, {0, -1, 0}, &floor_tri).tri, nullptr);
-    EXPECT_EQ(search(frame_, {3, 1, 0}, {1, -1e-4, 0}).tri, nullptr);      // beyond the rim
-}
-
-TEST_F(FloorSearch, TriangleInTheFloorPlaneWinsTheTie) {
-    const Found f = search(frame_, {-0.3, 1, -0.2}, {0, -1, 0});
-    EXPECT_EQ(f.tri, frame_.tri(0));
-}
-
-class FloorAboveTriangle : public FloorSearch {
-protected:
-    FloorAboveTriangle() : FloorSearch(-0.06) {}
-};
-
-TEST_F(FloorAboveTriangle, StrictlyNearerFloorWins) {
-    EXPECT_EQ(search(frame_, {-0.3, 1, -0.2}, {0, -1, 0}).tri, &floor_tri);
+    EXPECT_EQ(frame.trace().t[2], f.t);
+    EXPECT_EQ(search(frame, {3, 1, 0}, {0, 1, 0}).tri, nullptr);          // above, going up
+    EXPECT_EQ(search(frame, {3, -0.05, 0}, {0, -1, 0}).tri, nullptr);     // at floor height
+    EXPECT_EQ(search(frame, {3, -1, 0}, {0, 1, 0}).tri, &floor_tri);      // below, going up
+    EXPECT_EQ(search(frame, {3, 1, 0}, {0, -1, 0}, &floor_tri).tri, nullptr);
+    EXPECT_EQ(search(frame, {3, 1, 0}, {1, -1e-4, 0}).tri, nullptr);      // beyond the rim
 }
 
 }  // namespace
