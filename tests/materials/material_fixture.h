@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <vector>
+
 #include "materials/materials.h"
 #include "materials/noise.h"
 #include "scene/rt_var.h"
@@ -37,6 +40,15 @@ inline bool same_material(const MATERIAL& a, const MATERIAL& b) {
 inline std::array<double, 11> values_of(const MATERIAL& m) {
     return {m.color.r, m.color.g, m.color.b, m.luminous, m.ambient, m.diffuse,
             m.specular, m.spec_exp, m.reflect, m.transp, m.refraction};
+}
+
+/// n points spread uniformly over [-range, range]^3.
+inline std::vector<V3D> random_points(unsigned seed, int n, double range) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> coord(-range, range);
+    std::vector<V3D> points(static_cast<std::size_t>(n));
+    for (auto& p : points) p = {coord(rng), coord(rng), coord(rng)};
+    return points;
 }
 
 class MaterialScene : public ::testing::Test {

@@ -2,7 +2,6 @@
 // regular patterns at points whose answer is known.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <set>
 
 #include "material_fixture.h"
@@ -12,14 +11,6 @@ namespace zy::test {
 namespace {
 
 using Patterns = MaterialScene;
-
-std::vector<V3D> random_points(unsigned seed, int n, double range) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> coord(-range, range);
-    std::vector<V3D> points(static_cast<std::size_t>(n));
-    for (auto& p : points) p = {coord(rng), coord(rng), coord(rng)};
-    return points;
-}
 
 TEST_F(Patterns, MaterialClampsTAndBlendsAllElevenValues) {
     MATERIAL out{};
@@ -122,17 +113,15 @@ TEST_F(Patterns, CheckersAlternateAndNegativeOddSumsCount) {
 }
 
 TEST_F(Patterns, OrientationsPermuteOrTurnTheAxes) {
-    V3D p{1, 2, 3};
-    ptrn_dir_table[1](p);
-    EXPECT_TRUE(p.x == 2 && p.y == 1 && p.z == 3);
-    p = {1, 2, 3};
-    ptrn_dir_table[2](p);
-    EXPECT_TRUE(p.x == 3 && p.y == 1 && p.z == 2);
-    p = {1, 2, 3};
-    ptrn_dir_table[3](p);
-    EXPECT_DOUBLE_EQ(p.x, 0.5 + 1.0 - 3 * 0.7071068);
-    EXPECT_DOUBLE_EQ(p.y, -0.1464466 + 2 * 0.8535534 + 1.5);
-    EXPECT_DOUBLE_EQ(p.z, 0.8535534 - 2 * 0.1464466 + 1.5);
+    const V3D turned[] = {{2, 1, 3}, {3, 1, 2},
+                          {0.5 + 1.0 - 3 * 0.7071068, -0.1464466 + 2 * 0.8535534 + 1.5, 0.8535534 - 2 * 0.1464466 + 1.5}};
+    for (int k = 1; k <= 3; ++k) {
+        V3D p{1, 2, 3};
+        ptrn_dir_table[k](p);
+        EXPECT_DOUBLE_EQ(p.x, turned[k - 1].x) << k;
+        EXPECT_DOUBLE_EQ(p.y, turned[k - 1].y) << k;
+        EXPECT_DOUBLE_EQ(p.z, turned[k - 1].z) << k;
+    }
 
     srf.ptrn_type = 13;  // strips along x run along y with orientation 1, along z with 2
     for (double v = 0.5; v < 20.0; v += 1.7) {
