@@ -1,6 +1,7 @@
 #include "zyfarm/slurm.h"
 
 #include <fstream>
+#include <sstream>
 
 #include "zyfarm/farm_error.h"
 #include "zyfarm/process.h"
@@ -54,9 +55,14 @@ std::string sbatch(const std::vector<std::string>& arguments, const std::vector<
     command.insert(command.end(), options.begin(), options.end());
     command.push_back(script.string());
     const Captured result = run_captured(command);
-    std::string id = result.output.substr(0, result.output.find_first_of(";\n"));
-    const bool numeric = !id.empty() && id.find_first_not_of("0123456789") == std::string::npos;
-    if (result.ending.status != 0 || !numeric) {
+    // The id is the line of digits ("17", or "17;cluster"); warnings may come first.
+    std::string id;
+    std::istringstream lines(result.output);
+    for (std::string line; std::getline(lines, line);) {
+        line = line.substr(0, line.find(';'));
+        if (!line.empty() && line.find_first_not_of("0123456789") == std::string::npos) id = line;
+    }
+    if (result.ending.status != 0 || id.empty()) {
         std::string answer = result.output;
         while (!answer.empty() && answer.back() == '\n') answer.pop_back();
         if (result.ending.status == 127 && answer.empty()) answer = "sbatch cannot be run (is Slurm installed?)";
