@@ -39,7 +39,9 @@ const TRIANGLE* rt_cell_find_tri(TraceState& ts, const CELL& cell, const RT_RAY&
     const TRIANGLE* best = nullptr;
     double best_t = kFltMax;
     SearchTri spare;
+    for (int32_t k = 0; k < kSearchPrefetch; ++k) prefetch_reference(ts, cell, k);
     for (int32_t k = 0; k < cell.count; ++k) {
+        prefetch_reference(ts, cell, k + kSearchPrefetch);
         const TRIANGLE* tri = cell.tris[k];
         if (tri == exclude) continue;
         // Cells hold only frame triangles, whose slot is their index.

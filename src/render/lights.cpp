@@ -1,5 +1,6 @@
 #include "render/lights.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "cells/search.h"
@@ -51,6 +52,22 @@ double occluder_distance(const SearchTri& g, const RT_RAY& s, double dist, doubl
             if (!(v3d_scal(X, g.en[i]) >= g.ec[i])) return kFltMax;
     }
     return t;
+}
+
+// A fresh number for a shadow ray; after 2^32 - 1 of them the misses of the
+// old numbers are forgotten.
+uint32_t next_shadow_ray(TraceState& ts) {
+    if (++ts.shadow_ray == 0) {
+        std::fill(ts.shadow_miss.begin(), ts.shadow_miss.end(), 0u);
+        ts.shadow_ray = 1;
+    }
+    return ts.shadow_ray;
+}
+
+// The shadow test's reads of the cell's reference i, asked for ahead.
+void prefetch_tests(const TraceState& ts, const CELL& cell, int32_t i) {
+    prefetch_reference(ts, cell, i);
+    if (i < cell.count) __builtin_prefetch(&ts.shadow_miss[static_cast<std::size_t>(cell.tris[i] - rt_var.tris)]);
 }
 
 void mark(TraceState& ts, int32_t slot) {
@@ -105,19 +122,26 @@ int16_t rt_bright(TraceState& ts, const TRIANGLE& tri, const V3D& p, const V3D& 
     const TRIANGLE* exits[kExitListSize];
     int exit_n = 0;
     ++ts.rays.shadow;
+    const uint32_t ray_number = next_shadow_ray(ts);
     SearchTri spare;
     for (const CELL* cell = rt_cell_first(s); cell != nullptr;) {
+        for (int32_t i = 0; i < kSearchPrefetch; ++i) prefetch_tests(ts, *cell, i);
         for (int32_t i = 0; i < cell->count; ++i) {
+            prefetch_tests(ts, *cell, i + kSearchPrefetch);
             const TRIANGLE& T = *cell->tris[i];
             // Cells hold only frame triangles, whose slot is their index.
             const auto slot = static_cast<int32_t>(&T - rt_var.tris);
-            if (&T == &tri || (ts.ray_mark[slot] & kMarkTested) != 0) continue;
-            // The distance is a pure function, so asking it before the
-            // surface's shadow flag skips the same triangles, leaving them
+            if (&T == &tri || (ts.ray_mark[slot] & kMarkTested) != 0 || ts.shadow_miss[slot] == ray_number) continue;
+            // The test is a pure function of the ray and the triangle: one
+            // that failed fails again in the next cells, and asking it before
+            // the surface's shadow flag skips the same triangles, leaving them
             // unmarked, and reads the surface only for hits.
             double den;
             const double t = occluder_distance(search_tri(*cell, T, slot, spare), s, dist, den);
-            if (!(t < dist) || (rt_var.surfaces[T.srf_index].srf_flags & kSrfNoShadow) != 0) continue;
+            if (!(t < dist) || (rt_var.surfaces[T.srf_index].srf_flags & kSrfNoShadow) != 0) {
+                ts.shadow_miss[slot] = ray_number;
+                continue;
+            }
             if (t < kFltMax) ts.t[slot] = t;
             int leaves = den >= 0 ? 1 : 0;
             if (tri_back == 1) leaves = 1 - leaves;

@@ -7,6 +7,8 @@ void TraceState::prepare_for_frame() {
     ray_mark.assign(slots, 0);
     t.assign(slots, kFltMax);
     back.assign(slots, 0);
+    shadow_miss.assign(slots, 0);
+    shadow_ray = 0;
     tri_taged_n = 0;
     depth = 0;
 }

@@ -51,6 +51,11 @@ struct alignas(64) TraceState {
     RT_COL col_matrix[9]{};
     /// Rays traced with this state.
     RayCounts rays;
+    /// Per triangle slot, the number of the latest shadow ray that found the
+    /// triangle does not shadow its point, so that the next cells of that
+    /// ray skip it; shadow_ray numbers the shadow rays from 1.
+    std::vector<uint32_t> shadow_miss;
+    uint32_t shadow_ray = 0;
 
     /// Sizes the caches for the current frame's n_tri (+ the floor) and clears them.
     void prepare_for_frame();
