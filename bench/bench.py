@@ -149,8 +149,10 @@ def scene_row(scene_id, result, all_threads, verdicts):
 
 
 def wall(cmd, cwd, env=None):
+    """Seconds of the whole process, and its end (output as bytes: zyray's
+    console lines are not all UTF-8)."""
     start = time.perf_counter()
-    done = subprocess.run(cmd, cwd=cwd, env=env, capture_output=True, text=True)
+    done = subprocess.run(cmd, cwd=cwd, env=env, capture_output=True)
     return time.perf_counter() - start, done
 
 
@@ -174,10 +176,11 @@ def race(tools, race_scene, compiled, mesh_dir, work, threads, rounds, known):
         times["zyray_s"].append(seconds)
         picture_ok = picture_ok and picture_sums_only_tif(zy_dir) == known.get(race_scene.id)
         seconds, done = wall(povray.command(race_scene, threads), pov_dir)
+        stderr = done.stderr.decode("utf-8", "replace")
         if done.returncode != 0:
-            raise RuntimeError("povray failed:\n" + done.stderr[-2000:])
+            raise RuntimeError("povray failed:\n" + stderr[-2000:])
         times["povray_s"].append(seconds)
-        times["povray_trace_s"].append(povray.trace_seconds(done.stderr))
+        times["povray_trace_s"].append(povray.trace_seconds(stderr))
         result = zybench(tools, compiled, 1, [threads], work / "race-pictures")
         times["zyray_render_s"].append(result["runs"][0]["render"][0])
     med = {k: statistics.median(v) for k, v in times.items()}
@@ -205,8 +208,9 @@ def main():
     parser.add_argument("--record-checksums", action="store_true")
     parser.add_argument("--json", type=Path, default=HERE / "results" / "latest.json")
     args = parser.parse_args()
+    args.work = args.work.resolve()
 
-    tools = {t: str(args.build / "bin" / t) for t in ("zyray", "zyscene", "zybench", "zybench_mesh")}
+    tools = {t: str(args.build.resolve() / "bin" / t) for t in ("zyray", "zyscene", "zybench", "zybench_mesh")}
     all_threads = os.cpu_count()
     threads = sorted({1, all_threads})
     load_before = os.getloadavg()

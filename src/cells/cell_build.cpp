@@ -83,6 +83,7 @@ const SearchTri* pack_triangles() {
     if (block == nullptr) return nullptr;
     const auto address = reinterpret_cast<std::uintptr_t>(block);
     auto* packed = reinterpret_cast<SearchTri*>((address + alignof(SearchTri) - 1) & ~(alignof(SearchTri) - 1));
+#pragma omp parallel for schedule(static) if (n >= kParallelCopy)
     for (int32_t k = 0; k < n; ++k) packed[k] = search_tri_of(rt_var.tris[k]);
     return packed;
 }

@@ -13,6 +13,9 @@ namespace zy {
 /// anything. A division that runs out of memory leaves its cell a leaf.
 void divide_cells(CELL& root, bool tame);
 
+/// Per-triangle copies of at least this many triangles are made on all threads.
+inline constexpr int32_t kParallelCopy = 20000;
+
 /// Largest coordinate magnitude for which divide_cells may be told tame.
 inline constexpr double kTameCoordinate = 1e300;
 
