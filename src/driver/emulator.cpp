@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace zy {
 
@@ -11,6 +12,13 @@ namespace {
 std::FILE* handles[kHandleCount];
 
 bool valid(int32_t handle) { return handle >= 0 && handle < kHandleCount && handles[handle] != nullptr; }
+
+// Files live in the working folder: ".." would be its parent and a folder is
+// never a file, whatever the stream library would let us open.
+bool names_a_file(const char* file) {
+    std::error_code ec;
+    return file[0] != '\0' && std::strcmp(file, "..") != 0 && !std::filesystem::is_directory(file, ec);
+}
 
 }  // namespace
 
@@ -30,7 +38,7 @@ int32_t Fopen(const char* name, int16_t mode) {
     const char* file = get_nom(name);
     for (int32_t slot = 0; slot < kHandleCount; ++slot) {
         if (handles[slot] != nullptr) continue;
-        handles[slot] = std::fopen(file, stream_modes[mode]);
+        handles[slot] = names_a_file(file) ? std::fopen(file, stream_modes[mode]) : nullptr;
         if (handles[slot] == nullptr) {
             std::printf("fopen n'a pas march\216\n");
             return kOpenFailed;

@@ -2,7 +2,10 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <new>
 #include <unordered_set>
+
+#include <unistd.h>
 
 #include "driver/program_state.h"
 
@@ -22,6 +25,7 @@ struct alignas(std::max_align_t) BlockHeader {
 BlockHeader* newest = nullptr;
 std::unordered_set<void*> live;
 long fail_countdown = -1;
+std::size_t calls = 0;
 
 void* address_of(BlockHeader* b) { return b + 1; }
 
@@ -36,20 +40,29 @@ void unlink_and_release(BlockHeader* b) {
 }  // namespace
 
 void* my_malloc(std::size_t size) {
+    ++calls;
     if (fail_countdown == 0) {
         fail_countdown = -1;
         return nullptr;
     }
     if (fail_countdown > 0) --fail_countdown;
+    if (size > SIZE_MAX - sizeof(BlockHeader)) return nullptr;
     auto* b = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + size));
     if (b == nullptr) return nullptr;
+    void* address = address_of(b);
+    // The index can run out of memory too; that is a failed allocation, never
+    // an exception through the loaders.
+    try {
+        live.insert(address);
+    } catch (const std::bad_alloc&) {
+        std::free(b);
+        return nullptr;
+    }
     b->older = newest;
     b->newer = nullptr;
     b->mark = static_cast<uint8_t>(flag_temporaire & 0xFF);
     if (newest) newest->newer = b;
     newest = b;
-    void* address = address_of(b);
-    live.insert(address);
     return address;
 }
 
@@ -69,5 +82,14 @@ void free_all(int level) {
 std::size_t tracked_block_count() { return live.size(); }
 
 void memoire_fail_after(long n) { fail_countdown = n; }
+
+std::size_t my_malloc_calls() { return calls; }
+
+uint64_t physical_memory_bytes() {
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long page_size = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || page_size <= 0) return UINT64_MAX;
+    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(page_size);
+}
 
 }  // namespace zy

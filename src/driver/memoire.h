@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace zy {
 
@@ -17,5 +18,11 @@ void free_all(int level);
 std::size_t tracked_block_count();
 /// Test hook: the allocation after `n` more successful ones fails (n < 0: never).
 void memoire_fail_after(long n);
+/// Test hook: calls of my_malloc since the process started.
+std::size_t my_malloc_calls();
+
+/// The machine's physical memory as the system reports it (UINT64_MAX when it
+/// does not say).
+uint64_t physical_memory_bytes();
 
 }  // namespace zy

@@ -1,7 +1,9 @@
 #include "driver/program.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "cells/cells.h"
 #include "driver/emulator.h"
@@ -56,13 +58,23 @@ void prg_loop() {
 }
 
 void zyray_main() {
+#ifdef SIGXFSZ
+    // A file-size limit must fail the write like a full disk, with error 5,
+    // instead of killing the process.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     init_emulator();
     reset_program_state();
     std::memset(&rt_var, 0, sizeof rt_var);
     reset_frame_loader();
     if (xf_init(32000) != 0) ZY_STOP(kErrMemory);
-    prg_init();
-    prg_loop();
+    try {
+        prg_init();
+        prg_loop();
+    } catch (const std::bad_alloc&) {
+        // Working memory of a frame (trace caches, bands) ran out.
+        ZY_STOP(kErrMemory);
+    }
     ZY_STOP(kNormalEnd);
 }
 

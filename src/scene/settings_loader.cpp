@@ -49,6 +49,13 @@ void check_counts(const RT_INF& inf) {
     }
 }
 
+// All the arrays together, before the first is allocated: a scene larger than
+// the machine stops here rather than being killed by the system once the pages
+// are touched (allocations themselves rarely fail on an overcommitting system).
+void check_memory(const RT_INF& inf) {
+    if (announced_array_bytes(inf) > physical_memory_bytes()) ZY_STOP(kErrMemory);
+}
+
 void allocate_or_stop(void*& pointer, std::size_t count, std::size_t size) {
     pointer = my_malloc(count * size);
     if (pointer == nullptr) ZY_STOP(kErrMemory);
@@ -101,6 +108,15 @@ void read_object_sizes() {
 
 }  // namespace
 
+uint64_t announced_array_bytes(const RT_INF& inf) {
+    const auto n = [](auto count) { return count < 0 ? uint64_t{0} : static_cast<uint64_t>(count); };
+    uint64_t bytes = 3 * n(inf.n_mat) * sizeof(MAT4) + n(inf.n_img) * sizeof(IIM_IMAGE) +
+                     (n(inf.n_srf) + 1) * sizeof(SURFACE) + n(inf.n_obj) * sizeof(int32_t) +
+                     n(inf.n_pnt) * sizeof(V3D) + n(inf.n_tri) * sizeof(TRIANGLE);
+    if (inf.n_light > 0) bytes += n(inf.n_light) * sizeof(LIGHT) + n(inf.n_light_ref) * sizeof(LIGHT*);
+    return bytes;
+}
+
 void rt_read_info() {
     char magic[8];
     read_or_stop(magic, 8);
@@ -110,6 +126,7 @@ void rt_read_info() {
     read_or_stop(&inf, sizeof inf);
     translate_RT_INF(&inf);
     check_counts(inf);
+    check_memory(inf);
 
     copy_field(rt_var.path, inf.path, sizeof inf.path);
     rt_var.res_x = inf.res_x;

@@ -1,0 +1,264 @@
+// Faults that come from outside the scene: a disk that fills up, a frame file
+// cut short, a picture that cannot be created, memory that runs out or could
+// never suffice. Each stops with its error number, exactly one alert line,
+// the end line and exit status 1, never by a signal, and leaves what earlier
+// frames wrote intact.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "driver/memoire.h"
+#include "driver/program.h"
+#include "driver/stop.h"
+#include "geometry/triangle.h"
+#include "render/test_scenes.h"
+#include "scene/settings_loader.h"
+#include "support/test_support.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define ZY_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZY_UNDER_ASAN 1
+#endif
+#endif
+
+namespace zy {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct LimitedRun {
+    bool signalled = false;
+    int status = -1;
+    std::string output;
+};
+
+// Runs the real zyray in folder under one resource limit. The sanitizers are
+// told to let an allocation fail instead of aborting, as the real allocator does.
+LimitedRun run_zyray_limited(const fs::path& folder, int resource, rlim_t limit) {
+    std::vector<std::string> env_text = {"ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=0"};
+    for (char** e = environ; *e != nullptr; ++e)
+        if (std::strncmp(*e, "ASAN_OPTIONS=", 13) != 0) env_text.emplace_back(*e);
+    std::vector<char*> env;
+    for (auto& s : env_text) env.push_back(s.data());
+    env.push_back(nullptr);
+    const std::string dir = folder.string();
+
+    int out[2];
+    if (pipe(out) != 0) throw std::runtime_error("pipe");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const rlimit r{limit, limit};
+        const int null = open("/dev/null", O_RDWR);
+        if (chdir(dir.c_str()) != 0 || setrlimit(resource, &r) != 0) _exit(127);
+        dup2(null, STDIN_FILENO);
+        dup2(null, STDERR_FILENO);
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        char* argv[] = {const_cast<char*>("zyray"), nullptr};
+        execve(ZY_ZYRAY_PATH, argv, env.data());
+        _exit(127);
+    }
+    close(out[1]);
+    LimitedRun run;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(out[0], buffer, sizeof buffer)) > 0) run.output.append(buffer, static_cast<std::size_t>(n));
+    close(out[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.signalled = WIFSIGNALED(status);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::size_t count(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+// One alert for error, right before the end line, and status 1.
+void expect_stop(bool signalled, int status, const std::string& output, int error) {
+    EXPECT_FALSE(signalled);
+    EXPECT_EQ(status, 1);
+    const std::string alert = std::string("[1][") + _err_str[error - 1] + "|ligne N|ZYR_MAIN][Ok]\n";
+    const std::string masked = test::mask_line_numbers(output);
+    EXPECT_EQ(count(masked, "[1]["), 1u) << output;
+    EXPECT_TRUE(masked.ends_with(alert + "It's the END !!!!!! \n")) << output;
+}
+
+void expect_stop(const LimitedRun& run, int error) { expect_stop(run.signalled, run.status, run.output, error); }
+void expect_stop(const test::RunResult& run, int error) { expect_stop(false, run.status, run.output, error); }
+
+// An 8 x 8 picture per frame with autosave, the camera moving between frames.
+test::SceneBuilder animation(int16_t frames) {
+    test::SceneBuilder b;
+    b.settings().res_x = b.settings().res_y = 8;
+    b.settings().frame_count = frames;
+    b.settings().options = 1;
+    b.triangle({-5, -5, 0}, {5, -5, 0}, {0, 5, 0}, b.surface(test::surface_of(test::material(200, 90, 20, 100))));
+    for (int16_t f = 1; f < frames; ++f) {
+        b.scene().frames.push_back(b.frame());
+        b.scene().frames.back().cam.eye = {static_cast<float>(f), 0, -10};
+    }
+    return b;
+}
+
+constexpr std::size_t kHeader = 196, kRowPair = 2 * 8 * 3;
+
+TEST(FaultInjection, DiskFullWhileAPictureIsWrittenIsAWriteErrorThatKeepsWhatWasWritten) {
+    test::TempDir dir;
+    test::SceneBuilder b = animation(3);
+    b.write(dir.path());
+    test::run_zyray(dir.path());
+    const auto first = test::read_bytes(dir / "zy_00001.tif");
+    const auto second = test::read_bytes(dir / "zy_00002.tif");
+    const auto third = test::read_bytes(dir / "zy_00003.tif");
+    ASSERT_EQ(third.size(), kHeader + 4 * kRowPair);
+
+    // Frame 3 again, with room for its header, three row pairs and a bit.
+    writer::write_file(dir / "test.brk", writer::break_file_bytes(2, 0));
+    fs::remove(dir / "zy_00003.tif");
+    const LimitedRun full = run_zyray_limited(dir.path(), RLIMIT_FSIZE, kHeader + 3 * kRowPair + 20);
+    expect_stop(full, kErrWrite);
+    EXPECT_EQ(test::read_bytes(dir / "zy_00001.tif"), first);
+    EXPECT_EQ(test::read_bytes(dir / "zy_00002.tif"), second);
+    // The break file names the last row pair that reached the disk ...
+    EXPECT_EQ(test::read_bytes(dir / "test.brk"), writer::break_file_bytes(2, 6));
+
+    // ... so that a run with room again completes the same picture.
+    test::run_zyray(dir.path());
+    EXPECT_EQ(test::read_bytes(dir / "zy_00003.tif"), third);
+    EXPECT_EQ(test::read_bytes(dir / "test.brk"), writer::break_file_bytes(3, 0));
+}
+
+TEST(FaultInjection, FrameFileShorterThanItsBlockIsAReadError) {
+    test::SceneBuilder b = animation(1);
+    b.light({0, 5, -5}, 255, 255, 255, 0.5f);
+    MAT4_64 identity{};
+    for (int i = 0; i < 4; ++i) identity.m[i][i] = 1.0;
+    b.frame().matrices.push_back({identity, identity, identity});
+    b.frame().tris[0].mat_index = 0;
+    test::TempDir dir;
+    b.write(dir.path());
+    const auto whole = test::read_bytes(dir / "test.sys");
+    // Inside the magic, the camera, the light, the matrices, the points and
+    // the last byte of the triangle.
+    for (std::size_t cut : std::vector<std::size_t>{4, 30, 80, 200, 500, whole.size() - 1}) {
+        SCOPED_TRACE(cut);
+        writer::write_file(dir / "test.sys", {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)});
+        expect_stop(test::run_zyray(dir.path()), kErrRead);
+        EXPECT_FALSE(fs::exists(dir / "test.tif"));
+    }
+}
+
+TEST(FaultInjection, PictureThatCannotBeCreatedIsACreateError) {
+    test::TempDir dir;
+    test::SceneBuilder b = animation(2);
+    b.write(dir.path());
+    fs::create_directory(dir / "zy_00002.tif");
+    expect_stop(test::run_zyray(dir.path()), kErrCreate);
+    const auto first = test::read_bytes(dir / "zy_00001.tif");
+    EXPECT_EQ(first.size(), kHeader + 4 * kRowPair);
+    EXPECT_EQ(test::read_bytes(dir / "test.brk"), writer::break_file_bytes(1, 0));
+
+    // Once the name is free the run continues with the second frame only.
+    fs::remove(dir / "zy_00002.tif");
+    test::run_zyray(dir.path());
+    EXPECT_EQ(test::read_bytes(dir / "zy_00001.tif"), first);
+    EXPECT_EQ(fs::file_size(dir / "zy_00002.tif"), kHeader + 4 * kRowPair);
+}
+
+// A scene whose settings load allocates every kind of array.
+test::SceneBuilder scene_with_every_array() {
+    test::SceneBuilder b = animation(1);
+    b.light({0, 5, -5}, 255, 255, 255, 0.5f);
+    MAT4_64 identity{};
+    for (int i = 0; i < 4; ++i) identity.m[i][i] = 1.0;
+    b.frame().matrices.push_back({identity, identity, identity});
+    return b;
+}
+
+int run_in_process() {
+    return test::stop_error_of([] { zyray_main(); });
+}
+
+TEST(FaultInjection, EveryAllocationFailureOfTheSettingsLoadIsAMemoryError) {
+    std::size_t allocations = 0;
+    {
+        test::InProcess run;
+        scene_with_every_array().write(run.folder());
+        const std::size_t before = my_malloc_calls();
+        ASSERT_EQ(test::stop_error_of(rt_load_info), -1);
+        allocations = my_malloc_calls() - before;
+    }
+    // Three matrix arrays, surfaces, lights and their references, objects,
+    // points, triangles.
+    ASSERT_EQ(allocations, 9u);
+    for (std::size_t k = 0; k < allocations; ++k) {
+        SCOPED_TRACE(k);
+        test::InProcess run;
+        scene_with_every_array().write(run.folder());
+        memoire_fail_after(static_cast<long>(k));
+        EXPECT_EQ(run_in_process(), kErrMemory);
+        EXPECT_EQ(tracked_block_count(), 0u);
+        memoire_fail_after(-1);
+    }
+}
+
+// The shade and settings files of b, whose counts are then changed by change.
+template <typename Change>
+void write_settings(const fs::path& folder, test::SceneBuilder b, Change change) {
+    writer::sync_counts(b.scene().settings, b.frame());
+    change(b.settings());
+    writer::write_file(folder / "zy_shade.xpa", writer::shade_file_bytes(b.scene().shade));
+    writer::write_file(folder / "test.inf", writer::settings_file_bytes(b.scene().settings));
+}
+
+#ifndef ZY_UNDER_ASAN
+// The sanitizer reserves terabytes of address space and cannot run under a limit.
+TEST(FaultInjection, AddressSpaceLimitDuringTheSettingsLoadIsAMemoryError) {
+    test::TempDir dir;
+    write_settings(dir.path(), scene_with_every_array(), [](RT_INF& inf) { inf.n_pnt = 40000000; });  // 960 MB
+    expect_stop(run_zyray_limited(dir.path(), RLIMIT_AS, rlim_t{512} << 20), kErrMemory);
+}
+#endif
+
+TEST(FaultInjection, CountsBeyondPhysicalMemoryStopBeforeAnyAllocation) {
+    test::TempDir dir;
+    write_settings(dir.path(), scene_with_every_array(), [](RT_INF& inf) { inf.n_pnt = inf.n_tri = INT32_MAX; });
+    // No limit: only the sanitizers' permission to fail an allocation.
+    expect_stop(run_zyray_limited(dir.path(), RLIMIT_CORE, 0), kErrMemory);
+
+    // One triangle beyond the machine is refused before the first array; one
+    // within it goes on to allocate (where an injected failure stops it).
+    test::SceneBuilder b = scene_with_every_array();
+    writer::sync_counts(b.scene().settings, b.frame());
+    b.settings().n_tri = 0;
+    const uint64_t others = announced_array_bytes(b.settings());
+    const uint64_t fitting = (physical_memory_bytes() - others) / sizeof(TRIANGLE);
+    if (fitting >= INT32_MAX) GTEST_SKIP() << "more memory than the counts can announce";
+    for (const auto& [n_tri, allocates] : {std::pair{fitting + 1, false}, {fitting, true}}) {
+        SCOPED_TRACE(n_tri);
+        test::InProcess run;
+        write_settings(run.folder(), b, [n = n_tri](RT_INF& inf) { inf.n_tri = static_cast<int32_t>(n); });
+        memoire_fail_after(0);
+        const std::size_t before = my_malloc_calls();
+        EXPECT_EQ(test::stop_error_of(rt_load_info), kErrMemory);
+        EXPECT_EQ(my_malloc_calls() > before, allocates);
+        memoire_fail_after(-1);
+    }
+}
+
+}  // namespace
+}  // namespace zy
