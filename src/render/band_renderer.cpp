@@ -2,15 +2,25 @@
 
 #include <omp.h>
 
+#include <algorithm>
+
 #include "render/sampling.h"
 
 namespace zy {
 
 namespace {
 
-// Enough bands per group to keep every thread busy across uneven rows, few
-// enough to keep the buffers small; one thread works band by band.
-int32_t group_size(int threads) { return threads <= 1 ? 1 : 8 * threads; }
+// Bands per group. Each group ends in two waits for every thread, which cost
+// little on an idle machine but a time slice each when another process holds
+// a core: so many bands that a frame takes a few groups, within a buffer
+// budget; one thread works band by band.
+int32_t group_size(int threads, int32_t corner_count, std::size_t band_size) {
+    if (threads <= 1) return 1;
+    constexpr std::size_t kBudget = std::size_t{32} << 20;
+    const std::size_t per_band = band_size + static_cast<std::size_t>(corner_count) * sizeof(RT_COL);
+    const auto fitting = static_cast<int64_t>(kBudget / per_band);
+    return static_cast<int32_t>(std::clamp<int64_t>(fitting, 2 * int64_t{threads}, 64 * int64_t{threads}));
+}
 
 // Written only between frames, by the thread that runs the image loop.
 RayCounts rays_of_finished_frames;
@@ -21,11 +31,11 @@ RayCounts rays_traced() { return rays_of_finished_frames; }
 
 BandRenderer::BandRenderer(int32_t first_line, int threads)
     : threads_(threads < 1 ? 1 : threads),
-      group_(group_size(threads_)),
-      next_line_(first_line),
       // Odd widths run the blocks as for the next even width.
       corner_count_((rt_var.res_x + 1) / 2 + 1),
       band_size_(static_cast<std::size_t>(rt_var.res_x) * 3 * 2),
+      group_(group_size(threads_, corner_count_, band_size_)),
+      next_line_(first_line),
       states_(static_cast<std::size_t>(threads_)),
       corners_(static_cast<std::size_t>(group_ + 1) * static_cast<std::size_t>(corner_count_)),
       bytes_(static_cast<std::size_t>(group_) * band_size_) {

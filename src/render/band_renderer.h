@@ -36,10 +36,10 @@ private:
     void render_blocks(int32_t count);
 
     int threads_;
-    int32_t group_;          // bands rendered together
-    int32_t next_line_;      // first line of the next group
     int32_t corner_count_;   // corners per corner row
     std::size_t band_size_;  // bytes of one band
+    int32_t group_;          // bands rendered together
+    int32_t next_line_;      // first line of the next group
     std::vector<TraceState> states_;
     std::vector<RT_COL> corners_;  // group_ + 1 corner rows; row 0 is the previous group's last
     std::vector<uint8_t> bytes_;
