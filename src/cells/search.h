@@ -19,7 +19,7 @@ const CELL* rt_cell_first(RT_RAY& ray);
 const CELL* rt_cell_next(RT_RAY& ray);
 /// How many references ahead the searches ask for the data of a triangle: a
 /// cell's triangles lie scattered through the frame.
-inline constexpr int32_t kSearchPrefetch = 4;
+inline constexpr int32_t kSearchPrefetch = 8;
 
 /// Asks for what the test of the cell's reference i reads (nothing when i is
 /// beyond the cell's references or the cell has no packed tests).
