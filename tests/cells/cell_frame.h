@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "cells/search.h"
@@ -156,11 +158,40 @@ inline std::vector<Corners> random_triangles(std::mt19937& rng, int n, double ex
     return out;
 }
 
-/// Every cell of the tree below (and including) cell, depth first.
-inline void collect_cells(const CELL& cell, std::vector<const CELL*>& out) {
-    out.push_back(&cell);
-    if (!cell.leaf)
-        for (const CELL* kid : cell.child) collect_cells(*kid, out);
+/// Every cell of the tree under root, root first.
+inline std::vector<const CELL*> cells_of(const CELL& root) {
+    std::vector<const CELL*> out{&root};
+    for (std::size_t i = 0; i < out.size(); ++i)
+        if (!out[i]->leaf) out.insert(out.end(), std::begin(out[i]->child), std::end(out[i]->child));
+    return out;
+}
+
+/// A leaf spanning [lo, hi]^3 that holds count triangles.
+inline CELL cube_leaf(double lo, double hi, const TRIANGLE** tris = nullptr, int32_t count = 0) {
+    CELL cell{};
+    cell.leaf = 1;
+    std::fill_n(cell.min, 3, lo);
+    std::fill_n(cell.max, 3, hi);
+    cell.tris = tris;
+    cell.count = count;
+    return cell;
+}
+
+/// The first difference between two trees (boxes, splits, references in
+/// order), empty when equal; deep = false compares the cells alone.
+inline std::string tree_difference(const CELL& a, const CELL& b, const std::string& path, bool deep = true) {
+    const auto same = [](const double* x, const double* y) { return std::memcmp(x, y, 3 * sizeof(double)) == 0; };
+    if (a.leaf != b.leaf || a.count != b.count)
+        return path + ": leaf " + std::to_string(a.leaf) + "/" + std::to_string(b.leaf) + " count " +
+               std::to_string(a.count) + "/" + std::to_string(b.count);
+    if (a.level != b.level || !same(a.min, b.min) || !same(a.max, b.max)) return path + ": box";
+    if (!a.leaf && !same(a.mid, b.mid)) return path + ": mid";
+    if (!std::equal(a.tris, a.tris + a.count, b.tris)) return path + ": triangles";
+    for (int i = 0; i < 8 && deep && !a.leaf; ++i) {
+        std::string d = tree_difference(*a.child[i], *b.child[i], path + "/" + std::to_string(i));
+        if (!d.empty()) return d;
+    }
+    return "";
 }
 
 }  // namespace zy::test

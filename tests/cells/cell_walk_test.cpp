@@ -1,8 +1,11 @@
-// Ray set-up, point location and the cell-to-cell walk on a hand-made tree;
-// the search cross-check covers the entry and exit faces of generic rays.
+// Ray set-up, point location and the cell-to-cell walk: on a hand-made tree,
+// then each step of the walk (found from the cell it leaves) against the
+// locate-from-the-root step, on built trees whose split planes and root faces
+// the rays start on exactly.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "cell_frame.h"
 
@@ -25,8 +28,7 @@ TEST(RayInit, EveryComponentGetsASignTheDirectionUnitLengthAndTheMarksAreCleared
     const double len = std::sqrt(kWidened * kWidened + kWidened * kWidened + 1.0);
     EXPECT_TRUE(ray.dir.x == kWidened / len && ray.dir.y == kWidened / len && ray.dir.z == 1.0 / len);
     EXPECT_TRUE(ray.sgn[0] == 1 && ray.sgn[1] == 1 && ray.sgn[2] == 1);
-    EXPECT_EQ(ray.seg_dir.z, ray.dir.z * 0.5);
-    EXPECT_EQ(ray.seg_org.y, 2.0);
+    EXPECT_TRUE(ray.seg_dir.z == ray.dir.z * 0.5 && ray.seg_org.y == 2.0);
     // A tiny negative component keeps its sign; a large one is only scaled.
     ray = ray_from(ts, {0, 0, 0}, {-1e-9, 0, -2});
     EXPECT_TRUE(ray.dir.x < 0 && ray.dir.y > 0);
@@ -38,17 +40,15 @@ TEST(RayInit, EveryComponentGetsASignTheDirectionUnitLengthAndTheMarksAreCleared
 class SplitCube : public testing::Test {
 protected:
     SplitCube() : frame_({}) {
-        scene_cell = CELL{};
-        for (int a = 0; a < 3; ++a) {
-            scene_cell.max[a] = 8;
-            scene_cell.mid[a] = 4;
-        }
+        scene_cell = cube_leaf(0, 8);
+        scene_cell.leaf = 0;
+        std::fill_n(scene_cell.mid, 3, 4.0);
         for (int i = 0; i < 8; ++i) {
-            kids_[i].leaf = 1;
+            kids_[i] = cube_leaf(0, 4);
             kids_[i].level = 1;
             for (int a = 0; a < 3; ++a) {
                 kids_[i].min[a] = (i >> a) & 1 ? 4 : 0;
-                kids_[i].max[a] = (i >> a) & 1 ? 8 : 4;
+                kids_[i].max[a] = kids_[i].min[a] + 4;
             }
             scene_cell.child[i] = &kids_[i];
         }
@@ -64,7 +64,7 @@ protected:
 };
 
 TEST_F(SplitCube, PointsFindTheirLeafAndSplitPlanesGoLow) {
-    const std::pair<V3D, int> cases[] = {{{5, 3, 4}, 1}, {{4, 4, 4}, 0},     {{8, 8, 8}, 7},     {{0, 0, 0}, 0},
+    const std::pair<V3D, int> cases[] = {{{5, 3, 4}, 1},     {{4, 4, 4}, 0},      {{8, 8, 8}, 7},       {{0, 0, 0}, 0},
                                          {{4.5, 4.5, 3}, 3}, {{8.001, 0, 0}, -1}, {{1, -1e-12, 1}, -1}};
     for (auto [p, leaf] : cases) EXPECT_EQ(rt_find_cell(p), leaf < 0 ? nullptr : kid(leaf)) << p.x << " " << p.y;
 }
@@ -80,23 +80,105 @@ TEST_F(SplitCube, WalkVisitsTheLeavesFrontToBack) {
     EXPECT_EQ(rt_cell_first(r), kid(7));
     EXPECT_EQ(rt_cell_next(r), kid(0));
     r = ray({-2, 1, 1}, {-1, 0, 0});  // starts outside, points away
-    EXPECT_EQ(rt_cell_first(r), nullptr);
-    EXPECT_EQ(r.cell, nullptr);
+    EXPECT_TRUE(rt_cell_first(r) == nullptr && r.cell == nullptr);
 
     // Without a step a walk point on the split plane stays there, and the plane
     // belongs to the lower cell: going up the walk cannot leave the cell and
     // ends; going down it has reached the next cell.
     scene_t = 0;
-    RT_RAY up = ray({1, 1, 1}, {1, 0, 0});
-    up.seg_org = {4, 1, 1};
-    up.cell = kid(0);
-    EXPECT_EQ(rt_cell_next(up), nullptr);
-    EXPECT_EQ(up.cell, nullptr);
-    RT_RAY down = ray({7, 1, 1}, {-1, 0, 0});
-    down.seg_org = {4, 1, 1};
-    down.cell = kid(1);
-    EXPECT_EQ(rt_cell_next(down), kid(0));
-    EXPECT_EQ(down.cell, kid(0));
+    for (const double dx : {1.0, -1.0}) {
+        RT_RAY r = ray({4 - 3 * dx, 1, 1}, {dx, 0, 0});
+        r.seg_org = {4, 1, 1};
+        r.cell = kid(dx > 0 ? 0 : 1);
+        const CELL* want = dx > 0 ? nullptr : kid(0);
+        EXPECT_EQ(rt_cell_next(r), want);
+        EXPECT_EQ(r.cell, want);
+    }
+}
+
+// The step of rt_cell_next as defined: the exit face of the current cell, the
+// point pushed one step beyond it, and its leaf located from the root.
+const CELL* plain_next(RT_RAY& ray) {
+    double t;
+    if (ray.cell == nullptr || !rt_cell_i_intersect(*ray.cell, ray, t)) return nullptr;
+    ray.seg_org = {ray.seg_org.x + t * ray.dir.x + ray.seg_dir.x, ray.seg_org.y + t * ray.dir.y + ray.seg_dir.y,
+                   ray.seg_org.z + t * ray.dir.z + ray.seg_dir.z};
+    const CELL* cell = rt_find_cell(ray.seg_org);
+    ray.cell = cell == ray.cell ? nullptr : cell;
+    return ray.cell;
+}
+
+// Walks the ray with rt_cell_next and with plain_next side by side; the number
+// of steps taken.
+int expect_same_walk(TraceState& ts, const V3D& org, const V3D& dir) {
+    RT_RAY fast = ray_from(ts, org, dir);
+    RT_RAY plain = fast;
+    const CELL* a = rt_cell_first(fast);
+    const CELL* b = rt_cell_first(plain);
+    int steps = 0;
+    for (; a != nullptr || b != nullptr; ++steps) {
+        EXPECT_EQ(a, b) << "step " << steps;
+        EXPECT_EQ(std::memcmp(&fast.seg_org, &plain.seg_org, sizeof(V3D)), 0) << "step " << steps;
+        if (a != b) break;
+        a = rt_cell_next(fast);
+        b = plain_next(plain);
+    }
+    return steps;
+}
+
+// Points on split planes and root faces: the corners and centres of cells of
+// the tree, and rays from them along the axes and diagonals.
+int walk_from_every_cell_corner(CellFrame& frame) {
+    const std::vector<const CELL*> cells = cells_of(scene_cell);
+    const V3D dirs[] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}, {1, 1, 1}, {-1, 2, -3}};
+    int steps = 0;
+    for (std::size_t k = 0; k < cells.size(); k += 7) {
+        const CELL& c = *cells[k];
+        const V3D points[] = {{c.min[0], c.min[1], c.min[2]},
+                              {c.max[0], c.max[1], c.max[2]},
+                              {c.min[0], c.max[1], c.min[2]},
+                              {(c.min[0] + c.max[0]) / 2, (c.min[1] + c.max[1]) / 2, (c.min[2] + c.max[2]) / 2}};
+        for (const V3D& p : points)
+            for (const V3D& d : dirs) steps += expect_same_walk(frame.trace(), p, d);
+    }
+    return steps;
+}
+
+TEST(WalkShortcut, EveryStepLandsInTheLeafFoundFromTheRoot) {
+    std::mt19937 rng(41);
+    // Coordinates on a grid of 0.25 put triangles and ray origins on split planes.
+    CellFrame snapped(random_triangles(rng, 2500, 16.0, 1.0, 0.25));
+    snapped.build();
+    ASSERT_EQ(scene_cell.leaf, 0);
+    ASSERT_EQ(scene_cell.child[0]->parent, &scene_cell);  // the walk climbs this tree
+    EXPECT_GT(walk_from_every_cell_corner(snapped), 5000);
+
+    CellFrame random(random_triangles(rng, 3000, 10.0, 0.6));
+    random.build();
+    std::uniform_real_distribution<double> around(-3.0, 13.0), dir(-1.0, 1.0);
+    for (int r = 0; r < 2000; ++r)
+        expect_same_walk(random.trace(), {around(rng), around(rng), around(rng)}, {dir(rng), dir(rng), dir(rng)});
+}
+
+TEST(WalkShortcut, SplitsThatRoundOntoACellFaceKeepTheWalkExact) {
+    // Two tight clusters far from the origin: the deep cells around them are
+    // about as narrow as the spacing of the numbers there, so splits round
+    // onto cell faces.
+    std::mt19937 rng(43);
+    std::vector<Corners> corners;
+    for (const double centre : {1e4, 1e4 + 1e-9}) {
+        for (Corners c : random_triangles(rng, 1000, 4e-12, 4e-12)) {
+            for (V3D* v : {&c.a, &c.b, &c.c}) *v = {v->x + centre, v->y + 1e4, v->z};
+            corners.push_back(c);
+        }
+    }
+    CellFrame frame(corners);
+    frame.build();
+    int rounded = 0;
+    for (const CELL* c : cells_of(scene_cell))
+        for (int a = 0; a < 3 && !c->leaf; ++a) rounded += c->mid[a] == c->min[a] || c->mid[a] == c->max[a];
+    ASSERT_GT(rounded, 0);
+    EXPECT_GT(walk_from_every_cell_corner(frame), 500);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // The tree builder against a plain transcription of the division by waiting
-// list (always the fullest waiting cell first), and its behaviour when memory
-// runs out.
+// list (always the fullest waiting cell first), on one thread and on several,
+// and its behaviour when memory runs out.
 #include <gtest/gtest.h>
+#include <omp.h>
 
 #include <algorithm>
 #include <array>
@@ -87,34 +88,12 @@ private:
     std::deque<std::vector<const TRIANGLE*>> arrays_;
 };
 
-bool same_bits(const double* a, const double* b) { return std::memcmp(a, b, 3 * sizeof(double)) == 0; }
-
-// Difference between two cells, children not included; empty when equal.
-std::string node_difference(const CELL& a, const CELL& b, const std::string& path) {
-    if (a.leaf != b.leaf || a.count != b.count)
-        return path + ": leaf " + std::to_string(a.leaf) + "/" + std::to_string(b.leaf) + " count " +
-               std::to_string(a.count) + "/" + std::to_string(b.count);
-    if (a.level != b.level || !same_bits(a.min, b.min) || !same_bits(a.max, b.max)) return path + ": box";
-    if (!a.leaf && !same_bits(a.mid, b.mid)) return path + ": mid";
-    if (!std::equal(a.tris, a.tris + a.count, b.tris)) return path + ": triangles";
-    return "";
-}
-
-// First difference between two trees, empty when they are equal.
-std::string difference(const CELL& a, const CELL& b, const std::string& path) {
-    std::string d = node_difference(a, b, path);
-    for (int i = 0; i < 8 && d.empty() && !a.leaf; ++i)
-        d = difference(*a.child[i], *b.child[i], path + "/" + std::to_string(i));
-    return d;
-}
-
 void expect_same_as_list_walk(const std::vector<Corners>& corners, int min_depth) {
     CellFrame frame(corners);
     frame.build();
     const ListWalkTree reference(scene_cell);
-    EXPECT_EQ(difference(scene_cell, reference.root(), "root"), "");
-    std::vector<const CELL*> cells;
-    collect_cells(scene_cell, cells);
+    EXPECT_EQ(tree_difference(scene_cell, reference.root(), "root"), "");
+    const std::vector<const CELL*> cells = cells_of(scene_cell);
     const auto by_level = [](const CELL* a, const CELL* b) { return a->level < b->level; };
     EXPECT_GE((*std::max_element(cells.begin(), cells.end(), by_level))->level, min_depth);
 }
@@ -164,9 +143,7 @@ TEST(TreeEquality, TrianglesOnSplitPlanesAndGrownFaces) {
         {
             CellFrame first(corners);
             first.build();
-            std::vector<const CELL*> cells;
-            collect_cells(scene_cell, cells);
-            for (const CELL* c : cells) {
+            for (const CELL* c : cells_of(scene_cell)) {
                 if (c->leaf) continue;
                 const double tau = cell_tolerance[c->level + 1];
                 for (int a = 0; a < 3; ++a) planes[a].insert(planes[a].end(), {c->mid[a], c->mid[a] - tau, c->mid[a] + tau});
@@ -188,13 +165,15 @@ TEST(TreeEquality, TrianglesOnSplitPlanesAndGrownFaces) {
 // difference.
 int undivided_cells(const CELL& partial, const CELL& full) {
     if (partial.leaf && !full.leaf) {
-        if (partial.level != full.level || !same_bits(partial.min, full.min) || !same_bits(partial.max, full.max)) return -1;
+        if (partial.level != full.level || std::memcmp(partial.min, full.min, sizeof full.min) != 0 ||
+            std::memcmp(partial.max, full.max, sizeof full.max) != 0)
+            return -1;
         for (const CELL* kid : full.child)
             for (int32_t k = 0; k < kid->count; ++k)
                 if (!std::binary_search(partial.tris, partial.tris + partial.count, kid->tris[k])) return -1;
         return std::is_sorted(partial.tris, partial.tris + partial.count) ? 1 : -1;
     }
-    if (!node_difference(partial, full, "").empty()) return -1;
+    if (!tree_difference(partial, full, "", false).empty()) return -1;
     int total = 0;
     for (int i = 0; i < 8 && !partial.leaf; ++i) {
         const int n = undivided_cells(*partial.child[i], *full.child[i]);
@@ -209,8 +188,7 @@ TEST(CellMemory, FailedDivisionLeavesOneCellUndividedAndSearchStillExact) {
     CellFrame frame(clustered(rng, 3, 200));
     frame.build();
     const CELL full = scene_cell;  // its blocks live until the frame ends
-    std::vector<const CELL*> cells;
-    collect_cells(full, cells);
+    const std::vector<const CELL*> cells = cells_of(full);
     ASSERT_GT(cells.size(), 100u);
     // Allocation 0 is the root's array; then the scratch, a block per divided
     // cell and an array per other non-empty cell.
@@ -232,6 +210,20 @@ TEST(CellMemory, FailedDivisionLeavesOneCellUndividedAndSearchStillExact) {
             }
         }
     }
+}
+
+TEST(ParallelDivision, TheTreeDoesNotDependOnTheThreadCount) {
+    std::mt19937 rng(47);
+    CellFrame frame(random_triangles(rng, 30000, 20.0, 0.5));
+    const int threads = omp_get_max_threads();
+    omp_set_num_threads(1);
+    frame.build();
+    const CELL one_thread = scene_cell;  // its blocks live until the frame ends
+    omp_set_num_threads(4);
+    frame.build();
+    omp_set_num_threads(threads);
+    EXPECT_EQ(tree_difference(scene_cell, one_thread, "root"), "");
+    EXPECT_GT(cells_of(scene_cell).size(), 1000u);
 }
 
 }  // namespace

@@ -88,11 +88,7 @@ TEST(TriangleSearch, HitCountsWithinTheCellGrownByItsTolerance) {
     for (const auto& c : cases) {
         CellFrame frame({wall_at(c.below), wall_at(c.above)});
         const TRIANGLE* both[2] = {frame.tri(0), frame.tri(1)};
-        CELL cell{};
-        cell.leaf = 1;
-        cell.count = 2;
-        cell.tris = both;
-        std::fill(std::begin(cell.max), std::end(cell.max), 1.0);
+        const CELL cell = cube_leaf(0, 1, both, 2);
         cell_tolerance[0] = 0.01;
         RT_RAY ray = ray_from(frame.trace(), {0.5, 0.5, 0.5}, {0, 0, c.dz});
         const TRIANGLE* found = rt_cell_find_tri(frame.trace(), cell, ray, nullptr);
@@ -114,12 +110,7 @@ TEST(TriangleSearch, FullTagListLeavesLaterTrianglesUnmarked) {
     CellFrame frame(corners);
     std::vector<const TRIANGLE*> all;
     for (int k = 0; k < frame.size(); ++k) all.push_back(frame.tri(k));
-    scene_cell = CELL{};
-    scene_cell.leaf = 1;
-    scene_cell.count = frame.size();
-    scene_cell.tris = all.data();
-    std::fill(std::begin(scene_cell.min), std::end(scene_cell.min), -1.0);
-    std::fill(std::begin(scene_cell.max), std::end(scene_cell.max), 10.0);
+    scene_cell = cube_leaf(-1, 10, all.data(), frame.size());
     cell_tolerance[0] = 0.01;
     scene_t = 11.0 / 20480;
 
@@ -137,28 +128,22 @@ TEST(TriangleSearch, FullTagListLeavesLaterTrianglesUnmarked) {
     scene_cell = CELL{};
 }
 
-// A triangle x, z in [-1, 1] (x + z <= 0) at height y0, the floor at -0.05.
-TEST(FloorSearch, FloorIsHitOnlyFromTheRightSideAndLosesTies) {
+// A triangle x, z in [-1, 1] (x + z <= 0) at height y0, the floor at -0.05;
+// the floor's own misses are checked with the floor.
+TEST(FloorSearch, FloorIsHitFromAboveAndBelowAndLosesTies) {
     for (double y0 : {-0.05, -0.06}) {
         CellFrame frame({{{-1, y0, -1}, {-1, y0, 1}, {1, y0, -1}}, tiny_at({5, 5, 5})});
         frame.build();
         frame.set_floor(-0.05, 1000);
         // Over the triangle: in the floor plane it wins the tie; below it the floor is nearer.
         EXPECT_EQ(search(frame, {-0.3, 1, -0.2}, {0, -1, 0}).tri, y0 == -0.05 ? frame.tri(0) : &floor_tri) << y0;
+        const Found f = search(frame, {3, 1, 0}, {0, -1, 0});
+        ASSERT_EQ(f.tri, &floor_tri);
+        EXPECT_NEAR(f.hit.y, -0.05, 1e-12);
+        EXPECT_EQ(frame.trace().t[2], f.t);
+        EXPECT_EQ(search(frame, {3, -1, 0}, {0, 1, 0}).tri, &floor_tri);
+        EXPECT_EQ(search(frame, {3, 1, 0}, {0, -1, 0}, &floor_tri).tri, nullptr);
     }
-    CellFrame frame({{{-1, -0.05, -1}, {-1, -0.05, 1}, {1, -0.05, -1}}, tiny_at({5, 5, 5})});
-    frame.build();
-    frame.set_floor(-0.05, 1000);
-    const Found f = search(frame, {3, 1, 0}, {0, -1, 0});
-    ASSERT_EQ(f.tri, &floor_tri);
-    EXPECT_NEAR(f.t, 1.05, 1e-9);
-    EXPECT_NEAR(f.hit.y, -0.05, 1e-12);
-    EXPECT_EQ(frame.trace().t[2], f.t);
-    EXPECT_EQ(search(frame, {3, 1, 0}, {0, 1, 0}).tri, nullptr);          // above, going up
-    EXPECT_EQ(search(frame, {3, -0.05, 0}, {0, -1, 0}).tri, nullptr);     // at floor height
-    EXPECT_EQ(search(frame, {3, -1, 0}, {0, 1, 0}).tri, &floor_tri);      // below, going up
-    EXPECT_EQ(search(frame, {3, 1, 0}, {0, -1, 0}, &floor_tri).tri, nullptr);
-    EXPECT_EQ(search(frame, {3, 1, 0}, {1, -1e-4, 0}).tri, nullptr);      // beyond the rim
 }
 
 }  // namespace
