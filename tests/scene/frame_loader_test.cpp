@@ -29,18 +29,8 @@ writer::Scene rich_scene() {
 
     writer::FrameBlock& f = scene.frames[0];
     f.cam = {{1, 2, -7}, {1, 2, 3}, {0, 1, 0.5f}, 50.0, {}};
-    RT_LIGHT lamp{};
-    lamp.color[0] = 255;
-    lamp.color[1] = 51;
-    lamp.pos = {11, 12, 13};
-    lamp.dir = {0, -1, 0};
-    lamp.attenuation = 2;
-    lamp.cone_angle = 60;
-    RT_LIGHT sphere = lamp;
-    sphere.kind = 1;
-    sphere.radius = 0.5f;
-    sphere.attenuation = 3;
-    sphere.cone_soft = 100;
+    const RT_LIGHT lamp{{255, 51, 0}, 0, {11, 12, 13}, {0, -1, 0}, 0, 2, 0, 60, {}};
+    const RT_LIGHT sphere{{255, 51, 0}, 1, {11, 12, 13}, {0, -1, 0}, 0.5f, 3, 100, 60, {}};
     f.lights = {lamp, sphere};
     std::array<MAT4_64, 3> triple{};
     for (int k = 0; k < 3; ++k) {
@@ -48,23 +38,13 @@ writer::Scene rich_scene() {
         triple[k].m[3][0] = 10.0 * (k + 1);
     }
     f.matrices = {triple};
-
     f.points = {{-5, -5, 3}, {5, -5, 3}, {0, 5, 3}, {0, 0, 8}};
-    RT_TRI smooth = f.tris[0];
-    smooth.smooth = 1;
-    smooth.mat_index = 0;
-    smooth.normal[0] = {0, 0, -30000};
-    smooth.normal[1] = {0, 0, 0};
-    smooth.normal[2] = {3000, 0, -4000};
-    RT_TRI flat_glass = f.tris[0];
-    flat_glass.vertex[0] = 3;
-    flat_glass.vertex[1] = 1;
-    flat_glass.srf = 1;
+    const RT_TRI smooth{{0, 1, 2}, {{0, 0, -30000}, {0, 0, 0}, {3000, 0, -4000}}, 0, 0, 1, {}};
+    const RT_TRI flat_glass{{3, 1, 2}, {}, 1, -1, 0, {}};
     f.tris = {smooth, flat_glass};
     writer::sync_counts(scene.settings, f);
     return scene;
 }
-
 // A scene written to a fresh working folder with its settings loaded.
 class Loaded {
 public:
@@ -105,38 +85,30 @@ TEST(FrameLoader, CameraPointsLightsMatricesAndTriangles) {
     expect_vec(rt_var.eye, 0, 0, -10);
     expect_vec(rt_var.sky, 0, -1, -0.5);
     EXPECT_EQ(rt_var.fov_x, 25.0);
-    expect_vec(rt_var.points[0], -6, -7, 0);
     expect_vec(rt_var.points[3], -1, -2, 5);
-    expect_vec(rt_var.lights[0].pos, 10, 10, 10);
-    expect_vec(rt_var.lights[0].dir, 0, -1, 0);
-
-    const LIGHT& lamp = rt_var.lights[0];
-    const LIGHT& sphere = rt_var.lights[1];
+    const LIGHT &lamp = rt_var.lights[0], &sphere = rt_var.lights[1];
+    expect_vec(lamp.pos, 10, 10, 10);
+    expect_vec(lamp.dir, 0, -1, 0);
     EXPECT_NEAR(lamp.col.r, 1.0, 1e-15);
     EXPECT_NEAR(lamp.col.g, 0.2, 1e-15);
-    EXPECT_TRUE(lamp.att0 == 1.0 && lamp.att1 == 0.0025 && sphere.att1 == 0.025);
-    EXPECT_EQ(sphere.kind, 1);
+    EXPECT_TRUE(lamp.att0 == 1.0 && lamp.att1 == 0.0025 && sphere.att1 == 0.025 && sphere.kind == 1);
     // A hard cone edge: both cosines of the half angle; a fully soft one starts at the axis.
     EXPECT_NEAR(lamp.cos_out, std::sqrt(3.0) / 2, 1e-15);
-    EXPECT_EQ(lamp.cos_in, lamp.cos_out);
-    EXPECT_EQ(sphere.cos_in, 1.0);
+    EXPECT_TRUE(lamp.cos_in == lamp.cos_out && sphere.cos_in == 1.0);
     ASSERT_EQ(rt_var.n_light_refs_stored, 1);
     EXPECT_EQ(rt_var.light_refs[0], &sphere);
-
     // The triple fills the pattern, bump and image matrices in that order.
     EXPECT_TRUE(rt_var.ptrn_mat[0].m[3][0] == 10.0 && rt_var.bump_mat[0].m[3][0] == 20.0 &&
                 rt_var.img_mat[0].m[3][0] == 30.0 && rt_var.img_mat[0].m[1][1] == 1.0);
 
-    const TRIANGLE& smooth = rt_var.tris[0];
-    const TRIANGLE& glass = rt_var.tris[1];
+    const TRIANGLE &smooth = rt_var.tris[0], &glass = rt_var.tris[1];
     EXPECT_EQ(smooth.flags, kTriOpaque);
     EXPECT_EQ(glass.flags, kTriFlat);  // flat, and one material lets light through
     EXPECT_TRUE(smooth.v[2] == &rt_var.points[2] && glass.v[0] == &rt_var.points[3]);
     EXPECT_TRUE(smooth.mat_index == 0 && glass.mat_index == -1 && glass.srf_index == 1 && smooth.group == 0);
     expect_vec(smooth.vn[0], 0, 0, -1);
     expect_vec(smooth.vn[1], 0, 0, 0);
-    EXPECT_DOUBLE_EQ(smooth.vn[2].x, 0.6);
-    EXPECT_DOUBLE_EQ(smooth.vn[2].z, -0.8);
+    EXPECT_TRUE(std::fabs(smooth.vn[2].x - 0.6) < 1e-15 && std::fabs(smooth.vn[2].z + 0.8) < 1e-15);
     // The set-up ran: the plane z = 0 of the shifted points, counter-clockwise seen from -z.
     EXPECT_TRUE(smooth.nrm.z == 1.0 && smooth.d == 0.0);
 }
@@ -145,35 +117,25 @@ TEST(FrameLoader, VariantsOfTheScene) {
     const struct {
         const char* what;
         std::function<void(writer::Scene&)> change;
-        std::function<void()> check;
+        std::function<bool()> holds;
     } cases[] = {
         {"two spheres, room for one", [](auto& s) { s.frames[0].lights[0].radius = 2.0f; },
-         [] { EXPECT_TRUE(rt_var.n_light_refs_stored == 1 && rt_var.light_refs[0] == &rt_var.lights[0]); }},
+         [] { return rt_var.n_light_refs_stored == 1 && rt_var.light_refs[0] == &rt_var.lights[0]; }},
         {"attenuation codes 0 and 1",
-         [](auto& s) {
-             s.frames[0].lights[0].attenuation = 0;
-             s.frames[0].lights[1].attenuation = 1;
-         },
-         [] { EXPECT_TRUE(rt_var.lights[0].att1 == 0.0 && rt_var.lights[1].att1 == 0.0005); }},
+         [](auto& s) { s.frames[0].lights[0].attenuation = 0; s.frames[0].lights[1].attenuation = 1; },
+         [] { return rt_var.lights[0].att1 == 0.0 && rt_var.lights[1].att1 == 0.0005; }},
         {"flat and opaque", [](auto& s) { s.frames[0].tris[0].smooth = 0; },
-         [] { EXPECT_EQ(rt_var.tris[0].flags, kTriFlat | kTriOpaque); }},
-        {"floor surface with the floor on",
-         [](auto& s) {
-             s.settings.inf.flags |= 8;
-             s.frames[0].tris[1].srf = 2;
-         },
-         [] {  // the floor's materials are opaque
-             EXPECT_EQ(rt_var.tris[1].srf_index, 2);
-             EXPECT_EQ(rt_var.tris[1].flags, kTriFlat | kTriOpaque);
-         }},
+         [] { return rt_var.tris[0].flags == (kTriFlat | kTriOpaque); }},
+        // The floor's materials are opaque.
+        {"floor surface with the floor on", [](auto& s) { s.settings.inf.flags |= 8; s.frames[0].tris[1].srf = 2; },
+         [] { return rt_var.tris[1].srf_index == 2 && rt_var.tris[1].flags == (kTriFlat | kTriOpaque); }},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
         writer::Scene s = rich_scene();
         c.change(s);
         Loaded scene(s);
-        ASSERT_EQ(scene.load(0), -1);
-        c.check();
+        ASSERT_EQ(scene.load(0), -1) << c.what;
+        EXPECT_TRUE(c.holds()) << c.what;
     }
 }
 
