@@ -38,7 +38,8 @@ BandRenderer::BandRenderer(int32_t first_line, int threads)
       next_line_(first_line),
       states_(static_cast<std::size_t>(threads_)),
       corners_(static_cast<std::size_t>(group_ + 1) * static_cast<std::size_t>(corner_count_)),
-      bytes_(static_cast<std::size_t>(group_) * band_size_) {
+      bytes_{std::vector<uint8_t>(static_cast<std::size_t>(group_) * band_size_),
+             std::vector<uint8_t>(static_cast<std::size_t>(group_) * band_size_)} {
     for (TraceState& ts : states_) ts.prepare_for_frame();
     // The upper corner row of the first band.
     TraceState& ts = states_[0];
@@ -49,43 +50,42 @@ BandRenderer::~BandRenderer() {
     for (const TraceState& ts : states_) rays_of_finished_frames += ts.rays;
 }
 
-void BandRenderer::render_next(int32_t count) {
-    sample_corner_rows(count);
-    render_blocks(count);
+void BandRenderer::render_next(int32_t count, const std::function<void()>& meanwhile) {
+    const int32_t blocks = corner_count_ - 1;
+    const int64_t corners = int64_t{count} * corner_count_;
+    const int64_t areas = int64_t{count} * blocks;
+    uint8_t* const bytes = bytes_[1 - shown_].data();
+    // Nothing in this region allocates or stops, and only the calling thread
+    // prints or writes (in meanwhile): every fatal error of a frame happens in
+    // the caller, after the region.
+#pragma omp parallel num_threads(threads_)
+    {
+        TraceState& ts = states_[static_cast<std::size_t>(omp_get_thread_num())];
+        if (omp_get_thread_num() == 0) meanwhile();
+        // The lower corner rows of the group's bands.
+#pragma omp for schedule(dynamic, 32)
+        for (int64_t i = 0; i < corners; ++i) {
+            const auto row = static_cast<int32_t>(i / corner_count_) + 1;
+            const auto column = static_cast<int32_t>(i % corner_count_);
+            rt_sample(ts, 2 * column, next_line_ + 2 * row, corner(row, column));
+        }
+#pragma omp for schedule(dynamic, 32)
+        for (int64_t i = 0; i < areas; ++i) {
+            const auto band = static_cast<int32_t>(i / blocks);
+            const auto block = static_cast<int32_t>(i % blocks);
+            RT_COL* m = ts.col_matrix;
+            m[0] = corner(band, block);
+            m[2] = corner(band, block + 1);
+            m[6] = corner(band + 1, block);
+            m[8] = corner(band + 1, block + 1);
+            const BandRows rows{bytes + static_cast<std::size_t>(band) * band_size_, rt_var.res_x};
+            rt_area(ts, 2 * block, next_line_ + 2 * band, rows);
+        }
+    }
+    shown_ = 1 - shown_;
     // The lower corner row of the last band is the upper one of the next group.
     for (int32_t c = 0; c < corner_count_; ++c) corner(0, c) = corner(count, c);
     next_line_ += 2 * count;
-}
-
-// Nothing in these loops allocates, prints or stops: every fatal error of a
-// frame happens in the caller's sequential write of the bands.
-void BandRenderer::sample_corner_rows(int32_t count) {
-    const int64_t total = int64_t{count} * corner_count_;
-#pragma omp parallel for num_threads(threads_) schedule(dynamic, 32)
-    for (int64_t i = 0; i < total; ++i) {
-        TraceState& ts = states_[static_cast<std::size_t>(omp_get_thread_num())];
-        const auto row = static_cast<int32_t>(i / corner_count_) + 1;
-        const auto column = static_cast<int32_t>(i % corner_count_);
-        rt_sample(ts, 2 * column, next_line_ + 2 * row, corner(row, column));
-    }
-}
-
-void BandRenderer::render_blocks(int32_t count) {
-    const int32_t blocks = corner_count_ - 1;
-    const int64_t total = int64_t{count} * blocks;
-#pragma omp parallel for num_threads(threads_) schedule(dynamic, 32)
-    for (int64_t i = 0; i < total; ++i) {
-        TraceState& ts = states_[static_cast<std::size_t>(omp_get_thread_num())];
-        const auto band = static_cast<int32_t>(i / blocks);
-        const auto block = static_cast<int32_t>(i % blocks);
-        RT_COL* m = ts.col_matrix;
-        m[0] = corner(band, block);
-        m[2] = corner(band, block + 1);
-        m[6] = corner(band + 1, block);
-        m[8] = corner(band + 1, block + 1);
-        const BandRows rows{bytes_.data() + static_cast<std::size_t>(band) * band_size_, rt_var.res_x};
-        rt_area(ts, 2 * block, next_line_ + 2 * band, rows);
-    }
 }
 
 }  // namespace zy

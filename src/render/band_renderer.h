@@ -1,9 +1,11 @@
 // Renders groups of bands (row pairs) on all threads. A sample depends only on
 // its position, so corner rows and blocks of many bands can be computed at once,
-// each thread with its own trace state; the caller writes the bands in order.
+// each thread with its own trace state; the caller writes the bands in order,
+// each group while the next one is traced.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "scene/rt_var.h"
@@ -24,16 +26,18 @@ public:
     BandRenderer(const BandRenderer&) = delete;
     BandRenderer& operator=(const BandRenderer&) = delete;
 
-    /// Renders the next count bands (count <= bands_per_group()); afterwards
-    /// band(i) holds the 2 x res_x x 3 bytes of band i of the group.
-    void render_next(int32_t count);
-    const uint8_t* band(int32_t i) const { return bytes_.data() + static_cast<std::size_t>(i) * band_size_; }
+    /// Renders the next count bands (count <= bands_per_group()). Meanwhile
+    /// runs on the calling thread before it joins the work, and may read the
+    /// previous group's bands; it must neither throw nor stop. Afterwards
+    /// band(i) holds the 2 x res_x x 3 bytes of band i of the new group.
+    void render_next(int32_t count, const std::function<void()>& meanwhile);
+    const uint8_t* band(int32_t i) const {
+        return bytes_[shown_].data() + static_cast<std::size_t>(i) * band_size_;
+    }
     int32_t bands_per_group() const { return group_; }
 
 private:
     RT_COL& corner(int32_t row, int32_t column) { return corners_[static_cast<std::size_t>(row) * corner_count_ + column]; }
-    void sample_corner_rows(int32_t count);
-    void render_blocks(int32_t count);
 
     int threads_;
     int32_t corner_count_;   // corners per corner row
@@ -42,7 +46,8 @@ private:
     int32_t next_line_;      // first line of the next group
     std::vector<TraceState> states_;
     std::vector<RT_COL> corners_;  // group_ + 1 corner rows; row 0 is the previous group's last
-    std::vector<uint8_t> bytes_;
+    std::vector<uint8_t> bytes_[2];  // the group being traced and the one being written
+    int shown_ = 0;                  // the buffer band() reads
 };
 
 }  // namespace zy

@@ -41,14 +41,15 @@ void create_picture(const uint8_t* header, int32_t header_size) {
 
 // A resumed frame continues where the break line says its rows end, whatever
 // the file holds beyond: a stop between a row write and the break file update
-// must not duplicate rows.
-void reopen_picture(int32_t line) {
+// must not duplicate rows. Returns the error that stops the frame, or 0.
+int16_t reopen_picture(int32_t line) {
     handle_tiff = xf_Fopen(rt_var.out_name, 1);
-    if (handle_tiff < 0) ZY_STOP(kErrOpen);
+    if (handle_tiff < 0) return kErrOpen;
     const int64_t offset = kTiffHeaderSize + int64_t{line} * rt_var.res_x * 3;
     // The file layer addresses 2 GiB; a file too short lacks rows above the line.
-    if (offset > INT32_MAX || Fseek(0, handle_tiff, 2) < offset) ZY_STOP(kErrOpen);
+    if (offset > INT32_MAX || Fseek(0, handle_tiff, 2) < offset) return kErrOpen;
     Fseek(static_cast<int32_t>(offset), handle_tiff, 0);
+    return 0;
 }
 
 void print_progress(int32_t y) {
@@ -57,34 +58,50 @@ void print_progress(int32_t y) {
     std::printf("%s\n", text);
 }
 
+// Writes the renderer's first count bands from line y on, each with its
+// progress line and break-file update, as far as the first fault; returns that
+// fault's error, or 0. Never stops: it runs while other threads trace.
+int16_t write_bands(const BandRenderer& renderer, int32_t count, int32_t& y) {
+    const int32_t line_size = rt_var.res_x * 3;
+    for (int32_t b = 0; b < count; ++b, y += 2) {
+        print_progress(y);
+        if (handle_tiff < 0) {
+            if (const int16_t fault = reopen_picture(y); fault != 0) return fault;
+        }
+        const int32_t bytes = std::min(2, rt_var.res_y - y) * line_size;
+        if (Fwrite(handle_tiff, bytes, renderer.band(b)) != bytes) return kErrWrite;
+        if (autosave) write_break_file(actframe, static_cast<int16_t>(y + 2));
+        rt_user_break();
+    }
+    return 0;
+}
+
 }  // namespace
 
 void rt_run() {
     name_picture();
     uint8_t header[kTiffHeaderSize];
     int32_t header_size = 0;
-    const int32_t res_x = rt_var.res_x;
     const int32_t res_y = rt_var.res_y;
-    xtiff_tc_header(res_x, res_y, header, header_size);
+    xtiff_tc_header(rt_var.res_x, res_y, header, header_size);
     if (first_line >= res_y) return;  // every row of this frame is written already
     if (first_line == 0) create_picture(header, header_size);
 
-    // Bands are traced in groups on all threads, then written strictly in order
-    // with their progress lines and break-file updates, as one thread would.
+    // Bands are traced in groups on all threads; each group is written strictly
+    // in order, as one thread would, while the next one is traced.
     BandRenderer renderer(first_line, omp_get_max_threads());
-    const int32_t line_size = res_x * 3;
+    int32_t written = first_line;  // first line not yet written
+    int32_t pending = 0;           // bands traced but not yet written
+    int16_t fault = 0;
     for (int32_t y = first_line; y < res_y;) {
         const int32_t bands = std::min(renderer.bands_per_group(), (res_y - y + 1) / 2);
-        renderer.render_next(bands);
-        for (int32_t b = 0; b < bands; ++b, y += 2) {
-            print_progress(y);
-            if (handle_tiff < 0) reopen_picture(y);
-            const int32_t bytes = std::min(2, res_y - y) * line_size;
-            if (Fwrite(handle_tiff, bytes, renderer.band(b)) != bytes) ZY_STOP(kErrWrite);
-            if (autosave) write_break_file(actframe, static_cast<int16_t>(y + 2));
-            rt_user_break();
-        }
+        renderer.render_next(bands, [&] { fault = write_bands(renderer, pending, written); });
+        if (fault != 0) ZY_STOP(fault);
+        pending = bands;
+        y += 2 * bands;
     }
+    fault = write_bands(renderer, pending, written);
+    if (fault != 0) ZY_STOP(fault);
 }
 
 }  // namespace zy

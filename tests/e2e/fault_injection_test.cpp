@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -100,10 +101,11 @@ void expect_stop(bool signalled, int status, const std::string& output, int erro
 void expect_stop(const LimitedRun& run, int error) { expect_stop(run.signalled, run.status, run.output, error); }
 void expect_stop(const test::RunResult& run, int error) { expect_stop(false, run.status, run.output, error); }
 
-// An 8 x 8 picture per frame with autosave, the camera moving between frames.
-test::SceneBuilder animation(int16_t frames) {
+// An 8 x rows picture per frame with autosave, the camera moving between frames.
+test::SceneBuilder animation(int16_t frames, int16_t rows = 8) {
     test::SceneBuilder b;
-    b.settings().res_x = b.settings().res_y = 8;
+    b.settings().res_x = 8;
+    b.settings().res_y = rows;
     b.settings().frame_count = frames;
     b.settings().options = 1;
     b.triangle({-5, -5, 0}, {5, -5, 0}, {0, 5, 0}, b.surface(test::surface_of(test::material(200, 90, 20, 100))));
@@ -140,6 +142,27 @@ TEST(FaultInjection, DiskFullWhileAPictureIsWrittenIsAWriteErrorThatKeepsWhatWas
     test::run_zyray(dir.path());
     EXPECT_EQ(test::read_bytes(dir / "zy_00003.tif"), third);
     EXPECT_EQ(test::read_bytes(dir / "test.brk"), writer::break_file_bytes(3, 0));
+}
+
+// With 600 rows the bands come in several groups, and a group is written while
+// the next is traced: the fault found there still stops at once, after the
+// rows that fit, with nothing written after them.
+TEST(FaultInjection, DiskFullInAnEarlyGroupOfBandsStopsAfterTheRowsThatFit) {
+    test::TempDir dir;
+    animation(1, 600).write(dir.path());
+    test::run_zyray(dir.path());
+    const auto whole = test::read_bytes(dir / "test.tif");
+    ASSERT_EQ(whole.size(), kHeader + 300 * kRowPair);
+    fs::remove(dir / "test.tif");
+    fs::remove(dir / "test.brk");
+
+    const LimitedRun full = run_zyray_limited(dir.path(), RLIMIT_FSIZE, kHeader + 50 * kRowPair + 20);
+    expect_stop(full, kErrWrite);
+    EXPECT_EQ(test::read_bytes(dir / "test.brk"), writer::break_file_bytes(0, 100));
+    EXPECT_EQ(count(full.output, "  ligne : "), 51u) << "progress stops at the band that did not fit";
+    const auto cut = test::read_bytes(dir / "test.tif");
+    ASSERT_EQ(cut.size(), kHeader + 50 * kRowPair + 20);
+    EXPECT_TRUE(std::equal(cut.begin(), cut.end(), whole.begin()));
 }
 
 TEST(FaultInjection, FrameFileShorterThanItsBlockIsAReadError) {
