@@ -57,19 +57,15 @@ TEST(Floor, SettingsBuildAFlatUpwardTriangleAndItsSurface) {
         InProcess run;
         load_settings(run, floor_scene(transp));
         EXPECT_TRUE(floor_tri.nrm.x == 0.0 && floor_tri.nrm.y == 1.0 && floor_tri.nrm.z == 0.0);
-        EXPECT_EQ(floor_tri.d, -0.05);
-        EXPECT_EQ(floor_height(), -0.05);
+        EXPECT_TRUE(floor_tri.d == -0.05 && floor_height() == -0.05);
         EXPECT_TRUE(floor_tri.group == -1 && floor_tri.mat_index == -1 && floor_tri.srf_index == rt_var.n_srf);
         EXPECT_EQ(floor_tri.flags, transp ? kTriFlat : kTriFlat | kTriOpaque);
         const SURFACE& s = rt_var.surfaces[rt_var.n_srf];
         // Full intensity is exactly 1 on the floor (the scene surfaces overshoot it).
-        EXPECT_TRUE(s.mat[0].color.r == 1.0 && s.mat[1].color.g == 0.2);
+        EXPECT_TRUE(s.mat[0].color.r == 1.0 && s.mat[1].color.g == 0.2 && s.mat[1].transp == transp / 100.0);
         EXPECT_TRUE(s.mat[0].diffuse == 0.7 && s.mat[0].spec_exp == 24.0 && s.mat[0].refraction == _refr_table[2]);
-        EXPECT_EQ(s.mat[1].transp, transp / 100.0);
-        EXPECT_TRUE(s.ptrn_type == 3 && s.ptrn_scale == 2.5);
         // No texture for the floor: its image flag is dropped, the others kept.
-        EXPECT_EQ(s.img_index, 255);
-        EXPECT_EQ(s.srf_flags, kSrfMetal);
+        EXPECT_TRUE(s.ptrn_type == 3 && s.ptrn_scale == 2.5 && s.img_index == 255 && s.srf_flags == kSrfMetal);
     }
     InProcess run;  // a floor switched off is not built
     floor_tri.srf_index = 1234;
@@ -83,23 +79,20 @@ TEST(Floor, RayMeetsTheDiscUpToItsRim) {
     rt_floor_place();
     TraceState ts;
     ts.prepare_for_frame();
-    const std::size_t slot = static_cast<std::size_t>(rt_var.n_tri);
+    const double cached = 1.05, r = rt_var.floor_radius;
     V3D hit{};
-    EXPECT_DOUBLE_EQ(floor_distance(ts, {0, 1, 0}, {0, -1, 0}, &hit), 1.05);
+    EXPECT_DOUBLE_EQ(floor_distance(ts, {0, 1, 0}, {0, -1, 0}, &hit), cached);
     EXPECT_TRUE(hit.y == -0.05 && hit.x == 0.0);
-    EXPECT_DOUBLE_EQ(ts.t[slot], 1.05);
-    // Too close, going away, parallel: misses that leave the cached distance alone.
-    EXPECT_EQ(floor_distance(ts, {0, -0.05 + 1e-9, 0}, {0, -1, 0}), kFltMax);
-    EXPECT_EQ(floor_distance(ts, {0, 1, 0}, {0, 1, 0}), kFltMax);
-    EXPECT_EQ(floor_distance(ts, {0, 1, 0}, {1, 0, 0}), kFltMax);
-    EXPECT_EQ(floor_distance(ts, {0, -0.05, 0}, {1, 0, 0}), kFltMax);
-    EXPECT_DOUBLE_EQ(ts.t[slot], 1.05);
-    const double r = rt_var.floor_radius;
-    EXPECT_DOUBLE_EQ(floor_distance(ts, {r, 1, 0}, {0, -1, 0}), 1.05);
-    EXPECT_EQ(floor_distance(ts, {0, 1, std::nextafter(-r, -INFINITY)}, {0, -1, 0}), kFltMax);
+    // Too close, going away, parallel, beyond the rim: misses that leave the cached distance alone.
+    const V3D misses[][2] = {{{0, -0.05 + 1e-9, 0}, {0, -1, 0}}, {{0, 1, 0}, {0, 1, 0}}, {{0, 1, 0}, {1, 0, 0}},
+                             {{0, -0.05, 0}, {1, 0, 0}}, {{0, 1, std::nextafter(-r, -INFINITY)}, {0, -1, 0}}};
+    for (const auto& m : misses) EXPECT_EQ(floor_distance(ts, m[0], m[1]), kFltMax) << m[0].y << " " << m[1].y;
+    EXPECT_DOUBLE_EQ(ts.t[static_cast<std::size_t>(rt_var.n_tri)], cached);
+    EXPECT_DOUBLE_EQ(floor_distance(ts, {r, 1, 0}, {0, -1, 0}), cached);
 }
 
-TEST(Floor, StaysAtSceneHeightWhateverTheLookAtPoint) {
+// The floor stays at scene height whatever the look-at point.
+TEST(Floor, FollowsThePointOfViewOfEveryFrame) {
     InProcess run;
     writer::Scene scene = floor_scene();
     scene.frames.push_back(scene.frames[0]);

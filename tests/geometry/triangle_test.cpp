@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -53,34 +54,30 @@ protected:
 
 TEST_F(TriangleTest, PlaneEdgesBoxAndVaultStep) {
     rt_tri_init(tri);
-    expect_vec(tri.nrm, {0, 0, 1});
-    EXPECT_EQ(tri.d, 0.0);
-    expect_vec(tri.en[0], {0, 1, 0});
-    expect_vec(tri.en[1], {-1, -1, 0});
-    expect_vec(tri.en[2], {1, 0, 0});
-    EXPECT_TRUE(tri.ec[0] == 0.0 && tri.ec[1] == -1.0 && tri.ec[2] == 0.0);
-    expect_vec(tri.bb_min, {0, 0, 0});
-    expect_vec(tri.bb_max, {1, 1, 0});
-    EXPECT_EQ(tri.vault_step, 0.25);
-    const V3D p{0.25, 0.25, 0};
+    const V3D p{0.25, 0.25, 0}, on_edge{0.5, 0, 0};
     EXPECT_TRUE(tri_edge(tri, 0, p) == 0.25 && tri_edge(tri, 1, p) == 0.5 && tri_edge(tri, 2, p) == 0.25);
     // A point on an edge counts as inside: no edge function is negative.
-    const V3D on_edge{0.5, 0, 0};
     EXPECT_TRUE(tri_edge(tri, 0, on_edge) == 0.0 && tri_edge(tri, 1, on_edge) >= 0.0 && tri_edge(tri, 2, on_edge) >= 0.0);
-
-    points[0] = {2, -1, 5};
-    points[1] = {2, 3, 5};
-    points[2] = {-4, -1, 5};
-    rt_tri_init(tri);
-    expect_vec(tri.nrm, {0, 0, 1});  // (0,4,0) x (-6,0,0) = (0,0,24)
-    EXPECT_EQ(tri.d, 5.0);
-    expect_vec(tri.bb_min, {-4, -1, 5});
-    expect_vec(tri.bb_max, {2, 3, 5});
-    EXPECT_EQ(tri.vault_step, 1.0);  // shortest edge 4
-    // Every vertex lies on the two edges that meet there.
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_NEAR(tri_edge(tri, i, points[i]), 0.0, 1e-12);
-        EXPECT_NEAR(tri_edge(tri, (i + 2) % 3, points[i]), 0.0, 1e-12);
+    const struct {
+        V3D corners[3], lo, hi;
+        double d, vault_step;
+    } cases[] = {
+        {{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 0, 0}, {1, 1, 0}, 0.0, 0.25},
+        // (0,4,0) x (-6,0,0) = (0,0,24); the shortest edge is 4.
+        {{{2, -1, 5}, {2, 3, 5}, {-4, -1, 5}}, {-4, -1, 5}, {2, 3, 5}, 5.0, 1.0},
+    };
+    for (const auto& c : cases) {
+        std::copy(std::begin(c.corners), std::end(c.corners), points);
+        rt_tri_init(tri);
+        expect_vec(tri.nrm, {0, 0, 1});
+        expect_vec(tri.bb_min, c.lo);
+        expect_vec(tri.bb_max, c.hi);
+        EXPECT_TRUE(tri.d == c.d && tri.vault_step == c.vault_step) << c.d;
+        // Every vertex lies on the two edges that meet there.
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_NEAR(tri_edge(tri, i, points[i]), 0.0, 1e-12);
+            EXPECT_NEAR(tri_edge(tri, (i + 2) % 3, points[i]), 0.0, 1e-12);
+        }
     }
 }
 

@@ -50,12 +50,7 @@ TEST(Xmath, CrossProductMayWriteOverEitherInputAndCollinearPointsHaveNoNormal) {
 }
 
 TEST(Xmath, TransformTakesRowsAsImagesOfTheAxesAddsRowThreeAndIgnoresColumnThree) {
-    MAT4 m{};
-    m.m[0][1] = m.m[1][0] = m.m[2][2] = 1;  // x goes to y, y to x
-    m.m[3][0] = 10;
-    m.m[3][1] = -20;
-    m.m[3][2] = 30;
-    for (auto& row : m.m) row[3] = 99.0;
+    const MAT4 m{{{0, 1, 0, 99}, {1, 0, 0, 99}, {0, 0, 1, 99}, {10, -20, 30, 99}}};  // x goes to y, y to x
     V3D p{1, 2, 3};
     v3d_trnsf(p, p, m);
     expect_vec(p, {12, -19, 33});
