@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/program_state.h"
+#include "driver/stop.h"
 #include "render/test_scenes.h"
 #include "scene/frame_loader.h"
 #include "scene/rt_var.h"
@@ -14,6 +14,8 @@
 
 namespace zy {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
@@ -45,40 +47,30 @@ writer::Scene rich_scene() {
     writer::sync_counts(scene.settings, f);
     return scene;
 }
-// A scene written to a fresh working folder with its settings loaded.
-class Loaded {
-public:
-    explicit Loaded(const writer::Scene& scene) : scene_(scene) {
-        writer::write_scene(run_.folder(), scene_);
-        quietly(rt_load_info);
-    }
-    void replace_frame_file(const writer::Bytes& bytes) {
-        writer::write_file(run_.folder() / writer::scene_file_name(scene_, ".sys"), bytes);
-    }
-    /// Loads a frame quietly; the stop's error number, or -1.
-    int load(int16_t frame) {
-        return quietly([frame] { rt_load_frame(frame); });
-    }
-
-private:
-    static int quietly(const std::function<void()>& fn) {
-        testing::internal::CaptureStdout();
-        const int error = test::stop_error_of(fn);
-        testing::internal::GetCapturedStdout();
-        return error;
-    }
-
-    test::InProcess run_;
-    writer::Scene scene_;
-};
+// Writes the scene, lets edit replace or remove its frame file, loads the
+// settings and frame 0 in-process and runs check when loading went through.
+// Returns the stop's error number, or -1.
+int load_frame(const writer::Scene& scene, const std::function<void(const fs::path&)>& edit = nullptr,
+               const std::function<void()>& check = nullptr) {
+    test::InProcess run;
+    writer::write_scene(run.folder(), scene);
+    if (edit) edit(run.folder() / writer::scene_file_name(scene, ".sys"));
+    testing::internal::CaptureStdout();
+    const int error = test::stop_error_of([] {
+        rt_load_info();
+        rt_load_frame(0);
+    });
+    testing::internal::GetCapturedStdout();
+    if (error == -1 && check) check();
+    return error;
+}
 
 void expect_vec(const V3D& v, double x, double y, double z) {
     EXPECT_TRUE(v.x == x && v.y == y && v.z == z) << v.x << ", " << v.y << ", " << v.z;
 }
 
-TEST(FrameLoader, CameraPointsLightsMatricesAndTriangles) {
-    Loaded scene(rich_scene());
-    ASSERT_EQ(scene.load(0), -1);
+// What the loader makes of rich_scene's frame.
+void check_rich_frame() {
     // Positions become relative to the look-at point; directions are not shifted.
     expect_vec(rt_var.pov, 1, 2, 3);
     expect_vec(rt_var.look_at, 0, 0, 0);
@@ -113,6 +105,10 @@ TEST(FrameLoader, CameraPointsLightsMatricesAndTriangles) {
     EXPECT_TRUE(smooth.nrm.z == 1.0 && smooth.d == 0.0);
 }
 
+TEST(FrameLoader, CameraPointsLightsMatricesAndTriangles) {
+    EXPECT_EQ(load_frame(rich_scene(), nullptr, check_rich_frame), -1);
+}
+
 TEST(FrameLoader, VariantsOfTheScene) {
     const struct {
         const char* what;
@@ -133,33 +129,9 @@ TEST(FrameLoader, VariantsOfTheScene) {
     for (const auto& c : cases) {
         writer::Scene s = rich_scene();
         c.change(s);
-        Loaded scene(s);
-        ASSERT_EQ(scene.load(0), -1) << c.what;
-        EXPECT_TRUE(c.holds()) << c.what;
-    }
-}
-
-// Frames told apart by their look-at point's x.
-writer::Scene animation(int frames) {
-    writer::Scene s = rich_scene();
-    const writer::FrameBlock base = s.frames[0];
-    s.frames.clear();
-    for (int k = 0; k < frames; ++k) {
-        s.frames.push_back(base);
-        s.frames.back().cam.look_at.x = static_cast<float>(k);
-    }
-    s.settings.inf.frame_count = static_cast<int16_t>(frames);
-    return s;
-}
-
-TEST(FrameLoader, FramesAreReadOneBlockAfterTheOtherFromTheFirstFrame) {
-    for (int16_t start : {0, 3}) {  // 3: a resumed run
-        Loaded scene(animation(10));
-        first_frame = start;
-        for (int16_t frame = start; frame < start + 3; ++frame) {
-            ASSERT_EQ(scene.load(frame), -1);
-            EXPECT_EQ(rt_var.pov.x, frame);
-        }
+        bool holds = false;
+        EXPECT_EQ(load_frame(s, nullptr, [&] { holds = c.holds(); }), -1) << c.what;
+        EXPECT_TRUE(holds) << c.what;
     }
 }
 
@@ -167,12 +139,8 @@ TEST(FrameLoader, MissingFrameFileOrWrongMagicIsAFormatError) {
     const writer::Scene s = rich_scene();
     writer::Bytes magic = writer::frame_file_bytes(s.frames);
     magic[7] = '_';
-    for (bool missing : {true, false}) {
-        Loaded scene(s);
-        if (missing) std::filesystem::remove("test.sys");
-        else scene.replace_frame_file(magic);
-        EXPECT_EQ(scene.load(0), 6) << missing;
-    }
+    EXPECT_EQ(load_frame(s, [](const fs::path& sys) { fs::remove(sys); }), kErrFormat);
+    EXPECT_EQ(load_frame(s, [&](const fs::path& sys) { writer::write_file(sys, magic); }), kErrFormat);
 }
 
 TEST(FrameLoader, BlockCutShortAnywhereIsAReadError) {
@@ -189,9 +157,8 @@ TEST(FrameLoader, BlockCutShortAnywhereIsAReadError) {
     std::size_t start = 0;
     for (std::size_t size : sizes) {
         for (std::size_t cut : {start, start + 1, start + size / 2, start + size - 1}) {
-            Loaded scene(s);
-            scene.replace_frame_file(writer::Bytes(whole.begin(), whole.begin() + static_cast<long>(cut)));
-            ASSERT_EQ(scene.load(0), 4) << "cut at " << cut;
+            const writer::Bytes part(whole.begin(), whole.begin() + static_cast<long>(cut));
+            ASSERT_EQ(load_frame(s, [&](const fs::path& sys) { writer::write_file(sys, part); }), kErrRead) << cut;
         }
         start += size;
     }
@@ -227,8 +194,7 @@ TEST(FrameLoader, BadValuesStopWithTheirErrorNumber) {
     for (const auto& c : cases) {
         writer::Scene s = rich_scene();
         c.change(s.frames[0]);
-        Loaded scene(s);
-        EXPECT_EQ(scene.load(0), c.error) << c.what;
+        EXPECT_EQ(load_frame(s), c.error) << c.what;
     }
 }
 
