@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
 #include <deque>
 #include <limits>
+#include <list>
 #include <string>
 
 #include "cell_frame.h"
@@ -29,31 +31,18 @@ public:
         for (int32_t k = 0; k < rt_var.n_tri; ++k) all.push_back(&rt_var.tris[k]);
         root_.tris = all.data();
         root_.count = rt_var.n_tri;
-        CELL* head = &root_;
-        for (;;) {
-            CELL *selected = nullptr, *selected_prev = nullptr, *prev = nullptr;
-            for (CELL* c = head; c != nullptr; prev = c, c = c->next) {
-                if (selected == nullptr || c->count > selected->count) {
-                    selected = c;
-                    selected_prev = prev;
-                }
-            }
-            if (selected == nullptr || selected->count <= 0) break;
-            CELL*& link = selected_prev ? selected_prev->next : head;
-            if (selected->level > 9 || selected->count < cell_threshold_table[selected->level]) {
-                link = selected->next;
-                continue;
-            }
+        std::list<CELL*> waiting{&root_};
+        while (!waiting.empty()) {
+            const auto fullest = std::max_element(waiting.begin(), waiting.end(),
+                                                  [](const CELL* x, const CELL* y) { return x->count < y->count; });
+            CELL* const cell = *fullest;
+            if (cell->count <= 0) break;
+            const auto place = waiting.erase(fullest);
+            if (cell->level > 9 || cell->count < cell_threshold_table[cell->level]) continue;
             // The children that reach their threshold take the parent's place in the list.
-            CELL* const after = selected->next;
-            CELL** tail = &link;
-            divide(*selected);
-            for (CELL* kid : selected->child) {
-                if (kid->count < cell_threshold_table[selected->level + 1]) continue;
-                *tail = kid;
-                tail = &kid->next;
-            }
-            *tail = after;
+            divide(*cell);
+            for (CELL* kid : cell->child)
+                if (kid->count >= cell_threshold_table[cell->level + 1]) waiting.insert(place, kid);
         }
     }
     const CELL& root() const { return root_; }
@@ -72,8 +61,8 @@ private:
                 kid.max[a] = upper ? cell.max[a] : cell.mid[a];
             }
             auto& tris = arrays_.emplace_back();
-            for (int32_t k = 0; k < cell.count; ++k)
-                if (rt_tri_clip(*cell.tris[k], kid)) tris.push_back(cell.tris[k]);
+            std::copy_if(cell.tris, cell.tris + cell.count, std::back_inserter(tris),
+                         [&kid](const TRIANGLE* t) { return rt_tri_clip(*t, kid) != 0; });
             kid.tris = tris.data();
             kid.count = static_cast<int32_t>(tris.size());
             cell.child[i] = &kid;
@@ -113,7 +102,17 @@ std::vector<Corners> clustered(std::mt19937& rng, int clusters, int per_cluster)
     return out;
 }
 
+// n tiny triangles packed around one point, far from every split plane down to
+// level 10, plus two corner triangles fixing the box [0, 1]^3.
+std::vector<Corners> tight_cluster(int n) {
+    std::vector<Corners> out = {tiny_at({0, 0, 0}, 1e-3), {{1, 1, 1}, {0.999, 1, 1}, {1, 0.999, 1}}};
+    for (int k = 0; k < n; ++k) out.push_back(tiny_at({0.3183 + 1e-7 * k, 0.2718 + 1e-7 * k, 0.1414}, 1e-7));
+    return out;
+}
+
 TEST(TreeEquality, ClusteredMixedAndNonFiniteScenes) {
+    // Exactly the level-9 threshold: level-10 cells are never divided.
+    expect_same_as_list_walk(tight_cluster(94), 10);
     std::mt19937 rng(11);
     for (int scene = 0; scene < 4; ++scene) expect_same_as_list_walk(clustered(rng, 6, 150 + 50 * scene), 6);
     for (int scene = 0; scene < 3; ++scene) {  // large and small triangles mixed
