@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 #include <stb/stb_image_write.h>
 
-#include <fstream>
+#include <functional>
+#include <span>
 
 #include "zyscene/camera_lights.h"
 #include "zyscene/frame_geometry.h"
-#include "zyscene/input_error.h"
 #include "zyscene/surfaces.h"
 #include "zyscene_fixture.h"
 
@@ -29,10 +29,27 @@ std::string with(const std::string& members) {
     return "{" + kCamera + R"(, "surfaces": {"s": {}})" + (members.empty() ? "" : ", " + members) + "}";
 }
 
+// A description with the camera and the surface "t" given.
+std::string with_surface(const std::string& surface) {
+    return "{" + kCamera + R"(, "surfaces": {"t": )" + surface + "}}";
+}
+
 struct Case {
     const char* members;
     const char* fault;  ///< expected text after "LINE:COL: "
 };
+
+// Each case's members, placed in a description by wrap, must fail with its fault.
+void expect_faults(const TempDir& dir, std::span<const Case> cases,
+                   const std::function<std::string(const std::string&)>& wrap) {
+    for (const Case& c : cases) {
+        const std::string fault = fault_of(dir, wrap(c.members));
+        // "LINE:COL: " comes first, except for faults of the whole description.
+        const auto after_place = fault.find(": ");
+        const bool has_place = after_place != std::string::npos && fault.find(':') < after_place;
+        EXPECT_EQ(has_place ? fault.substr(after_place + 2) : fault.substr(1), c.fault) << c.members;
+    }
+}
 
 TEST(Errors, ValuesTheFilesCannotHoldAreRefusedAtTheirPlace) {
     const Case cases[] = {
@@ -86,43 +103,7 @@ TEST(Errors, ValuesTheFilesCannotHoldAreRefusedAtTheirPlace) {
         {R"("objects": [{"mesh": {"file": "x.obj", "normals": "smooth"}, "surface": "s"}])",
          "/objects/0/mesh/normals: unknown normal source \"smooth\" (known: auto, file, average)"},
     };
-    TempDir dir;
-    for (const Case& c : cases) {
-        const std::string fault = fault_of(dir, with(c.members));
-        // "LINE:COL: " comes first, except for faults of the whole description.
-        const auto after_place = fault.find(": ");
-        const bool has_place = after_place != std::string::npos && fault.find(':') < after_place;
-        EXPECT_EQ(has_place ? fault.substr(after_place + 2) : fault.substr(1), c.fault) << c.members;
-    }
-}
-
-TEST(Errors, SurfaceChoicesOutsideTheTables) {
-    const Case cases[] = {
-        {R"({"material": {"diffuse": 256}})", "/surfaces/t/material/diffuse: must be a whole number from 0 to 255"},
-        {R"({"material": {"exponent": 31}})",
-         "/surfaces/t/material/exponent: must be an even number (the files hold half the exponent)"},
-        {R"({"material": {"exponent": 512}})", "/surfaces/t/material/exponent: must be a whole number from 0 to 510"},
-        {R"({"material": {"refraction": "glas"}})",
-         "/surfaces/t/material/refraction: unknown refraction \"glas\" (known: air, water, glass, crystal, diamond)"},
-        {R"({"material2": {"refraction": 2}})",
-         "/surfaces/t/material2/refraction: must be the name of refraction (air, water, glass, crystal, diamond)"},
-        {R"({"pattern": {"scale": 2}})", "/surfaces/t/pattern: missing member \"name\""},
-        {R"({"pattern": {"name": "granite", "scale": 0}})", "/surfaces/t/pattern/scale: must not be zero"},
-        {R"({"pattern": {"name": "granite", "orientation": "w"}})",
-         "/surfaces/t/pattern/orientation: unknown orientation \"w\" (known: x, y, z, across)"},
-        {R"({"bump": {"name": "ripples"}})",
-         "/surfaces/t/bump/name: unknown bump \"ripples\" (known: bumps, dents, wrinkles, corrosion, wave_static, "
-         "wave_anim, floor_pyramids, floor_tiles)"},
-        {R"({"bump": {"name": "dents", "scale": 1e-60}})", "/surfaces/t/bump/scale: must not be zero"},
-        {R"({"flags": ["image"]})", "/surfaces/t/flags/0: give the surface an \"image\" member instead"},
-        {R"({"flags": "metal"})", "/surfaces/t/flags: must be an array"},
-        {R"({"colour": [1, 2, 3]})", "/surfaces/t/colour: unknown member \"colour\""},
-    };
-    TempDir dir;
-    for (const Case& c : cases) {
-        const std::string fault = fault_of(dir, "{" + kCamera + R"(, "surfaces": {"t": )" + c.members + "}}");
-        EXPECT_EQ(fault.substr(fault.find(": ") + 2), c.fault) << c.members;
-    }
+    expect_faults(TempDir(), cases, with);
 }
 
 TEST(Errors, PlacesAreLinesAndColumnsOfTheText) {
@@ -171,25 +152,43 @@ TEST(Errors, MatrixTriplesBeyondASignedByte) {
     TempDir dir;
     // mat_index is a signed byte.
     const std::string placed = R"({"plane": {}, "surface": "p", "transform": {"translate": [#, 0, 0]}})";
-    const std::string patterned = R"("surfaces": {"p": {"pattern": {"name": "granite"}}})";
-    EXPECT_EQ(
-        compile_text(dir.path(), "{" + kCamera + ", " + patterned + R"(, "objects": [)" + many(placed, 128) + "]}")
-            .first_frame.matrices.size(),
-        128u);
-    const std::string fault =
-        fault_of(dir, "{" + kCamera + ", " + patterned + R"(, "objects": [)" + many(placed, 129) + "]}");
+    const auto scene = [&](int objects) {
+        return "{" + kCamera + R"(, "surfaces": {"p": {"pattern": {"name": "granite"}}}, "objects": [)" +
+               many(placed, objects) + "]}";
+    };
+    EXPECT_EQ(compile_text(dir.path(), scene(128)).first_frame.matrices.size(), 128u);
+    const std::string fault = fault_of(dir, scene(129));
     EXPECT_NE(fault.find("/objects/128: more than 128 differently placed objects need texture matrices"),
               std::string::npos)
         << fault;
 }
 
-TEST(Errors, TextureImagesAndTheirProjections) {
+TEST(Errors, SurfaceChoicesAndImagesOutsideTheTables) {
     TempDir dir;
     write_text(dir.path(), "a.png", "");  // never opened: the faults come first
     write_text(dir.path(), "junk.png", "not an image at all");
     std::vector<uint8_t> row(32768, 0);
     ASSERT_NE(stbi_write_png((dir / "wide.png").string().c_str(), 32768, 1, 1, row.data(), 32768), 0);
     const Case cases[] = {
+        {R"({"material": {"diffuse": 256}})", "/surfaces/t/material/diffuse: must be a whole number from 0 to 255"},
+        {R"({"material": {"exponent": 31}})",
+         "/surfaces/t/material/exponent: must be an even number (the files hold half the exponent)"},
+        {R"({"material": {"exponent": 512}})", "/surfaces/t/material/exponent: must be a whole number from 0 to 510"},
+        {R"({"material": {"refraction": "glas"}})",
+         "/surfaces/t/material/refraction: unknown refraction \"glas\" (known: air, water, glass, crystal, diamond)"},
+        {R"({"material2": {"refraction": 2}})",
+         "/surfaces/t/material2/refraction: must be the name of refraction (air, water, glass, crystal, diamond)"},
+        {R"({"pattern": {"scale": 2}})", "/surfaces/t/pattern: missing member \"name\""},
+        {R"({"pattern": {"name": "granite", "scale": 0}})", "/surfaces/t/pattern/scale: must not be zero"},
+        {R"({"pattern": {"name": "granite", "orientation": "w"}})",
+         "/surfaces/t/pattern/orientation: unknown orientation \"w\" (known: x, y, z, across)"},
+        {R"({"bump": {"name": "ripples"}})",
+         "/surfaces/t/bump/name: unknown bump \"ripples\" (known: bumps, dents, wrinkles, corrosion, wave_static, "
+         "wave_anim, floor_pyramids, floor_tiles)"},
+        {R"({"bump": {"name": "dents", "scale": 1e-60}})", "/surfaces/t/bump/scale: must not be zero"},
+        {R"({"flags": ["image"]})", "/surfaces/t/flags/0: give the surface an \"image\" member instead"},
+        {R"({"flags": "metal"})", "/surfaces/t/flags: must be an array"},
+        {R"({"colour": [1, 2, 3]})", "/surfaces/t/colour: unknown member \"colour\""},
         {R"({"image": "gone.png"})", "/surfaces/t/image: image file \"gone.png\" not found"},
         {R"({"image": ""})", "/surfaces/t/image: names no file"},
         {R"({"image": "wide.png"})",
@@ -211,11 +210,8 @@ TEST(Errors, TextureImagesAndTheirProjections) {
         {R"({"image": "a.png", "pattern": {"name": "granite"}})",
          "/surfaces/t/pattern: a surface with an image shows no pattern"},
     };
-    for (const Case& c : cases) {
-        const std::string fault = fault_of(dir, "{" + kCamera + R"(, "surfaces": {"t": )" + c.members + "}}");
-        EXPECT_EQ(fault.substr(fault.find(": ") + 2), c.fault) << c.members;
-    }
-    const std::string junk = fault_of(dir, "{" + kCamera + R"(, "surfaces": {"t": {"image": {"file": "junk.png"}}}})");
+    expect_faults(dir, cases, with_surface);
+    const std::string junk = fault_of(dir, with_surface(R"({"image": {"file": "junk.png"}})"));
     EXPECT_NE(junk.find(": /surfaces/t/image/file: cannot read image file \"junk.png\": "), std::string::npos) << junk;
     EXPECT_NE(fault_of(dir, "{" + kCamera + R"(, "surfaces": {"t": {"image": "a.png"}}, "floor": {"surface": "t"}})")
                   .find(": /floor/surface: the floor cannot show an image"),
@@ -228,9 +224,9 @@ TEST(Errors, MoreThanSixtyFourImages) {
     for (int i = 0; i < 64; ++i)
         ASSERT_NE(stbi_write_png((dir / (std::to_string(i) + ".png")).string().c_str(), 1, 1, 1, &pixel, 1), 0);
     const std::string surface = R"("s#": {"image": "#.png"}, "t#": {"image": "#.png"})";  // pairs share
-    EXPECT_EQ(compile_text(dir.path(), "{" + kCamera + R"(, "surfaces": {)" + many(surface, 64) + "}}").textures.size(),
-              64u);
-    const std::string fault = fault_of(dir, "{" + kCamera + R"(, "surfaces": {)" + many(surface, 65) + "}}");
+    const auto scene = [&](int pairs) { return "{" + kCamera + R"(, "surfaces": {)" + many(surface, pairs) + "}}"; };
+    EXPECT_EQ(compile_text(dir.path(), scene(64)).textures.size(), 64u);
+    const std::string fault = fault_of(dir, scene(65));
     // Images are numbered in the order of the surface names: s9 is the last s.
     EXPECT_NE(fault.find(": /surfaces/s9/image: more than 64 different images (the files name at most 64)"),
               std::string::npos)
@@ -266,13 +262,11 @@ TEST(Errors, KeyframesAndWhatTheyReachBetweenThem) {
         {R"(, "objects": [{"box": {}, "surface": "s", "transform": {"translate": {"1": [0, 0, 0], "3": [1e39, 0, 0]}}}])",
          "/objects/0: 5e+38 is beyond the range of a 32-bit float at frame 2"},
     };
-    TempDir dir;
-    for (const Case& c : cases) {
-        // Either a camera of its own, or more members after the usual one.
-        const std::string members = c.members[0] == ',' ? kCamera + c.members : std::string(c.members);
-        const std::string fault = fault_of(dir, R"({"render": {"frames": 5}, "surfaces": {"s": {}}, )" + members + "}");
-        EXPECT_EQ(fault.substr(fault.find(": ") + 2), c.fault) << c.members;
-    }
+    // Either a camera of its own, or more members after the usual one.
+    expect_faults(TempDir(), cases, [](const std::string& members) {
+        return R"({"render": {"frames": 5}, "surfaces": {"s": {}}, )" + (members[0] == ',' ? kCamera : "") + members +
+               "}";
+    });
 }
 
 // Surfaces, lights and objects are counted in 16 bits; the floor takes one
@@ -281,36 +275,22 @@ TEST(Errors, KeyframesAndWhatTheyReachBetweenThem) {
 TEST(Errors, CountsBeyondSixteenBits) {
     Json surfaces = Json::object();
     for (int i = 0; i < 32768; ++i) surfaces[std::to_string(100000 + i).insert(0, 1, 's')] = Json::object();
-    try {
-        SurfaceTable::read(Node(surfaces, "/surfaces"));
-        ADD_FAILURE() << "32768 surfaces accepted";
-    } catch (const InputError& e) {
-        EXPECT_EQ(e.pointer, "/surfaces/s132767");  // the names sort numerically from 100000
-        EXPECT_STREQ(e.what(), "too many surfaces (the files hold at most 32767)");
-    }
+    // The names sort numerically from 100000.
+    EXPECT_EQ(input_error([&] { SurfaceTable::read(Node(surfaces, "/surfaces")); }),
+              "/surfaces/s132767: too many surfaces (the files hold at most 32767)");
 
     const Json lights(32768, Json::parse(R"({"position": [0, 0, 0]})"));
     EXPECT_EQ(read_lights(Node(Json(std::vector<Json>(lights.begin(), lights.begin() + 32767)), "/lights"), 1).size(),
               32767u);
-    try {
-        read_lights(Node(lights, "/lights"), 1);
-        ADD_FAILURE() << "32768 lights accepted";
-    } catch (const InputError& e) {
-        EXPECT_EQ(e.pointer, "/lights");
-        EXPECT_STREQ(e.what(), "too many lights (the files hold at most 32767)");
-    }
+    EXPECT_EQ(input_error([&] { read_lights(Node(lights, "/lights"), 1); }),
+              "/lights: too many lights (the files hold at most 32767)");
 
     FrameGeometry frame;
     frame.object_sizes.assign(32767, 0);
     ObjectDesc object;
     object.pointer = "/objects/32767";
-    try {
-        add_object(object, 0, make_primitive(PlaneShape{}), -1, frame);
-        ADD_FAILURE() << "32768 objects accepted";
-    } catch (const InputError& e) {
-        EXPECT_EQ(e.pointer, "/objects/32767");
-        EXPECT_STREQ(e.what(), "too many objects (the files hold at most 32767)");
-    }
+    EXPECT_EQ(input_error([&] { add_object(object, 0, make_primitive(PlaneShape{}), -1, frame); }),
+              "/objects/32767: too many objects (the files hold at most 32767)");
     frame.object_sizes.pop_back();
     add_object(object, 0, make_primitive(PlaneShape{}), -1, frame);
     EXPECT_EQ(frame.object_sizes.size(), 32767u);

@@ -1,10 +1,8 @@
 #include "zyscene_fixture.h"
 
-#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "scene/frame_loader.h"
 #include "scene/settings_loader.h"
@@ -33,25 +31,11 @@ std::string compile_error(const fs::path& folder, const std::string& text) {
 
 int load_back(const CompiledScene& scene) {
     write_scene_files(scene, fs::current_path());
-    testing::internal::CaptureStdout();
-    const int error = zy::test::stop_error_of([] {
+    return quiet_stop_error([] {
         rt_load_info();
         rt_load_frame(0);
     });
-    testing::internal::GetCapturedStdout();
-    return error;
 }
-
-namespace {
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-}  // namespace
 
 CliRun run_zyscene(const fs::path& folder, const std::vector<std::string>& args) {
     // Outputs go into a folder of their own so that they never count as
@@ -61,11 +45,8 @@ CliRun run_zyscene(const fs::path& folder, const std::vector<std::string>& args)
     for (const std::string& a : args) command += " '" + a + "'";
     command += " >'" + (capture / "out").string() + "' 2>'" + (capture / "err").string() + "' </dev/null";
     const int status = std::system(command.c_str());
-    CliRun run;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = slurp(capture / "out");
-    run.err = slurp(capture / "err");
-    return run;
+    const auto out = zy::test::read_bytes(capture / "out"), err = zy::test::read_bytes(capture / "err");
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, {out.begin(), out.end()}, {err.begin(), err.end()}};
 }
 
 }  // namespace zy::zyscene::test

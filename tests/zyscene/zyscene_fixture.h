@@ -3,11 +3,15 @@
 // the renderer's loaders.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 
+#include "geometry/xmath.h"
 #include "support/test_support.h"
 #include "zyscene/compiler.h"
+#include "zyscene/input_error.h"
 
 namespace zy::zyscene::test {
 
@@ -15,6 +19,13 @@ namespace fs = std::filesystem;
 
 /// A camera member that every test description can use.
 inline const std::string kCamera = R"("camera": {"eye": [0, 0, -10], "look_at": [0, 0, 0]})";
+
+/// Each coordinate of actual within tolerance of expected.
+inline void expect_near(const V3D& actual, const V3D& expected, double tolerance) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
 
 /// Writes text into folder/name and returns the path.
 fs::path write_text(const fs::path& folder, const std::string& name, const std::string& text);
@@ -25,9 +36,29 @@ CompiledScene compile_text(const fs::path& folder, const std::string& text);
 /// The message of the CompileError that compiling text raises, "" if none.
 std::string compile_error(const fs::path& folder, const std::string& text);
 
+/// "POINTER: MESSAGE" of the InputError that fn raises, "accepted" if none.
+template <typename Fn>
+std::string input_error(Fn&& fn) {
+    try {
+        fn();
+    } catch (const InputError& e) {
+        return e.pointer + ": " + e.what();
+    }
+    return "accepted";
+}
+
+/// Runs renderer loaders with their console lines swallowed; returns the
+/// stop error they raised, -1 when they returned.
+template <typename Fn>
+int quiet_stop_error(Fn&& fn) {
+    testing::internal::CaptureStdout();
+    const int error = zy::test::stop_error_of(fn);
+    testing::internal::GetCapturedStdout();
+    return error;
+}
+
 /// Writes the scene into the in-process working folder and reads it back with
-/// rt_load_info and rt_load_frame(0) (their console lines are swallowed).
-/// Returns the stop error of the loaders, -1 when they returned.
+/// rt_load_info and rt_load_frame(0). Returns the stop error of the loaders.
 int load_back(const CompiledScene& scene);
 
 /// What a run of the real zyscene shows.
