@@ -182,8 +182,7 @@ inline CELL cube_leaf(double lo, double hi, const TRIANGLE** tris = nullptr, int
 inline std::string tree_difference(const CELL& a, const CELL& b, const std::string& path, bool deep = true) {
     const auto same = [](const double* x, const double* y) { return std::memcmp(x, y, 3 * sizeof(double)) == 0; };
     if (a.leaf != b.leaf || a.count != b.count)
-        return path + ": leaf " + std::to_string(a.leaf) + "/" + std::to_string(b.leaf) + " count " +
-               std::to_string(a.count) + "/" + std::to_string(b.count);
+        return path + ": count " + std::to_string(a.count) + "/" + std::to_string(b.count);
     if (a.level != b.level || !same(a.min, b.min) || !same(a.max, b.max)) return path + ": box";
     if (!a.leaf && !same(a.mid, b.mid)) return path + ": mid";
     if (!std::equal(a.tris, a.tris + a.count, b.tris)) return path + ": triangles";

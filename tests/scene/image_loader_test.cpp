@@ -29,7 +29,6 @@ Bytes texture(int16_t type, int16_t width, int16_t height, std::size_t pixel_byt
 struct Loader {
     test::InProcess run;
     IIM_IMAGE images[3]{};
-    std::string output;
 
     int load(const std::vector<std::string>& names, const std::vector<std::pair<std::string, Bytes>>& files) {
         for (const auto& [name, bytes] : files) writer::write_file(run.folder() / name, bytes);
@@ -39,7 +38,7 @@ struct Loader {
         testing::internal::CaptureStdout();
         const int error = test::stop_error_of(rt_read_images);
         std::fflush(stdout);
-        output = testing::internal::GetCapturedStdout();
+        testing::internal::GetCapturedStdout();
         return error;
     }
     int load_one(const Bytes& bytes) { return load({"T.IIM"}, {{"t.iim", bytes}}); }
