@@ -8,7 +8,6 @@
 #include "geometry/triangle.h"
 #include "scene/rt_var.h"
 #include "scene/trace_state.h"
-#include "support/test_support.h"
 
 namespace zy {
 namespace {
@@ -19,12 +18,11 @@ void expect_vec(const V3D& v, const V3D& want) {
     EXPECT_DOUBLE_EQ(v.z, want.z);
 }
 
-// One triangle (0,0,0), (1,0,0), (0,1,0) in rt_var.tris, two surfaces.
+// One triangle (0,0,0), (1,0,0), (0,1,0) in rt_var.tris.
 class TriangleTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::memset(&rt_var, 0, sizeof rt_var);
-        rt_var.n_srf = 2;
         rt_var.n_tri = 1;
         rt_var.n_pnt = 3;
         rt_var.points = points;
@@ -78,15 +76,6 @@ TEST_F(TriangleTest, PlaneEdgesBoxAndVaultStep) {
             EXPECT_NEAR(tri_edge(tri, i, points[i]), 0.0, 1e-12);
             EXPECT_NEAR(tri_edge(tri, (i + 2) % 3, points[i]), 0.0, 1e-12);
         }
-    }
-}
-
-TEST_F(TriangleTest, SurfaceIndexMayNameTheFloorButNothingBeyond) {
-    for (int16_t index : {-1, 0, 2, 3}) {
-        test::InProcess run;  // a stop throws
-        SetUp();
-        tri.srf_index = index;
-        EXPECT_EQ(test::stop_error_of([&] { rt_tri_init(tri); }), index == -1 || index == 3 ? 8 : -1) << index;
     }
 }
 
