@@ -28,10 +28,7 @@ std::vector<uint8_t> pixels_of(const IIM_IMAGE& img) { return {img.pixels, img.p
 // Compiles the description, loads it and its images into the renderer.
 void load_with_images(const InProcess& run, const std::string& text) {
     ASSERT_EQ(load_back(compile_text(run.folder(), text)), -1);
-    testing::internal::CaptureStdout();
-    const int error = zy::test::stop_error_of([] { rt_read_images(); });
-    testing::internal::GetCapturedStdout();
-    ASSERT_EQ(error, -1);
+    ASSERT_EQ(quiet_stop_error([] { rt_read_images(); }), -1);
 }
 
 TEST(Textures, EveryPixelTypeReachesTheTextureLoader) {
@@ -61,13 +58,10 @@ TEST(Textures, EveryPixelTypeReachesTheTextureLoader) {
         EXPECT_EQ(rt_var.surfaces[s].img_index, expected_index[s]) << s;
     }
     EXPECT_EQ(rt_var.surfaces[0].img_mode, 0);
-    EXPECT_EQ(rt_var.surfaces[6].img_mode, 2);
-    EXPECT_EQ(rt_var.surfaces[6].img_arg, 90.0);
+    EXPECT_EQ((std::pair<int, double>(rt_var.surfaces[6].img_mode, rt_var.surfaces[6].img_arg)), std::pair(2, 90.0));
 
     const IIM_IMAGE* img = rt_var.images;
-    EXPECT_EQ(img[0].type, 1);
-    EXPECT_EQ(img[0].width, 3);
-    EXPECT_EQ(img[0].height, 2);
+    EXPECT_EQ((std::tuple<int, int, int>(img[0].type, img[0].width, img[0].height)), std::tuple(1, 3, 2));
     EXPECT_EQ(pixels_of(img[0]), (std::vector<uint8_t>{0, 100, 255, 7, 8, 9}));
     EXPECT_EQ(img[1].type, 4);
     EXPECT_EQ(pixels_of(img[1]), (std::vector<uint8_t>{10, 20, 30, 40, 50, 60}));
@@ -86,8 +80,7 @@ TEST(Textures, EveryPixelTypeReachesTheTextureLoader) {
     EXPECT_EQ(img[3].type, 5);  // grey with alpha
     EXPECT_EQ(pixels_of(img[3]), (std::vector<uint8_t>{255, 90, 90, 90}));
 
-    EXPECT_EQ(img[4].type, 0);
-    EXPECT_EQ(img[4].width, 10);
+    EXPECT_EQ((std::pair<int, int>(img[4].type, img[4].width)), std::pair(0, 10));
     EXPECT_EQ(pixels_of(img[4]), (std::vector<uint8_t>{0x30, 0x40, 0xFF, 0xC0}));
 
     EXPECT_EQ(img[5].type, 4);  // grey asked for as colour
@@ -95,21 +88,23 @@ TEST(Textures, EveryPixelTypeReachesTheTextureLoader) {
               (std::vector<uint8_t>{0, 0, 0, 100, 100, 100, 255, 255, 255, 7, 7, 7, 8, 8, 8, 9, 9, 9}));
 }
 
-// The pixel an image material took its colour from, by the colour's name.
-std::string colour_at(int16_t surface, const V3D& scene_point) {
+// The pixels an image material took its colours from at each point, by the
+// colours' names.
+std::string colours_at(int16_t surface, std::initializer_list<V3D> scene_points) {
     const TRIANGLE* tri = nullptr;
     for (int i = 0; i < rt_var.n_tri && tri == nullptr; ++i)
         if (rt_var.tris[i].srf_index == surface) tri = &rt_var.tris[i];
     if (tri == nullptr) return "no triangle";
-    MATERIAL m{};
-    const V3D point{scene_point.x - rt_var.pov.x, scene_point.y - rt_var.pov.y, scene_point.z - rt_var.pov.z};
-    rt_img_material(*tri, point, m);
-    const bool r = m.color.r > 0.5, g = m.color.g > 0.5, b = m.color.b > 0.5;
-    if (r && g && b) return "white";
-    if (r && !g && !b) return "red";
-    if (!r && g && !b) return "green";
-    if (!r && !g && b) return "blue";
-    return "mixed";
+    std::string names;
+    for (const V3D& p : scene_points) {
+        MATERIAL m{};
+        rt_img_material(*tri, {p.x - rt_var.pov.x, p.y - rt_var.pov.y, p.z - rt_var.pov.z}, m);
+        const int rgb = (m.color.r > 0.5) * 4 + (m.color.g > 0.5) * 2 + (m.color.b > 0.5);
+        const char* const name[] = {"black", "blue", "green", "cyan", "red", "magenta", "yellow", "white"};
+        names += names.empty() ? "" : " ";
+        names += name[rgb];
+    }
+    return names;
 }
 
 TEST(Textures, PlacementAndProjectionPutThePixelsWhereDescribed) {
@@ -130,26 +125,17 @@ TEST(Textures, PlacementAndProjectionPutThePixelsWhereDescribed) {
 
     // Image middle at object (0.5, 0, 0), scene (11, 0, 0); pixels of 2 x 2
     // scene units, repeating beyond the image; depth does not matter.
-    EXPECT_EQ(colour_at(0, {10, 1, 0}), "red");
-    EXPECT_EQ(colour_at(0, {12, 1, 7}), "green");
-    EXPECT_EQ(colour_at(0, {10, -1, 0}), "blue");
-    EXPECT_EQ(colour_at(0, {12, -1, 0}), "white");
-    EXPECT_EQ(colour_at(0, {14, 1, 0}), "red");
+    EXPECT_EQ(colours_at(0, {{10, 1, 0}, {12, 1, 7}, {10, -1, 0}, {12, -1, 0}, {14, 1, 0}}),
+              "red green blue white red");
     // Turned to lie in x-z with its top toward +z, in scene space.
-    EXPECT_EQ(colour_at(1, {-0.5, 9, 0.5}), "red");
-    EXPECT_EQ(colour_at(1, {0.5, -3, -0.5}), "white");
+    EXPECT_EQ(colours_at(1, {{-0.5, 9, 0.5}, {0.5, -3, -0.5}}), "red white");
 
     // Around y from +x (column 0) toward +z, one image per turn.
-    EXPECT_EQ(colour_at(2, {1, 0, 1}), "red");
-    EXPECT_EQ(colour_at(2, {-1, 0, 1}), "green");
-    EXPECT_EQ(colour_at(2, {-1, 0, -1}), "blue");
-    EXPECT_EQ(colour_at(2, {1, 0, -1}), "white");
-    EXPECT_EQ(colour_at(3, {1, 0, 1}), "white");
-    EXPECT_EQ(colour_at(3, {-1, 0, 1}), "blue");
+    EXPECT_EQ(colours_at(2, {{1, 0, 1}, {-1, 0, 1}, {-1, 0, -1}, {1, 0, -1}}), "red green blue white");
+    EXPECT_EQ(colours_at(3, {{1, 0, 1}, {-1, 0, 1}}), "white blue");
     // Half a turn per image: 210 degrees shows what 30 degrees shows.
-    EXPECT_EQ(colour_at(4, {0.866, 0, 0.5}), "red");
-    EXPECT_EQ(colour_at(4, {-0.866, 0, -0.5}), "red");
-    EXPECT_EQ(colour_at(2, {-0.866, 0, -0.5}), "blue");
+    EXPECT_EQ(colours_at(4, {{0.866, 0, 0.5}, {-0.866, 0, -0.5}}), "red red");
+    EXPECT_EQ(colours_at(2, {{-0.866, 0, -0.5}}), "blue");
 }
 
 }  // namespace
