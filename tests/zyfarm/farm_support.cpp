@@ -3,13 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "scene/rt_var.h"
 #include "writer/generated_scenes.h"
-#include "zyfarm/task_state.h"
 
 namespace zy::test {
 
@@ -33,9 +30,7 @@ RT_SRF textured_wall() {
     for (auto& m : s.mat) m.color[0] = m.color[1] = m.color[2] = 255;  // the pixels tint white
     s.mat[0].ambient = s.mat[1].ambient = 40;
     s.mat[0].diffuse = s.mat[1].diffuse = 60;
-    s.srf_flags = kSrfImage;
-    s.img_index = 0;
-    s.img_mode = 0;
+    s.srf_flags = kSrfImage;  // image 0, flat
     s.img_arg = 90.0f;
     return s;
 }
@@ -125,28 +120,11 @@ FarmRun run_shell(const std::string& command) {
 FarmRun run_zyfarm(const std::vector<std::string>& args) {
     TempDir dir;
     std::string command = quoted(ZY_ZYFARM_PATH);
-    for (const auto& a : args) {
-        command += ' ';
-        command += quoted(a);
-    }
-    command += " </dev/null 2>";
-    command += quoted((dir / "err").string());
-    FarmRun run = run_shell(command);
+    for (const auto& a : args) command += ' ' + quoted(a);
+    FarmRun run = run_shell(command + " </dev/null 2>" + quoted((dir / "err").string()));
     const auto err = read_bytes(dir / "err");
     run.err.assign(err.begin(), err.end());
     return run;
 }
-
-bool wait_until_mid_frame(const fs::path& break_file, int first) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (std::chrono::steady_clock::now() < deadline) {
-        const auto point = zyfarm::read_break_point(break_file);
-        if (point && point->frame > first && point->line > 0) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return false;
-}
-
-writer::Scene kill_scene() { return farm_scene(4, 320, 240); }
 
 }  // namespace zy::test

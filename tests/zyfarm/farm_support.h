@@ -43,11 +43,4 @@ std::string quoted(const std::string& word);
 /// Runs a shell command; status and standard output and error together.
 FarmRun run_shell(const std::string& command);
 
-/// Waits until the break file shows a render in the middle of a frame after
-/// the first of its task (frame > first, line > 0); false after 60 seconds.
-bool wait_until_mid_frame(const fs::path& break_file, int first);
-
-/// A scene big enough for a task to be caught in the middle of a frame.
-writer::Scene kill_scene();
-
 }  // namespace zy::test

@@ -90,11 +90,8 @@ TEST(Run, RefusesAFolderThatWasNotSplitAndTaskNumbersOutsideThePlan) {
     EXPECT_EQ(unsplit.status, zyfarm::kBadInput);
     EXPECT_NE(unsplit.err.find("zyfarm.plan"), std::string::npos) << unsplit.err;
     // A plan whose tasks leave a frame out is refused at its line.
-    std::string plan;
-    {
-        std::ifstream in(farm.work / "zyfarm.plan");
-        plan.assign(std::istreambuf_iterator<char>(in), {});
-    }
+    const auto bytes = read_bytes(farm.work / "zyfarm.plan");
+    std::string plan(bytes.begin(), bytes.end());
     plan.replace(plan.find("task 3 6"), 8, "task 4 6");
     std::ofstream(farm.work / "zyfarm.plan", std::ios::trunc) << plan;
     const FarmRun gap = farm.gather();

@@ -75,8 +75,8 @@ struct Jobs {
 };
 
 Jobs submit(const fs::path& dir, int tasks) {
-    const FarmRun run = run_zyfarm({"slurm", (dir / "scene").string(), std::to_string(tasks), (dir / "work").string(),
-                                    (dir / "out").string()});
+    const FarmRun run = run_zyfarm(
+        {"slurm", (dir / "scene").string(), std::to_string(tasks), (dir / "work").string(), (dir / "out").string()});
     EXPECT_EQ(run.status, 0) << run.err;
     Jobs jobs;
     std::istringstream lines(run.out);
@@ -126,8 +126,20 @@ TEST_F(SlurmFarm, AnyNumberOfTasksGivesTheSinglePicturesOfOneRun) {
     }
 }
 
+// Waits until the break file shows a render in the middle of a frame after
+// the first of its task (frame > first, line > 0); false after 60 seconds.
+bool wait_until_mid_frame(const fs::path& break_file, int first) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const auto point = zyfarm::read_break_point(break_file);
+        if (point && point->frame > first && point->line > 0) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+}
+
 TEST_F(SlurmFarm, ATaskKilledMidFrameAndRequeuedResumesToTheSamePictures) {
-    const writer::Scene scene = kill_scene();
+    const writer::Scene scene = farm_scene(4, 320, 240);  // big enough to be caught mid-frame
     const Pictures expected = reference_pictures(scene);
     TempDir dir;
     write_farm_scene(dir / "scene", scene);
