@@ -112,27 +112,5 @@ TEST(Animation, ObjectsPlacedAlikeShareAMatrixTriple) {
     EXPECT_EQ(last.tris.back().mat_index, 2);
 }
 
-TEST(Animation, AnAnimationRendersOnePictureAFrame) {
-    zy::test::TempDir dir;
-    // A red box crosses the middle of a black picture: there in frame 2 only.
-    write_text(dir.path(), "slide.json", R"({
-      "render": {"width": 8, "height": 6, "frames": 3},
-      "sky": {"top": [0, 0, 0]},
-      "surfaces": {"red": {"material": {"color": [255, 0, 0], "ambient": 100, "diffuse": 0}}},
-      "camera": {"eye": [0, 0, -10], "look_at": [0, 0, 0], "fov": 20},
-      "objects": [{"box": {"size": [2, 2, 2]}, "surface": "red",
-                   "transform": {"translate": {"1": [-20, 0, 0], "3": [20, 0, 0]}}}]})");
-    const CliRun run = run_zyscene(dir.path(), {"slide.json", "out"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find(", 3 frames, "), std::string::npos) << run.out;
-    zy::test::run_zyray(dir / "out");
-    const uint8_t reds[] = {0, 255, 0};
-    for (int k = 0; k < 3; ++k) {
-        const auto picture = zy::test::read_tiff(dir / "out" / ("zy_0000" + std::to_string(k + 1) + ".tif"));
-        ASSERT_EQ(picture.width, 8u);
-        EXPECT_EQ(picture.pixel(4, 3)[0], reds[k]) << "frame " << k + 1;
-    }
-}
-
 }  // namespace
 }  // namespace zy::zyscene::test

@@ -11,14 +11,17 @@ namespace {
 
 using zy::test::TempDir;
 
-// A white box filling the middle of the picture, lit by its own ambient share
-// only, showing the pixel of a one-pixel green image.
+// A white box, lit by its own ambient share only and showing the pixel of a
+// one-pixel green image, crosses the middle of a black picture: there in
+// frame 2 only.
 const std::string kBox = R"({
   "name": "box",
-  "render": {"width": 8, "height": 6},
+  "render": {"width": 8, "height": 6, "frames": 3},
+  "sky": {"top": [0, 0, 0]},
   "surfaces": {"white": {"material": {"ambient": 100, "diffuse": 0}, "image": "green.png"}},
   "camera": {"eye": [0, 0, -10], "look_at": [0, 0, 0], "fov": 20},
-  "objects": [{"box": {"size": [4, 4, 4]}, "surface": "white"}]
+  "objects": [{"box": {"size": [4, 4, 4]}, "surface": "white",
+               "transform": {"translate": {"1": [-20, 0, 0], "3": [20, 0, 0]}}}]
 })";
 
 void write_box(const fs::path& folder) {
@@ -34,7 +37,7 @@ std::vector<std::string> listing(const fs::path& folder) {
     return names;
 }
 
-TEST(Cli, CompilesIntoOutdirWithTheTextureAndZyrayRendersTheResult) {
+TEST(Cli, CompilesIntoOutdirWithTheTextureAndZyrayRendersEachFrame) {
     TempDir dir;
     write_box(dir.path());
     fs::create_directory(dir / "out");
@@ -49,17 +52,19 @@ TEST(Cli, CompilesIntoOutdirWithTheTextureAndZyrayRendersTheResult) {
     EXPECT_EQ(zy::test::read_bytes(dir / "out" / "notes.txt"), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
     std::uintmax_t bytes = 0;
     for (const auto& name : written) bytes += fs::file_size(dir / "out" / name);
-    EXPECT_EQ(run.out, "zyscene: wrote out: 12 triangles, 8 points, 0 lights, 1 image, 1 frame, " +
+    EXPECT_EQ(run.out, "zyscene: wrote out: 12 triangles, 8 points, 0 lights, 1 image, 3 frames, " +
                            std::to_string(bytes) + " bytes\n");
     EXPECT_EQ(listing(dir.path()),
               (std::vector<std::string>{"box.json", "green.png", "out"}));  // no staging folder left
 
     zy::test::run_zyray(dir / "out");
-    const auto picture = zy::test::read_tiff(dir / "out" / "box.tif");
-    ASSERT_EQ(picture.width, 8u);
-    ASSERT_EQ(picture.height, 6u);
-    const uint8_t* centre = picture.pixel(4, 3);
-    EXPECT_EQ(std::vector<uint8_t>(centre, centre + 3), (std::vector<uint8_t>{0, 255, 0}));
+    for (int k = 1; k <= 3; ++k) {
+        const auto picture = zy::test::read_tiff(dir / "out" / ("zy_0000" + std::to_string(k) + ".tif"));
+        ASSERT_EQ(std::pair(picture.width, picture.height), std::pair(8u, 6u));
+        const uint8_t* centre = picture.pixel(4, 3);
+        EXPECT_EQ(std::vector<uint8_t>(centre, centre + 3), (std::vector<uint8_t>{0, uint8_t(k == 2 ? 255 : 0), 0}))
+            << "frame " << k;
+    }
 }
 
 TEST(Cli, AFailedRunLeavesOutdirAsItWas) {
