@@ -13,8 +13,6 @@ namespace {
 
 using zy::test::InProcess;
 
-constexpr double kByte = 254.99999999999997;  // the loaders' colour divisor
-
 // Five frames. The eye moves one unit a frame; the fov has keys at frames 1
 // and 3 only; the lamp moves between frames 2 and 4 and brightens over all
 // five; the box slides and turns half around y.
@@ -50,19 +48,13 @@ TEST(Animation, EveryFrameHoldsItsOwnBlendOfTheKeyframes) {
     for (int k = 0; k < 5; ++k) {
         SCOPED_TRACE("frame " + std::to_string(k + 1));
         ASSERT_EQ(quiet_stop_error([k] { rt_load_frame(k); }), -1);
-        EXPECT_EQ(rt_var.eye.x, k);  // the look-at point stays at the origin
-        EXPECT_EQ(rt_var.eye.z, -10);
-        EXPECT_EQ(rt_var.fov_x, fov_half[k]);
-        EXPECT_EQ(rt_var.lights[0].pos.x, lamp_x[k]);
-        EXPECT_EQ(rt_var.lights[0].pos.y, 10);
+        // The look-at point stays at the origin.
+        EXPECT_EQ(xyz(rt_var.eye), xyz({1.0 * k, 0, -10}));
+        EXPECT_EQ(std::tuple(rt_var.fov_x, rt_var.lights[0].pos.x, rt_var.lights[0].pos.y),
+                  std::tuple(fov_half[k], lamp_x[k], 10));
         // 200 / 4 per frame, and so on.
-        EXPECT_EQ(rt_var.lights[0].col.r, 50 * k / kByte);
-        EXPECT_EQ(rt_var.lights[0].col.g, 25 * k / kByte);
-        EXPECT_EQ(rt_var.lights[0].col.b, std::lround(12.5 * k) / kByte);
-
-        const V3D centre = box_centre();
-        EXPECT_NEAR(centre.x, 2 * k, 1e-6);
-        EXPECT_NEAR(centre.y, 0, 1e-6);
+        EXPECT_EQ(rgb(rt_var.lights[0].col), rgb(50 * k, 25 * k, static_cast<int>(std::lround(12.5 * k))));
+        expect_near(box_centre(), {2.0 * k, 0, 0}, 1e-6);
         // 45 degrees a frame about y: the corner at object (1, 1, 1) turns
         // toward +x first (z turns toward x).
         const double a = k * 45 * 3.141592653589793 / 180;

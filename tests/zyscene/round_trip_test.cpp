@@ -17,8 +17,6 @@ namespace {
 
 using zy::test::InProcess;
 
-constexpr double kByte = 254.99999999999997;  // the loaders' colour divisor
-
 const std::string kRich = R"({
   "name": "Rich",
   "render": {"width": 33, "height": 21, "antialias": 2, "max_depth": 7, "reflections": false,
@@ -49,13 +47,6 @@ const std::string kRich = R"({
      "transform": {"translate": [1, 2, 3], "rotate": [0, 90, 0], "scale": 2}}
   ]
 })";
-
-std::array<double, 3> rgb(const RT_COL& c) { return {c.r, c.g, c.b}; }
-// A colour of the description as the loaders divide it.
-std::array<double, 3> rgb(int r, int g, int b, double divisor = kByte) {
-    return {r / divisor, g / divisor, b / divisor};
-}
-std::array<double, 3> xyz(const V3D& v) { return {v.x, v.y, v.z}; }
 
 auto material_values(const MATERIAL& m) {
     return std::tuple(m.luminous, m.ambient, m.diffuse, m.specular, m.spec_exp, m.reflect, m.transp, m.refraction);

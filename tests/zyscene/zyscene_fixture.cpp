@@ -1,5 +1,3 @@
-#include "zyscene_fixture.h"
-
 #include <sys/wait.h>
 
 #include <fstream>
@@ -7,6 +5,7 @@
 #include "scene/frame_loader.h"
 #include "scene/settings_loader.h"
 #include "zyscene/output.h"
+#include "zyscene_fixture.h"
 
 namespace zy::zyscene::test {
 
