@@ -27,10 +27,9 @@ struct SplitFarm {
         const FarmRun split = run_zyfarm({"split", (dir / "scene").string(), "2", work.string()});
         EXPECT_EQ(split.status, 0) << split.err;
     }
-    FarmRun run(const std::vector<std::string>& tasks) {
-        std::vector<std::string> args{"run", work.string()};
-        args.insert(args.end(), tasks.begin(), tasks.end());
-        return run_zyfarm(args);
+    FarmRun run(std::vector<std::string> tasks) {
+        tasks.insert(tasks.begin(), {"run", work.string()});
+        return run_zyfarm(tasks);
     }
     FarmRun gather() { return run_zyfarm({"gather", work.string(), out.string()}); }
 };

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -57,17 +58,12 @@ private:
 
 class SlurmFarm : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { cluster_ = new Cluster; }
-    static void TearDownTestSuite() {
-        delete cluster_;
-        cluster_ = nullptr;
-    }
+    static void SetUpTestSuite() { cluster_ = std::make_unique<Cluster>(); }
+    static void TearDownTestSuite() { cluster_.reset(); }
     void SetUp() override { ASSERT_TRUE(cluster_->started()) << "cannot start the test cluster:\n" << cluster_->log(); }
 
-    static Cluster* cluster_;
+    static inline std::unique_ptr<Cluster> cluster_;
 };
-
-Cluster* SlurmFarm::cluster_ = nullptr;
 
 // "array ID" and "gather ID", as zyfarm slurm prints them.
 struct Jobs {

@@ -1,3 +1,5 @@
+#include "zyscene_fixture.h"
+
 #include <sys/wait.h>
 
 #include <fstream>
@@ -5,7 +7,6 @@
 #include "scene/frame_loader.h"
 #include "scene/settings_loader.h"
 #include "zyscene/output.h"
-#include "zyscene_fixture.h"
 
 namespace zy::zyscene::test {
 
