@@ -5,14 +5,9 @@
 // frames wrote intact.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -37,48 +32,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct LimitedRun {
-    bool signalled = false;
-    int status = -1;
-    std::string output;
-};
-
-// Runs the real zyray in folder under one resource limit. The sanitizers are
-// told to let an allocation fail instead of aborting, as the real allocator does.
-LimitedRun run_zyray_limited(const fs::path& folder, int resource, rlim_t limit) {
-    std::vector<std::string> env_text = {"ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=0"};
-    for (char** e = environ; *e != nullptr; ++e)
-        if (std::strncmp(*e, "ASAN_OPTIONS=", 13) != 0) env_text.emplace_back(*e);
-    std::vector<char*> env;
-    for (auto& s : env_text) env.push_back(s.data());
-    env.push_back(nullptr);
-    const std::string dir = folder.string();
-
-    int out[2];
-    if (pipe(out) != 0) throw std::runtime_error("pipe");
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const rlimit r{limit, limit};
-        const int null = open("/dev/null", O_RDWR);
-        if (chdir(dir.c_str()) != 0 || setrlimit(resource, &r) != 0) _exit(127);
-        dup2(null, STDIN_FILENO);
-        dup2(null, STDERR_FILENO);
-        dup2(out[1], STDOUT_FILENO);
-        close(out[0]);
-        char* argv[] = {const_cast<char*>("zyray"), nullptr};
-        execve(ZY_ZYRAY_PATH, argv, env.data());
-        _exit(127);
-    }
-    close(out[1]);
-    LimitedRun run;
-    char buffer[4096];
-    ssize_t n;
-    while ((n = read(out[0], buffer, sizeof buffer)) > 0) run.output.append(buffer, static_cast<std::size_t>(n));
-    close(out[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    run.signalled = WIFSIGNALED(status);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// Runs the real zyray under a lowered soft limit of one resource, raised again
+// afterwards. The sanitizers are told to let an allocation fail instead of
+// aborting, as the real allocator does.
+test::RunResult run_zyray_limited(const fs::path& folder, int resource, rlim_t limit) {
+    rlimit saved{};
+    getrlimit(resource, &saved);
+    const rlimit lowered{limit, saved.rlim_max};
+    setrlimit(resource, &lowered);
+    const test::RunResult run = test::run_zyray(folder, "ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=0");
+    setrlimit(resource, &saved);
     return run;
 }
 
@@ -88,18 +51,14 @@ std::size_t count(const std::string& text, const std::string& part) {
     return n;
 }
 
-// One alert for error, right before the end line, and status 1.
-void expect_stop(bool signalled, int status, const std::string& output, int error) {
-    EXPECT_FALSE(signalled);
-    EXPECT_EQ(status, 1);
+// Status 1, not a signal (-1), and one alert for error right before the end line.
+void expect_stop(const test::RunResult& run, int error) {
+    EXPECT_EQ(run.status, 1);
     const std::string alert = std::string("[1][") + _err_str[error - 1] + "|ligne N|ZYR_MAIN][Ok]\n";
-    const std::string masked = test::mask_line_numbers(output);
-    EXPECT_EQ(count(masked, "[1]["), 1u) << output;
-    EXPECT_TRUE(masked.ends_with(alert + "It's the END !!!!!! \n")) << output;
+    const std::string masked = test::mask_line_numbers(run.output);
+    EXPECT_EQ(count(masked, "[1]["), 1u) << run.output;
+    EXPECT_TRUE(masked.ends_with(alert + "It's the END !!!!!! \n")) << run.output;
 }
-
-void expect_stop(const LimitedRun& run, int error) { expect_stop(run.signalled, run.status, run.output, error); }
-void expect_stop(const test::RunResult& run, int error) { expect_stop(false, run.status, run.output, error); }
 
 // An 8 x rows picture per frame with autosave, the camera moving between frames.
 test::SceneBuilder animation(int16_t frames, int16_t rows = 8) {
@@ -113,6 +72,14 @@ test::SceneBuilder animation(int16_t frames, int16_t rows = 8) {
         b.scene().frames.push_back(b.frame());
         b.scene().frames.back().cam.eye = {static_cast<float>(f), 0, -10};
     }
+    return b;
+}
+
+// One frame whose settings load allocates every kind of array.
+test::SceneBuilder scene_with_every_array() {
+    test::SceneBuilder b = animation(1);
+    b.light({0, 5, -5}, 255, 255, 255, 0.5f);
+    b.frame().tris[0].mat_index = b.identity_matrices();
     return b;
 }
 
@@ -131,7 +98,7 @@ TEST(FaultInjection, DiskFullWhileAPictureIsWrittenIsAWriteErrorThatKeepsWhatWas
     // Frame 3 again, with room for its header, three row pairs and a bit.
     writer::write_file(dir / "test.brk", writer::break_file_bytes(2, 0));
     fs::remove(dir / "zy_00003.tif");
-    const LimitedRun full = run_zyray_limited(dir.path(), RLIMIT_FSIZE, kHeader + 3 * kRowPair + 20);
+    const test::RunResult full = run_zyray_limited(dir.path(), RLIMIT_FSIZE, kHeader + 3 * kRowPair + 20);
     expect_stop(full, kErrWrite);
     EXPECT_EQ(test::read_bytes(dir / "zy_00001.tif"), first);
     EXPECT_EQ(test::read_bytes(dir / "zy_00002.tif"), second);
@@ -156,7 +123,7 @@ TEST(FaultInjection, DiskFullInAnEarlyGroupOfBandsStopsAfterTheRowsThatFit) {
     fs::remove(dir / "test.tif");
     fs::remove(dir / "test.brk");
 
-    const LimitedRun full = run_zyray_limited(dir.path(), RLIMIT_FSIZE, kHeader + 50 * kRowPair + 20);
+    const test::RunResult full = run_zyray_limited(dir.path(), RLIMIT_FSIZE, kHeader + 50 * kRowPair + 20);
     expect_stop(full, kErrWrite);
     EXPECT_EQ(test::read_bytes(dir / "test.brk"), writer::break_file_bytes(0, 100));
     EXPECT_EQ(count(full.output, "  ligne : "), 51u) << "progress stops at the band that did not fit";
@@ -166,12 +133,7 @@ TEST(FaultInjection, DiskFullInAnEarlyGroupOfBandsStopsAfterTheRowsThatFit) {
 }
 
 TEST(FaultInjection, FrameFileShorterThanItsBlockIsAReadError) {
-    test::SceneBuilder b = animation(1);
-    b.light({0, 5, -5}, 255, 255, 255, 0.5f);
-    MAT4_64 identity{};
-    for (int i = 0; i < 4; ++i) identity.m[i][i] = 1.0;
-    b.frame().matrices.push_back({identity, identity, identity});
-    b.frame().tris[0].mat_index = 0;
+    test::SceneBuilder b = scene_with_every_array();
     test::TempDir dir;
     b.write(dir.path());
     const auto whole = test::read_bytes(dir / "test.sys");
@@ -202,20 +164,6 @@ TEST(FaultInjection, PictureThatCannotBeCreatedIsACreateError) {
     EXPECT_EQ(fs::file_size(dir / "zy_00002.tif"), kHeader + 4 * kRowPair);
 }
 
-// A scene whose settings load allocates every kind of array.
-test::SceneBuilder scene_with_every_array() {
-    test::SceneBuilder b = animation(1);
-    b.light({0, 5, -5}, 255, 255, 255, 0.5f);
-    MAT4_64 identity{};
-    for (int i = 0; i < 4; ++i) identity.m[i][i] = 1.0;
-    b.frame().matrices.push_back({identity, identity, identity});
-    return b;
-}
-
-int run_in_process() {
-    return test::stop_error_of([] { zyray_main(); });
-}
-
 TEST(FaultInjection, EveryAllocationFailureOfTheSettingsLoadIsAMemoryError) {
     std::size_t allocations = 0;
     {
@@ -233,7 +181,7 @@ TEST(FaultInjection, EveryAllocationFailureOfTheSettingsLoadIsAMemoryError) {
         test::InProcess run;
         scene_with_every_array().write(run.folder());
         memoire_fail_after(static_cast<long>(k));
-        EXPECT_EQ(run_in_process(), kErrMemory);
+        EXPECT_EQ(test::stop_error_of(zyray_main), kErrMemory);
         EXPECT_EQ(tracked_block_count(), 0u);
         memoire_fail_after(-1);
     }

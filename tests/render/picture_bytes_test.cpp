@@ -2,11 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <vector>
 
 #include "render/sampling.h"
 #include "render/tiff_header.h"
-#include "support/test_support.h"
 
 namespace zy {
 namespace {
@@ -52,21 +50,6 @@ TEST(ColourCompare, ToleranceBoundsAndPairs) {
         {o, o, o, grey, 0.25, 1},          // the distance sums the three channels
     };
     for (const auto& c : cases) EXPECT_EQ(rt_col_cmp(c.a, c.b, c.c, c.d, c.tolerance), c.refine) << c.tolerance;
-}
-
-// Agreeing corners are interpolated without any ray; a one-pixel-wide band
-// keeps only column 0 of the block.
-TEST(Area, FlatBlockInterpolatesAndDropsColumnsBeyondWidth) {
-    test::InProcess env;
-    rt_var.aa_tolerance = 0.8;
-    TraceState ts;
-    ts.col_matrix[0] = ts.col_matrix[6] = {0.25, 0, 0};
-    ts.col_matrix[2] = ts.col_matrix[8] = {0.75, 0, 0};
-    std::vector<uint8_t> wide(12, 0xAA), narrow(8, 0xAA);
-    rt_area(ts, 0, 0, BandRows{wide.data(), 2});
-    EXPECT_EQ(wide, (std::vector<uint8_t>{64, 0, 0, 127, 0, 0, 64, 0, 0, 127, 0, 0}));
-    rt_area(ts, 0, 0, BandRows{narrow.data(), 1});
-    EXPECT_EQ(narrow, (std::vector<uint8_t>{64, 0, 0, 64, 0, 0, 0xAA, 0xAA}));
 }
 
 }  // namespace

@@ -16,22 +16,12 @@ inline constexpr int16_t kReflect = 1, kRefract = 2, kLights = 4, kFloor = 8, kC
 /// A material block of colour bytes and percentages.
 inline RT_MAT_BLOCK material(uint8_t r, uint8_t g, uint8_t b, uint8_t ambient, uint8_t diffuse = 0,
                              uint8_t transp = 0) {
-    RT_MAT_BLOCK m{};
-    m.color[0] = r;
-    m.color[1] = g;
-    m.color[2] = b;
-    m.ambient = ambient;
-    m.diffuse = diffuse;
-    m.transp = transp;
-    return m;
+    return {{r, g, b}, 0, ambient, diffuse, 0, 0, 0, transp, 0, 0};
 }
 
 /// A surface whose two materials are m.
 inline RT_SRF surface_of(const RT_MAT_BLOCK& m, uint8_t srf_flags = 0) {
-    RT_SRF s{};
-    s.mat[0] = s.mat[1] = m;
-    s.srf_flags = srf_flags;
-    return s;
+    return {{m, m}, 0, 0, 0, 0, 0, 0, 0, 0, 0, srf_flags, {}};
 }
 
 /// One frame, one camera (eye at (0, 0, -10) looking at the origin, fov 45),
@@ -74,13 +64,15 @@ public:
 
     /// A light of colour (r, g, b); visible as a sphere when radius > 0.
     void light(V3S pos, uint8_t r, uint8_t g, uint8_t b, float radius = 0) {
-        RT_LIGHT l{};
-        l.color[0] = r;
-        l.color[1] = g;
-        l.color[2] = b;
-        l.pos = pos;
-        l.radius = radius;
-        frame().lights.push_back(l);
+        frame().lights.push_back({{r, g, b}, 0, pos, {}, radius, 0, 0, 0, {}});
+    }
+
+    /// Adds a set of identity pattern, bump and image matrices; returns its index.
+    int8_t identity_matrices() {
+        MAT4_64 one{};
+        for (int i = 0; i < 4; ++i) one.m[i][i] = 1.0;
+        frame().matrices.push_back({one, one, one});
+        return static_cast<int8_t>(frame().matrices.size() - 1);
     }
 
     /// Sets the counts of the settings from the first frame.
