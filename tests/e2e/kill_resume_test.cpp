@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "support/test_support.h"
@@ -19,21 +20,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int16_t kWidth = 96, kHeight = 64, kFrames = 3;
-
-writer::Scene animation() {
-    writer::Scene scene = writer::mesh_on_floor_scene(16, 24, kWidth, kHeight, kFrames);
-    scene.settings.inf.options = 1;  // autosave
-    return scene;
-}
+constexpr int16_t kHeight = 64, kFrames = 3;
 
 // The break file's position as one number, or -1 while it does not exist or is incomplete.
 long break_position(const fs::path& file) {
-    std::error_code ec;
-    if (fs::file_size(file, ec) != 4 || ec) return -1;
-    const auto b = test::read_bytes(file);
-    if (b.size() != 4) return -1;
-    return long{read_be16(b.data())} * 100000 + read_be16(b.data() + 2);
+    std::ifstream in(file, std::ios::binary);
+    uint8_t b[4];
+    if (!in.read(reinterpret_cast<char*>(b), 4)) return -1;
+    return long{read_be16(b)} * 100000 + read_be16(b + 2);
 }
 
 // Starts zyray in folder and kills it once the break file reaches (frame, line),
@@ -63,32 +57,28 @@ bool kill_when(const fs::path& folder, int16_t frame, int16_t line, std::chrono:
     return false;
 }
 
-struct Result {
-    std::vector<std::vector<uint8_t>> pictures;
-    std::vector<uint8_t> brk;
-};
-
-Result result_in(const fs::path& folder) {
-    Result r;
-    for (int f = 1; f <= kFrames; ++f) r.pictures.push_back(test::read_bytes(folder / ("zy_0000" + std::to_string(f) + ".tif")));
-    r.brk = test::read_bytes(folder / "ball.brk");
-    return r;
+// The pictures, then the break file.
+std::vector<std::vector<uint8_t>> result_in(const fs::path& folder) {
+    std::vector<std::vector<uint8_t>> files;
+    for (const char* name : {"zy_00001.tif", "zy_00002.tif", "zy_00003.tif", "ball.brk"})
+        files.push_back(test::read_bytes(folder / name));
+    return files;
 }
 
 TEST(KillResume, EveryInterruptedRenderEndsWithTheUninterruptedBytes) {
-    const writer::Scene scene = animation();
+    writer::Scene scene = writer::mesh_on_floor_scene(16, 24, 96, kHeight, kFrames);
+    scene.settings.inf.options = 1;  // autosave
     test::TempDir whole;
     writer::write_scene(whole.path(), scene);
     test::run_zyray(whole.path());
-    const Result reference = result_in(whole.path());
-    ASSERT_EQ(reference.brk, writer::break_file_bytes(kFrames, 0));
+    const auto reference = result_in(whole.path());
+    ASSERT_EQ(reference.back(), writer::break_file_bytes(kFrames, 0));
 
-    struct Moment {
+    const struct {
         int16_t frame, line;
         long delay_us;
         const char* what;
-    };
-    const Moment moments[] = {
+    } moments[] = {
         {0, 10, 0, "inside the first frame"},
         {1, kHeight - 2, 0, "during the last band of a frame"},
         {2, 0, 0, "between frames"},
@@ -97,14 +87,12 @@ TEST(KillResume, EveryInterruptedRenderEndsWithTheUninterruptedBytes) {
         {0, 0, 90000, "90 ms after the start"},
     };
     int killed = 0;
-    for (const Moment& m : moments) {
+    for (const auto& m : moments) {
         test::TempDir dir;
         writer::write_scene(dir.path(), scene);
         killed += kill_when(dir.path(), m.frame, m.line, std::chrono::microseconds(m.delay_us)) ? 1 : 0;
         test::run_zyray(dir.path());
-        const Result again = result_in(dir.path());
-        EXPECT_EQ(again.pictures, reference.pictures) << m.what;
-        EXPECT_EQ(again.brk, reference.brk) << m.what;
+        EXPECT_EQ(result_in(dir.path()), reference) << m.what;
     }
     // The break-file moments always come before the end of the run.
     EXPECT_GE(killed, 4);

@@ -1,49 +1,12 @@
-// Whole-program renders read back through libtiff: the file, its header and
-// pixels whose bytes follow from the scene by hand.
+// Whole-program renders read back through libtiff: pixels whose bytes follow
+// from the scene by hand.
 #include <gtest/gtest.h>
-#include <tiffio.h>
-
-#include <string>
 
 #include "render/test_scenes.h"
 #include "support/test_support.h"
 
 namespace zy {
 namespace {
-
-int count_of(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
-TEST(Picture, SmallestFileAndItsHeaderFields) {
-    test::TempDir dir;
-    test::SceneBuilder().write(dir.path());
-    const test::RunResult run = test::run_zyray(dir.path());
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(count_of(run.output, "  ligne : "), 1);
-    EXPECT_NE(run.output.find("  ligne : 1\n"), std::string::npos);
-    ASSERT_EQ(test::read_bytes(dir / "test.tif").size(), 196u + 24u);
-
-    TIFF* tif = TIFFOpen((dir / "test.tif").c_str(), "r");
-    ASSERT_NE(tif, nullptr);
-    uint32_t rows_per_strip = 0;
-    float xres = 0, yres = 0;
-    uint64_t *offsets = nullptr, *counts = nullptr;
-    TIFFGetField(tif, TIFFTAG_ROWSPERSTRIP, &rows_per_strip);
-    TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xres);
-    TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yres);
-    TIFFGetField(tif, TIFFTAG_STRIPOFFSETS, &offsets);
-    TIFFGetField(tif, TIFFTAG_STRIPBYTECOUNTS, &counts);
-    EXPECT_EQ(TIFFNumberOfStrips(tif), 1u);
-    EXPECT_EQ(rows_per_strip, 2u);
-    EXPECT_TRUE(xres == 72.0f && yres == 72.0f);
-    ASSERT_TRUE(offsets != nullptr && counts != nullptr);
-    EXPECT_EQ(offsets[0], 196u);
-    EXPECT_EQ(counts[0], 24u);
-    TIFFClose(tif);
-}
 
 // Odd in both directions and wider than the old 4096-pixel buffers.
 TEST(Picture, OddSizeHoldsExactlyItsPixels) {
@@ -53,9 +16,7 @@ TEST(Picture, OddSizeHoldsExactlyItsPixels) {
     b.settings().res_y = 3;
     b.settings().sky_color1[1] = 255;
     b.write(dir.path());
-    const test::RunResult run = test::run_zyray(dir.path());
-    EXPECT_EQ(count_of(run.output, "  ligne : "), 2);
-    EXPECT_NE(run.output.find("  ligne : 3\n"), std::string::npos);
+    test::run_zyray(dir.path());
     EXPECT_EQ(test::read_bytes(dir / "test.tif").size(), 196u + 4097 * 3 * 3);
     const test::Picture p = test::read_tiff(dir / "test.tif");
     EXPECT_EQ(p.width, 4097u);

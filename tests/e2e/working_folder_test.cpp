@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 class Watch {
 public:
     explicit Watch(const std::vector<fs::path>& folders) : fd_(inotify_init1(IN_NONBLOCK)) {
-        for (const auto& f : folders) watched_.emplace_back(inotify_add_watch(fd_, f.c_str(), IN_ALL_EVENTS), f);
+        for (const auto& f : folders) inotify_add_watch(fd_, f.c_str(), IN_ALL_EVENTS);
     }
     ~Watch() { close(fd_); }
     Watch(const Watch&) = delete;
@@ -38,10 +38,8 @@ public:
         while ((n = read(fd_, buffer, sizeof buffer)) > 0) {
             for (char* p = buffer; p < buffer + n;) {
                 const auto* e = reinterpret_cast<const inotify_event*>(p);
-                std::string folder;
-                for (const auto& [wd, path] : watched_)
-                    if (wd == e->wd) folder = path.string();
-                lines.push_back(folder + ": mask " + std::to_string(e->mask) + " " + (e->len ? e->name : ""));
+                lines.push_back("folder " + std::to_string(e->wd) + ": mask " + std::to_string(e->mask) + " " +
+                                (e->len ? e->name : ""));
                 p += sizeof(inotify_event) + e->len;
             }
         }
@@ -50,7 +48,6 @@ public:
 
 private:
     int fd_;
-    std::vector<std::pair<int, fs::path>> watched_;
 };
 
 // root/outer/work, with bait files named like the scene's files above it.
