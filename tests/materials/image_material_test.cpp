@@ -129,11 +129,9 @@ TEST_F(Images, ColourPixelsFilterAndMasksBlend) {
 }
 
 TEST(Gamma, TableFollowsThePowerOneEight) {
-    EXPECT_EQ(log_exp_gamma_fast(0), 0.0);
-    EXPECT_EQ(log_exp_gamma_fast(255), 1.0);
-    EXPECT_NEAR(log_exp_gamma_fast(128), std::pow(128 / 255.0, 1.8), 1e-12);
-    for (int i = 1; i < 256; ++i)
-        EXPECT_GT(log_exp_gamma_fast(static_cast<uint8_t>(i)), log_exp_gamma_fast(static_cast<uint8_t>(i - 1)));
+    for (int i = 0; i < 256; ++i)
+        EXPECT_NEAR(log_exp_gamma_fast(static_cast<uint8_t>(i)), std::pow(i / 255.0, 1.8), 1e-12) << i;
+    EXPECT_TRUE(log_exp_gamma_fast(0) == 0.0 && log_exp_gamma_fast(255) == 1.0);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 #include <vector>
 
@@ -30,17 +31,13 @@ inline SURFACE two_material_surface() {
     return s;
 }
 
-inline bool same_material(const MATERIAL& a, const MATERIAL& b) {
-    return a.color.r == b.color.r && a.color.g == b.color.g && a.color.b == b.color.b && a.luminous == b.luminous &&
-           a.ambient == b.ambient && a.diffuse == b.diffuse && a.specular == b.specular && a.spec_exp == b.spec_exp &&
-           a.reflect == b.reflect && a.transp == b.transp && a.refraction == b.refraction;
-}
-
 /// The eleven values of a material in file order.
 inline std::array<double, 11> values_of(const MATERIAL& m) {
     return {m.color.r, m.color.g, m.color.b, m.luminous, m.ambient, m.diffuse,
             m.specular, m.spec_exp, m.reflect, m.transp, m.refraction};
 }
+
+inline bool same_material(const MATERIAL& a, const MATERIAL& b) { return values_of(a) == values_of(b); }
 
 /// n points spread uniformly over [-range, range]^3.
 inline std::vector<V3D> random_points(unsigned seed, int n, double range) {

@@ -2,19 +2,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
-#include <random>
 #include <vector>
 
-#include "materials/noise.h"
+#include "material_fixture.h"
 
-namespace zy {
+namespace zy::test {
 namespace {
 
 class Noise : public ::testing::Test {
 protected:
     void SetUp() override { rt_noise_preprocess(); }
 };
+
+bool same_vector(const V3D& a, const V3D& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
 
 TEST(NoiseTables, KnownRowsAndShape) {
     std::vector<int> seen(4096, 0);
@@ -30,31 +30,24 @@ TEST(NoiseTables, KnownRowsAndShape) {
     EXPECT_GT(*std::min_element(r_table + 1, r_table + 267), -1.0);
 }
 
-// The record a lattice point hashes to, worked out from the table directly.
-int record_at(int x, int y, int z) {
-    const auto low12 = [](int c) { return (c + 5000000) & 0xFFF; };
-    return hash_table[hash_table[hash_table[low12(x)] ^ low12(y)] ^ low12(z)] & 0xFF;
-}
-
 TEST_F(Noise, LatticePointsGiveTheirRecordsConstantTerm) {
+    // The record a lattice point hashes to, worked out from the table directly.
+    const auto low12 = [](int c) { return (c + 5000000) & 0xFFF; };
     const int points[][3] = {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {-7, 13, 250}, {4095, -4096, 99}};
     for (const auto& q : points) {
-        const int m = record_at(q[0], q[1], q[2]);
+        const int m = hash_table[hash_table[hash_table[low12(q[0])] ^ low12(q[1])] ^ low12(q[2])] & 0xFF;
         EXPECT_EQ(rt_noise(q[0], q[1], q[2]), std::clamp(r_table[m] / 2.0 + 0.5, 0.0, 1.0)) << q[0];
         V3D d;
         rt_dnoise(q[0], q[1], q[2], d);
-        EXPECT_TRUE(d.x == r_table[m] / 2.0 && d.y == r_table[m + 4] / 2.0 && d.z == r_table[m + 8] / 2.0);
+        EXPECT_TRUE(same_vector(d, {r_table[m] / 2.0, r_table[m + 4] / 2.0, r_table[m + 8] / 2.0})) << q[0];
     }
 }
 
 TEST_F(Noise, StaysInRangeIsContinuousAndRepeatsEvery4096) {
-    std::mt19937 rng(7);
-    std::uniform_real_distribution<double> coord(-3000.0, 3000.0);
-    for (int i = 0; i < 1000; ++i) {
-        const double x = coord(rng), y = coord(rng), z = coord(rng);
-        const double n = rt_noise(x, y, z), t = rt_turbulence(x, y, z);
+    for (const V3D& p : random_points(7, 1000, 3000.0)) {
+        const double n = rt_noise(p.x, p.y, p.z), t = rt_turbulence(p.x, p.y, p.z);
         ASSERT_TRUE(n >= 0.0 && n <= 1.0 && t >= 0.0 && t <= 1.0);
-        EXPECT_NEAR(rt_noise(x + 4096.0, y - 4096.0, z), n, 1e-9);
+        EXPECT_NEAR(rt_noise(p.x + 4096.0, p.y - 4096.0, p.z), n, 1e-9);
     }
     for (double c : {1.0, -33.0}) {  // across cell faces
         EXPECT_NEAR(rt_noise(c - 1e-9, 0.3, 0.6), rt_noise(c + 1e-9, 0.3, 0.6), 1e-7);
@@ -70,7 +63,7 @@ TEST_F(Noise, FarPointsSaturateInsteadOfOverflowing) {
     V3D a, b;
     rt_dnoise(0.5, top, 0.5, a);
     rt_dnoise(0.5, top - 4096.0 * 1000.0, 0.5, b);
-    EXPECT_TRUE(a.x == b.x && a.y == b.y && a.z == b.z);
+    EXPECT_TRUE(same_vector(a, b));
     // Beyond the designed range the value is meaningless but stays a noise value.
     for (double c : {3e9, -3e9, -1e12}) {
         const double n = rt_noise(c, 0.5, c);
@@ -78,26 +71,19 @@ TEST_F(Noise, FarPointsSaturateInsteadOfOverflowing) {
     }
 }
 
-TEST_F(Noise, VectorTurbulenceIsTheClampedWeightedSum) {
-    std::mt19937 rng(11);
-    std::uniform_real_distribution<double> coord(-500.0, 500.0);
+TEST_F(Noise, VectorTurbulenceIsTheClampedSumOfSevenOctaves) {
     int clamped_low = 0;
-    for (int i = 0; i < 200; ++i) {
-        const double x = coord(rng), y = coord(rng), z = coord(rng);
-        double sum[3] = {0, 0, 0};
-        double f = 0.1, w = 1.0;
-        for (int k = 0; k < 7; ++k, f *= 2.0, w /= 2.0) {
-            V3D d;
-            rt_dnoise(x * f, y * f, z * f, d);
-            sum[0] += d.x * w;
-            sum[1] += d.y * w;
-            sum[2] += d.z * w;
+    for (const V3D& p : random_points(11, 200, 500.0)) {
+        V3D sum{0, 0, 0}, d, out;
+        for (int k = 0; k < 7; ++k) {
+            const double f = 0.1 * (1 << k);
+            rt_dnoise(p.x * f, p.y * f, p.z * f, d);
+            sum = {sum.x + d.x / (1 << k), sum.y + d.y / (1 << k), sum.z + d.z / (1 << k)};
         }
-        V3D out;
-        rt_dturbulence(x, y, z, out);
-        EXPECT_TRUE(out.x == std::clamp(sum[0], 0.0, 1.0) && out.y == std::clamp(sum[1], 0.0, 1.0) &&
-                    out.z == std::clamp(sum[2], 0.0, 1.0));
-        clamped_low += sum[0] < 0.0;
+        rt_dturbulence(p.x, p.y, p.z, out);
+        EXPECT_TRUE(same_vector(out, {std::clamp(sum.x, 0.0, 1.0), std::clamp(sum.y, 0.0, 1.0),
+                                      std::clamp(sum.z, 0.0, 1.0)}));
+        clamped_low += sum.x < 0.0;
     }
     EXPECT_GT(clamped_low, 0);  // the clamping was exercised
 }
@@ -109,4 +95,4 @@ TEST(TriangleWave, RampsUpAndDownWithPeriodOne) {
 }
 
 }  // namespace
-}  // namespace zy
+}  // namespace zy::test

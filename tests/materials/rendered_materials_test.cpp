@@ -11,12 +11,8 @@
 namespace zy::test {
 namespace {
 
-RT_MAT_BLOCK lit(uint8_t r, uint8_t g, uint8_t b) {
-    RT_MAT_BLOCK m = material(r, g, b, 30, 70);
-    m.specular = 40;
-    m.spec_exp = 10;
-    return m;
-}
+// 30 % ambient, 70 % diffuse, 40 % specular of exponent 20.
+RT_MAT_BLOCK lit(uint8_t r, uint8_t g, uint8_t b) { return {{r, g, b}, 0, 30, 70, 40, 10, 0, 0, 0, 0}; }
 
 // Cell 0..31 a pattern, 32..39 a bump, 40..47 an image of each format.
 RT_SRF sheet_surface(int cell) {
@@ -60,12 +56,9 @@ SceneBuilder sheet_scene() {
     b.frame().cam.look_at = {0, 2.6f, 0};
     b.frame().cam.fov = 55.0;
     b.light({-3, 4, -8}, 255, 255, 255);
-    // Pattern, bump and image matrices: images at 4 pixels a unit.
-    std::array<MAT4_64, 3> set{};
-    for (auto& m : set)
-        for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0;
-    set[2].m[0][0] = set[2].m[1][1] = set[2].m[2][2] = 4.0;
-    b.frame().matrices.push_back(set);
+    const int8_t matrix_set = b.identity_matrices();
+    MAT4_64& image = b.frame().matrices[matrix_set][2];  // images at 4 pixels a unit
+    image.m[0][0] = image.m[1][1] = image.m[2][2] = 4.0;
     for (int cell = 0; cell < 48; ++cell) {
         const int16_t srf = b.surface(sheet_surface(cell));
         const float x0 = static_cast<float>(cell % 8 - 4), y0 = static_cast<float>(6 - cell / 8) - 0.8f;
@@ -73,7 +66,7 @@ SceneBuilder sheet_scene() {
         b.triangle({x0, y0, 0}, {x0, y1, 0}, {x1, y1, 0}, srf);
         b.triangle({x0, y0, 0}, {x1, y1, 0}, {x1, y0, 0}, srf);
     }
-    for (RT_TRI& tri : b.frame().tris) tri.mat_index = 0;
+    for (RT_TRI& tri : b.frame().tris) tri.mat_index = matrix_set;
     return b;
 }
 
