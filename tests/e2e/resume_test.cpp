@@ -44,7 +44,6 @@ TEST(Resume, PictureFileHoldingTheRowsAboveMoreOrFewerAndABreakAtTheLastRow) {
         std::vector<std::string> shown, not_shown;
         Bytes want_picture, want_break;
     } cases[] = {
-        {"rows above the line", 4, rows_above(4), {"  ligne : 5\n", "  ligne : 7\n"}, {"  ligne : 1\n"}, whole, finished},
         {"more rows are overwritten, not extended", 4, longer, {"  ligne : 7\n"}, {}, whole, finished},
         {"missing rows cannot be resumed", 4, rows_above(2), {"[1][File open error!|ligne N|ZYR_MAIN][Ok]\n"}, {},
          rows_above(2), {}},
