@@ -15,12 +15,6 @@
 
 namespace zy::test {
 
-inline MAT4 identity_matrix() {
-    MAT4 m{};
-    for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0;
-    return m;
-}
-
 /// Two materials whose eleven values all differ, between each other too.
 inline SURFACE two_material_surface() {
     SURFACE s{};
@@ -55,7 +49,8 @@ protected:
         rt_noise_preprocess();
         srf = two_material_surface();
         rt_var.surfaces = &srf;
-        for (auto& m : mats) m = identity_matrix();
+        for (auto& m : mats)
+            for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0;
         rt_var.ptrn_mat = &mats[0];
         rt_var.bump_mat = &mats[1];
         rt_var.img_mat = &mats[2];

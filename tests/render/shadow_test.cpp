@@ -1,7 +1,6 @@
 // The shadow test and secondary rays, on real scenes loaded in-process.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <vector>
 
 #include "cells/cells.h"
@@ -20,8 +19,8 @@ namespace {
 using test::material;
 using test::surface_of;
 
-// Writes the scene, loads frame 0 and prepares it as the frame loop does.
-void prepare_first_frame(test::SceneBuilder& b, const test::InProcess& env) {
+// Writes the scene, loads frame 0 and prepares it and ts as the frame loop does.
+void prepare_first_frame(test::SceneBuilder& b, const test::InProcess& env, TraceState& ts) {
     b.write(env.folder());
     prg_init();
     flag_temporaire = 1;
@@ -31,6 +30,7 @@ void prepare_first_frame(test::SceneBuilder& b, const test::InProcess& env) {
     if (rt_var.floor_on) rt_floor_place();
     rt_viewing();
     rt_preprocess();
+    ts.prepare_for_frame();
 }
 
 const double kWhite = test::linear(255);
@@ -66,9 +66,8 @@ TEST(Shadow, PanesFilterOrBlockTheLightReachingTheWall) {
             b.triangle({-50, -50, z}, {0, 50, z}, {50, -50, z}, b.surface(pane));
             z -= 10;
         }
-        prepare_first_frame(b, env);
         TraceState ts;
-        ts.prepare_for_frame();
+        prepare_first_frame(b, env, ts);
         RT_RAY view{};
         view.dir = {0, 0, 1};
         V3D n;
@@ -109,9 +108,8 @@ TEST(Transmission, TotalInternalReflectionMatchedIndexAndDepth) {
         glass.refraction = c.refraction;
         b.triangle({-1000, 0, -1000}, {1000, 0, -1000}, {0, 0, 1000}, b.surface(surface_of(glass)));
         b.triangle({-100, 0.5f, 200}, {0, 100, 200}, {100, 0.5f, 200}, b.surface(surface_of(material(51, 102, 204, 100))));
-        prepare_first_frame(b, env);
         TraceState ts;
-        ts.prepare_for_frame();
+        prepare_first_frame(b, env, ts);
         RT_RAY ray{};
         ray.org = {0, 1, -100};
         ray.dir = {0, -0.01, 1};
