@@ -4,6 +4,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "driver/emulator.h"
@@ -76,11 +77,11 @@ TEST(FileLayer, TruncSaturatesInsteadOfOverflowing) {
 }
 
 TEST(Paths, NormalisationUnifiesSeparatorsLowerCasesAndUpperCasesTheDrive) {
-    const std::pair<std::string, std::string> slashes[] = {{"a//b\\\\c", "a\\b\\c"}, {"/x/", "\\x\\"}};
-    for (auto [in, want] : slashes) EXPECT_STREQ(fix_slash(in.data()), want.c_str());
-    const std::pair<std::string, std::string> paths[] = {
-        {"D:/Scene/A.INF", "D:\\scene\\a.inf"}, {"c:/Anim//Out/", "C:\\anim\\out\\"}, {"1:ABC", "1:abc"}};
-    for (auto [in, want] : paths) EXPECT_STREQ(universal_path(in.data()), want.c_str());
+    const std::tuple<char* (*)(char*), std::string, std::string> cases[] = {
+        {fix_slash, "a//b\\\\c", "a\\b\\c"},   {fix_slash, "/x/", "\\x\\"},
+        {universal_path, "D:/Scene/A.INF", "D:\\scene\\a.inf"}, {universal_path, "c:/Anim//Out/", "C:\\anim\\out\\"},
+        {universal_path, "1:ABC", "1:abc"}};
+    for (auto [normalise, in, want] : cases) EXPECT_STREQ(normalise(in.data()), want.c_str()) << in;
     EXPECT_EQ(Maj_vers_Min(nullptr), nullptr);
     EXPECT_STREQ(get_nom("C:\\a\\b.tif"), "b.tif");
     EXPECT_STREQ(get_nom("c/d.tif"), "c/d.tif");

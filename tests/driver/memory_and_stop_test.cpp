@@ -14,7 +14,7 @@ namespace {
 
 using test::InProcess;
 
-TEST(Memory, FrameReleaseKeepsStartUpBlocksAndIgnoresForeignAddresses) {
+TEST(Memory, FrameReleaseKeepsStartUpBlocksIgnoresForeignAddressesAndFailsOneInjectedAllocation) {
     InProcess run;
     flag_temporaire = 0;
     void* kept = my_malloc(16);
@@ -34,25 +34,20 @@ TEST(Memory, FrameReleaseKeepsStartUpBlocksAndIgnoresForeignAddresses) {
     std::memset(kept, 0xAB, 16);  // still ours
     free_all(0);
     EXPECT_EQ(tracked_block_count(), 0u);
-}
 
-TEST(Memory, InjectedFailureHitsExactlyOneAllocation) {
-    InProcess run;
+    // An injected failure hits exactly one allocation.
     memoire_fail_after(2);
     for (bool fails : {false, false, true, false}) EXPECT_EQ(my_malloc(4) == nullptr, fails);
 }
 
 TEST(Names, ExtensionReplacesFromTheLastDotUnlessItIsTheFirstCharacter) {
-    const std::pair<const char*, const char*> cases[] = {{"scene", "scene.INF"},
-                                                         {"scene.ab.cd", "scene.ab.INF"},
-                                                         {".hidden", ".hidden.INF"},
-                                                         {"c:\\dir.x\\scene", "c:\\dir.INF"},
-                                                         {"a.toolongext", "a.INF"}};
+    const std::pair<const char*, const char*> cases[] = {{"scene", "scene.INF"}, {"scene.ab.cd", "scene.ab.INF"},
+        {".hidden", ".hidden.INF"}, {"c:\\dir.x\\scene", "c:\\dir.INF"}, {"a.toolongext", "a.INF"}};
     for (auto [name, want] : cases) {
         char buffer[40];
         std::strcpy(buffer, name);
         extension(buffer, ".INF");
-        EXPECT_STREQ(buffer, want);
+        EXPECT_STREQ(buffer, want) << name;
     }
 }
 
