@@ -187,13 +187,11 @@ TEST(FaultInjection, EveryAllocationFailureOfTheSettingsLoadIsAMemoryError) {
     }
 }
 
-// The shade and settings files of b, whose counts are then changed by change.
+// The files of b, whose counts are changed by change after they were set.
 template <typename Change>
 void write_settings(const fs::path& folder, test::SceneBuilder b, Change change) {
-    writer::sync_counts(b.scene().settings, b.frame());
-    change(b.settings());
-    writer::write_file(folder / "zy_shade.xpa", writer::shade_file_bytes(b.scene().shade));
-    writer::write_file(folder / "test.inf", writer::settings_file_bytes(b.scene().settings));
+    change(b.synced().settings.inf);
+    writer::write_scene(folder, b.scene());
 }
 
 #ifndef ZY_UNDER_ASAN
@@ -214,8 +212,7 @@ TEST(FaultInjection, CountsBeyondPhysicalMemoryStopBeforeAnyAllocation) {
     // One triangle beyond the machine is refused before the first array; one
     // within it goes on to allocate (where an injected failure stops it).
     test::SceneBuilder b = scene_with_every_array();
-    writer::sync_counts(b.scene().settings, b.frame());
-    b.settings().n_tri = 0;
+    b.synced().settings.inf.n_tri = 0;
     const uint64_t others = announced_array_bytes(b.settings());
     const uint64_t fitting = (physical_memory_bytes() - others) / sizeof(TRIANGLE);
     if (fitting >= INT32_MAX) GTEST_SKIP() << "more memory than the counts can announce";

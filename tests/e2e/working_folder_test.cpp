@@ -62,13 +62,9 @@ protected:
         // the dots of "..", so every file is found under its usual name.
         b_.scene().shade.scene = "BALL.X";
         b_.settings().options = 1;  // autosave: a break file is written too
-        RT_SRF textured = test::surface_of(test::material(255, 255, 255, 100));
-        textured.srf_flags = kSrfImage;
+        const RT_SRF textured = test::surface_of(test::material(255, 255, 255, 100), kSrfImage);
         b_.triangle({-5, -5, 0}, {5, -5, 0}, {0, 5, 0}, b_.surface(textured));
-        writer::TextureFile wall;
-        wall.header = {4, 0, 2, 2};
-        wall.pixels.assign(12, 200);
-        writer::write_file(work_ / "wall.iim", writer::texture_file_bytes(wall));
+        writer::write_file(work_ / "wall.iim", writer::texture_file_bytes({{4, 0, 2, 2}, writer::Bytes(12, 200)}));
     }
 
     // Runs zyray in the working folder while the folders above are watched.

@@ -75,9 +75,7 @@ Picture render(const std::string& threads) {
     sheet_scene().write(dir.path());
     const std::pair<const char*, int16_t> images[] = {{"mask.iim", 0}, {"grey.iim", 1}, {"rgb.iim", 4}, {"mrgb.iim", 5}};
     for (auto [name, type] : images) {  // 4 x 4 pixels, varied
-        writer::TextureFile t;
-        t.header = {type, 0, 4, 4};
-        t.pixels.resize(type == 0 ? 4 : 16 * (type == 1 ? 1 : type - 1));
+        writer::TextureFile t{{type, 0, 4, 4}, writer::Bytes(type == 0 ? 4 : 16 * (type == 1 ? 1 : type - 1))};
         for (std::size_t i = 0; i < t.pixels.size(); ++i) t.pixels[i] = static_cast<uint8_t>(i * 73 + 5);
         writer::write_file(dir / name, writer::texture_file_bytes(t));
     }
