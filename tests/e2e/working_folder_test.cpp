@@ -38,8 +38,7 @@ public:
         while ((n = read(fd_, buffer, sizeof buffer)) > 0) {
             for (char* p = buffer; p < buffer + n;) {
                 const auto* e = reinterpret_cast<const inotify_event*>(p);
-                lines.push_back("folder " + std::to_string(e->wd) + ": mask " + std::to_string(e->mask) + " " +
-                                (e->len ? e->name : ""));
+                lines.push_back("mask " + std::to_string(e->mask) + " " + (e->len ? e->name : ""));
                 p += sizeof(inotify_event) + e->len;
             }
         }

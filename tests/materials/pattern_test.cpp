@@ -65,13 +65,12 @@ TEST_F(Patterns, MultiColourTintsTheFirstMaterialByAUnitVector) {
 }
 
 TEST_F(Patterns, TilesHaveJointsOfTwoAndShiftedRows) {
-    struct Case {
+    const struct {
         int type;
         double scale;
         V3D point;
         bool joint;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {25, 1, {100.5, 0, 30}, true},  {25, 1, {102, 0, 30}, false}, {25, 1, {120, 0, 51.9}, true},
         {25, 1, {102, 0, 2}, false},    {25, 1, {-49, 0, 30}, true},  {25, 1, {-47.5, 0, 30}, false},
         {25, 2, {201, 0, 60}, true},    {25, 2, {204, 0, 60}, false},  // scale 2 doubles the tiles
@@ -79,7 +78,7 @@ TEST_F(Patterns, TilesHaveJointsOfTwoAndShiftedRows) {
         {26, 1, {30, 0, 51}, true},     {27, 1, {26, 0, 10}, false},  {27, 1, {26, 0, 30}, true},
         {27, 1, {30, 0, 25.5}, true},   {27, 1, {30, 0, 27.5}, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         srf.ptrn_type = static_cast<uint8_t>(c.type);
         srf.ptrn_scale = c.scale;
         EXPECT_TRUE(same_material(pattern_at(c.point), srf.mat[c.joint ? 1 : 0]))
