@@ -1,5 +1,6 @@
-// Resuming a frame from its break file: the picture must equal an
-// uninterrupted render byte for byte, whatever the stop left in the file.
+// The picture file: exactly its pixels at any size, and after resuming a frame
+// from its break file the bytes of an uninterrupted render, whatever the stop
+// left in the file.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,7 +15,22 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-TEST(Resume, PictureFileHoldingTheRowsAboveMoreOrFewerAndABreakAtTheLastRow) {
+// Odd in both directions and wider than the old 4096-pixel buffers.
+TEST(Picture, OddSizeHoldsExactlyItsPixels) {
+    test::TempDir dir;
+    test::SceneBuilder b;
+    b.settings().res_x = 4097;
+    b.settings().res_y = 3;
+    b.settings().sky_color1[1] = 255;
+    b.write(dir.path());
+    test::run_zyray(dir.path());
+    EXPECT_EQ(test::read_bytes(dir / "test.tif").size(), 196u + 4097 * 3 * 3);
+    const test::Picture p = test::read_tiff(dir / "test.tif");
+    EXPECT_TRUE(p.width == 4097u && p.height == 3u) << p.width << " x " << p.height;
+    for (std::size_t i = 0; i < p.rgb.size(); ++i) ASSERT_EQ(p.rgb[i], i % 3 == 1 ? 255 : 0) << i / 3;
+}
+
+TEST(Resume, PictureFileHoldingMoreOrFewerRowsAndABreakAtTheLastRow) {
     // A 4 x 8 frame with autosave whose rows all differ from the background.
     test::SceneBuilder b;
     b.settings().res_y = 8;
