@@ -35,28 +35,25 @@ TEST(LightSphere, NearSideInFrontOfTheLimitFromOutsideAndStoredOnly) {
                        {0, {0, 0, 10}, {0, 0, 0}, {0, 1, 0}, 1.0, 1, 0, 0, 0}};
     LIGHT* refs[2] = {&lights[0], &lights[1]};
     rt_var.light_refs = refs;
-    rt_var.n_light_refs_stored = 2;
     const struct {
         V3D org;
         double limit, dist;
         RT_COL colour;
+        int32_t stored = 2;
     } cases[] = {
         {{0, 0, 0}, kFltMax, 9.0, {1, 0.5, 0.25}},
-        {{0, 0, 0}, 8.0, kFltMax, {0.3, 0.3, 0.3}},   // hidden behind a nearer hit
+        {{0, 0, 0}, 8.0, kFltMax, {0.3, 0.3, 0.3}},       // hidden behind a nearer hit
         {{0, 0, 10}, kFltMax, kFltMax, {0.3, 0.3, 0.3}},  // from inside
+        {{0, 0, 0}, kFltMax, kFltMax, {0.3, 0.3, 0.3}, 0},  // references not stored
     };
     for (const auto& c : cases) {
+        rt_var.n_light_refs_stored = c.stored;
         RT_COL colour{0.3, 0.3, 0.3};
         double dist = 0;
         rt_lightsource(ray_from(c.org, {0, 0, 1}), c.limit, colour, dist);
-        EXPECT_EQ(dist, c.dist) << c.limit;
+        EXPECT_EQ(dist, c.dist) << c.limit << " " << c.stored;
         EXPECT_TRUE(colour.r == c.colour.r && colour.g == c.colour.g && colour.b == c.colour.b) << c.limit;
     }
-    rt_var.n_light_refs_stored = 0;
-    double dist = 0;
-    RT_COL colour{};
-    rt_lightsource(ray_from({0, 0, 0}, {0, 0, 1}), kFltMax, colour, dist);
-    EXPECT_EQ(dist, kFltMax);
 }
 
 TEST(Refraction, SnellsLawAndTotalReflectionOnlyWhenLeaving) {
