@@ -2,6 +2,7 @@
 // built zyray.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -33,8 +34,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, Conformance,
                                            "22-image-cylinder"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                              std::string name = info.param;
-                             for (char& c : name)
-                                 if (c == '-') c = '_';
+                             std::ranges::replace(name, '-', '_');
                              return "case_" + name;
                          });
 

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -21,33 +22,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Watch {
-public:
-    explicit Watch(const std::vector<fs::path>& folders) : fd_(inotify_init1(IN_NONBLOCK)) {
-        for (const auto& f : folders) inotify_add_watch(fd_, f.c_str(), IN_ALL_EVENTS);
-    }
-    ~Watch() { close(fd_); }
-    Watch(const Watch&) = delete;
-    Watch& operator=(const Watch&) = delete;
-
-    /// What happened in the watched folders so far, one line per event.
-    std::vector<std::string> events() const {
-        std::vector<std::string> lines;
-        alignas(inotify_event) char buffer[8192];
-        ssize_t n;
-        while ((n = read(fd_, buffer, sizeof buffer)) > 0) {
-            for (char* p = buffer; p < buffer + n;) {
-                const auto* e = reinterpret_cast<const inotify_event*>(p);
-                lines.push_back("mask " + std::to_string(e->mask) + " " + (e->len ? e->name : ""));
-                p += sizeof(inotify_event) + e->len;
-            }
+// What happens in folders while fn runs, one line per event.
+std::vector<std::string> events_during(const std::vector<fs::path>& folders, const std::function<void()>& fn) {
+    const int fd = inotify_init1(IN_NONBLOCK);
+    for (const auto& f : folders) inotify_add_watch(fd, f.c_str(), IN_ALL_EVENTS);
+    fn();
+    std::vector<std::string> lines;
+    alignas(inotify_event) char buffer[8192];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0) {
+        for (char* p = buffer; p < buffer + n;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(p);
+            lines.push_back("mask " + std::to_string(e->mask) + " " + (e->len ? e->name : ""));
+            p += sizeof(inotify_event) + e->len;
         }
-        return lines;
     }
-
-private:
-    int fd_;
-};
+    close(fd);
+    return lines;
+}
 
 // root/outer/work, with bait files named like the scene's files above it.
 class WorkingFolder : public ::testing::Test {
@@ -74,9 +66,9 @@ protected:
         b_.scene().settings.texture_names = textures;
         b_.write(work_);
         fs::remove(work_ / "ball.brk");
-        const Watch watch({root_.path(), outer_});
-        const test::RunResult result = test::run_zyray(work_);
-        EXPECT_EQ(watch.events(), std::vector<std::string>{});
+        test::RunResult result;
+        EXPECT_EQ(events_during({root_.path(), outer_}, [&] { result = test::run_zyray(work_); }),
+                  std::vector<std::string>{});
         return result;
     }
 
