@@ -49,22 +49,20 @@ int16_t exist(const char* name, int16_t /*mode*/) {
 
 namespace {
 
-// An existing break file is opened in place rather than emptied: a process
-// killed between emptying it and writing it again would leave a file that stops
-// the next run instead of resuming it.
-void open_break_file() {
+// An existing break file is opened in place rather than emptied, and a new one
+// appears already holding its numbers: a process killed before they are
+// written must not leave a file that stops the next run instead of resuming it.
+void open_break_file(const unsigned char (&numbers)[4]) {
     if (brk_handle >= 0) return;
     char name[500];
     std::snprintf(name, sizeof name, "%s%s", rt_var.path, scnname);
     extension(name, ".BRK");
-    brk_handle = xf_Fopen_or_create(name, 4);
+    brk_handle = xf_Fopen_or_create(name, numbers, 4);
 }
 
 }  // namespace
 
 void write_break_file(int16_t frame, int16_t line) {
-    open_break_file();
-    if (brk_handle < 0) return;
     // Both numbers in one write: a process killed between two separate writes
     // would leave the next frame paired with the previous frame's last line,
     // and a rerun would skip that frame.
@@ -72,6 +70,8 @@ void write_break_file(int16_t frame, int16_t line) {
     const auto l = static_cast<uint16_t>(line);
     const unsigned char bytes[4] = {static_cast<unsigned char>(f >> 8), static_cast<unsigned char>(f & 0xFF),
                                     static_cast<unsigned char>(l >> 8), static_cast<unsigned char>(l & 0xFF)};
+    open_break_file(bytes);
+    if (brk_handle < 0) return;
     Fseek(0, brk_handle, 0);
     Fwrite(brk_handle, 4, bytes);
 }

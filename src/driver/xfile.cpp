@@ -1,5 +1,6 @@
 #include "driver/xfile.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <cstring>
@@ -74,13 +75,41 @@ int32_t xf_Fcreate(const char* name, int16_t attribute) { return Fcreate(NormalN
 
 int32_t xf_unlink(const char* name) { return Fdelete(NormalName(name).text); }
 
-int32_t xf_Fopen_or_create(const char* name, int32_t keep) {
+namespace {
+
+// Makes file hold exactly the size bytes of initial, never visible shorter:
+// they go to a scratch file beside it that is then renamed onto the name.
+bool create_whole(const std::filesystem::path& file, const void* initial, int32_t size) {
+    std::filesystem::path scratch = file;
+    scratch += ".new";
+    std::FILE* out = std::fopen(scratch.c_str(), "wb");
+    if (out == nullptr) return false;
+    const bool written = std::fwrite(initial, 1, static_cast<std::size_t>(size), out) == static_cast<std::size_t>(size);
+    const bool closed = std::fclose(out) == 0;
+    std::error_code ec;
+    if (written && closed) std::filesystem::rename(scratch, file, ec);
+    if (!written || !closed || ec) {
+        std::filesystem::remove(scratch, ec);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int32_t xf_Fopen_or_create(const char* name, const void* initial, int32_t size) {
     const NormalName normal(name);
     std::error_code ec;
     const std::filesystem::path file(get_nom(normal.text));
-    const auto size = std::filesystem::file_size(file, ec);
-    if (ec) return Fcreate(normal.text, 0);
-    if (size > static_cast<std::uintmax_t>(keep)) std::filesystem::resize_file(file, static_cast<std::uintmax_t>(keep), ec);
+    const auto existing = std::filesystem::file_size(file, ec);
+    if (!ec) {
+        if (existing > static_cast<std::uintmax_t>(size))
+            std::filesystem::resize_file(file, static_cast<std::uintmax_t>(size), ec);
+        return Fopen(normal.text, 1);
+    }
+    // What a name the file layer would refuse, or a failed creation, gives is
+    // left to the plain creation, with its lines.
+    if (file.empty() || file == ".." || !create_whole(file, initial, size)) return Fcreate(normal.text, 0);
     return Fopen(normal.text, 1);
 }
 

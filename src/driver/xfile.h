@@ -15,10 +15,11 @@ char* universal_path(char* path);
 int32_t xf_Fopen(const char* name, int16_t mode);
 int32_t xf_Fcreate(const char* name, int16_t attribute);
 int32_t xf_unlink(const char* name);
-/// Opens an existing file for writing in place (mode 1), cut to its first keep
-/// bytes, or creates it; prints the same lines as a creation. Unlike a creation
-/// it never leaves the file empty.
-int32_t xf_Fopen_or_create(const char* name, int32_t keep);
+/// Opens a file for writing in place (mode 1): an existing one cut to its first
+/// size bytes, a new one created holding the size bytes of initial. Prints the
+/// same lines as a creation. Unlike a creation it never leaves the file empty,
+/// not even for a moment.
+int32_t xf_Fopen_or_create(const char* name, const void* initial, int32_t size);
 /// Size of the named file, or -1 when it cannot be opened.
 int32_t xf_size(const char* name);
 

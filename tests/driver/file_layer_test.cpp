@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <fstream>
 #include <functional>
@@ -45,6 +48,39 @@ TEST(FileLayer, OpenPrintsItsLinesAndTakesTheLowestFreeSlotUpTo100) {
     Fclose(42);
     Fclose(7);
     captured([] { EXPECT_EQ(Fopen("a.bin", 0), 7); });
+}
+
+// The break file's opening: an existing file is kept up to its first bytes,
+// a new one never shows up shorter than its initial bytes, since a process
+// killed at that moment would leave a file that stops the next run.
+TEST(FileLayer, OpenOrCreateKeepsTheStartOfAFileAndCreatesOneWhole) {
+    InProcess run;
+    const unsigned char initial[4] = {1, 2, 3, 4};
+    const int watch = inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(watch, 0);
+    inotify_add_watch(watch, ".", IN_CREATE | IN_MOVED_TO);
+    std::string printed = captured([&] { EXPECT_EQ(xf_Fopen_or_create("C:\\NEW.BRK", initial, 4), 0); });
+    EXPECT_EQ(printed, "Fopen() : C:\\new.brk\nhandle ouvert :0\n");
+    Fclose(0);
+    EXPECT_EQ(test::read_bytes("new.brk"), std::vector<uint8_t>(initial, initial + 4));
+    alignas(inotify_event) char events[1024];
+    const ssize_t n = read(watch, events, sizeof events);
+    close(watch);
+    std::vector<std::string> seen;
+    for (char* p = events; n > 0 && p < events + n;) {
+        const auto* e = reinterpret_cast<const inotify_event*>(p);
+        seen.push_back(std::string((e->mask & IN_MOVED_TO) ? "moved " : "created ") + e->name);
+        p += sizeof(inotify_event) + e->len;
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"created new.brk.new", "moved new.brk"}));
+
+    make_file("old.brk", 10);
+    captured([&] { EXPECT_EQ(xf_Fopen_or_create("old.brk", initial, 4), 0); });
+    Fclose(0);
+    EXPECT_EQ(std::filesystem::file_size("old.brk"), 4u);
+    // A name the file layer refuses is refused with the creation's lines.
+    printed = captured([&] { EXPECT_EQ(xf_Fopen_or_create("..", initial, 4), kOpenFailed); });
+    EXPECT_EQ(printed, "Fopen() : ..\nfopen n'a pas march\x8e\n");
 }
 
 TEST(FileLayer, ReadWriteSeekAcrossPiecesAndShortWrites) {
