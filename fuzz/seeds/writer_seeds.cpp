@@ -12,15 +12,7 @@ namespace {
 constexpr uint8_t kImageFlag = 1;  // surface takes its material from a texture
 
 RT_MAT_BLOCK material(uint8_t r, uint8_t g, uint8_t b, uint8_t ambient, uint8_t diffuse) {
-    RT_MAT_BLOCK m{};
-    m.color[0] = r;
-    m.color[1] = g;
-    m.color[2] = b;
-    m.ambient = ambient;
-    m.diffuse = diffuse;
-    m.specular = 40;
-    m.spec_exp = 10;
-    return m;
+    return {{r, g, b}, 0, ambient, diffuse, 40, 10, 0, 0, 0, 0};
 }
 
 RT_SRF surface(const RT_MAT_BLOCK& a, const RT_MAT_BLOCK& b) {

@@ -11,16 +11,7 @@ constexpr double kPi = 3.141592653589793;
 
 RT_MAT_BLOCK block(uint8_t r, uint8_t g, uint8_t b, uint8_t ambient, uint8_t diffuse, uint8_t specular,
                    uint8_t reflect) {
-    RT_MAT_BLOCK m{};
-    m.color[0] = r;
-    m.color[1] = g;
-    m.color[2] = b;
-    m.ambient = ambient;
-    m.diffuse = diffuse;
-    m.specular = specular;
-    m.spec_exp = 20;
-    m.reflect = reflect;
-    return m;
+    return {{r, g, b}, 0, ambient, diffuse, specular, 20, reflect, 0, 0, 0};
 }
 
 RT_LIGHT light(V3S pos, uint8_t level) {
