@@ -107,9 +107,9 @@ int32_t xf_Fopen_or_create(const char* name, const void* initial, int32_t size) 
             std::filesystem::resize_file(file, static_cast<std::uintmax_t>(size), ec);
         return Fopen(normal.text, 1);
     }
-    // What a name the file layer would refuse, or a failed creation, gives is
-    // left to the plain creation, with its lines.
-    if (file.empty() || file == ".." || !create_whole(file, initial, size)) return Fcreate(normal.text, 0);
+    // Where the whole file cannot be made (a folder or ".." in the way, no
+    // room), the plain creation fails with its own lines.
+    if (!create_whole(file, initial, size)) return Fcreate(normal.text, 0);
     return Fopen(normal.text, 1);
 }
 
