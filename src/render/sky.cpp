@@ -47,8 +47,10 @@ void rt_hemisphere(const RT_RAY& ray, RT_COL& colour, double& dist) {
     if (y < sky_height) {
         colour = mix(rt_var.sky_color3, rt_var.sky_color2, limit01(y / sky_height));
     } else {
-        double f = (y - sky_height) / (kSkyTop - sky_height);
-        if (std::isnan(f)) f = 1;  // sky_height at the very top: 0 / 0 there
+        // sky_height at the very top and a point exactly there: 0 / 0, read as
+        // the top colour. Any other NaN (a camera above the dome) flows on.
+        const bool top_of_top = sky_height == kSkyTop && y == sky_height;
+        const double f = top_of_top ? 1 : (y - sky_height) / (kSkyTop - sky_height);
         colour = mix(rt_var.sky_color2, rt_var.sky_color1, limit01(f));
     }
     if (rt_var.clouds_on == 1) rt_clouds(x, y, z, colour);

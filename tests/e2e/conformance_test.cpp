@@ -31,7 +31,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, Conformance,
                                            "14-two-lights-shadows", "15-glass-and-mirror",
                                            "16-spot-and-light-sphere", "17-odd-size", "18-animation-autosave",
                                            "19-resume", "20-checkered-floor", "21-image-flat",
-                                           "22-image-cylinder"),
+                                           "22-image-cylinder", "23-camera-above-the-dome"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                              std::string name = info.param;
                              std::ranges::replace(name, '-', '_');

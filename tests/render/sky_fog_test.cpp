@@ -53,6 +53,31 @@ TEST(Sky, NoCoverageNoClouds) {
     }
 }
 
+// A camera above the dome misses the sphere: the NaN point runs through the
+// clouds and the fog without a fault and leaves every channel NaN (black at the
+// gamma step), never a substitute colour.
+TEST(Sky, AboveTheDomeTheMissedSphereStaysNaNThroughCloudsAndFog) {
+    test::InProcess env;
+    rt_var.pov = {0, 3500000, 0};
+    rt_var.sky_height = 1500000;
+    rt_var.sky_color1 = {0.9, 0.8, 0.7};
+    rt_var.clouds_on = 1;
+    rt_var.cloud_a = 0.5;
+    rt_var.cloud_b = 0.5;
+    rt_var.cloud_color1 = rt_var.cloud_color2 = {1, 1, 1};
+    rt_var.fog_distance = 1000;
+    RT_RAY r{};
+    r.dir = {1, 0, 0};
+    RT_COL c{};
+    double dist = 0;
+    rt_hemisphere(r, c, dist);
+    EXPECT_TRUE(std::isnan(dist));
+    EXPECT_TRUE(std::isnan(c.r) && std::isnan(c.g) && std::isnan(c.b));
+    RT_COL fogged{0.2, 0.3, 0.4};
+    rt_fog(dist, fogged);
+    EXPECT_TRUE(std::isnan(fogged.r) && std::isnan(fogged.g) && std::isnan(fogged.b));
+}
+
 TEST(Fog, ByDistanceWithDegenerateDistancesAsNoFogOrPureFog) {
     test::InProcess env;
     rt_var.fog_color = {0.5, 0.25, 1};
