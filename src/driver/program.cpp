@@ -58,6 +58,9 @@ void prg_loop() {
 }
 
 void zyray_main() {
+    // A log redirected to a file or a pipe must hold every line printed so far
+    // when the run is killed: that is when it is read.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
 #ifdef SIGXFSZ
     // A file-size limit must fail the write like a full disk, with error 5,
     // instead of killing the process.

@@ -1,5 +1,6 @@
 // zyfarm: renders an animation as many zyray runs, on a Slurm cluster or here.
 #include <algorithm>
+#include <cstdio>
 #include <iostream>
 #include <string>
 #include <thread>
@@ -142,6 +143,7 @@ int command(const std::string& name, const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // a task log keeps its lines through a kill
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) usage_error();
     if (args[0] == "--help" || args[0] == "-h") {
