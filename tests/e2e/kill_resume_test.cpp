@@ -1,5 +1,8 @@
-// An autosaved animation killed with SIGKILL at any moment and run again must
-// end with the pictures and break file of an uninterrupted render.
+// An autosaved animation killed with SIGKILL at a chosen moment and run again
+// must end with the pictures and break file of an uninterrupted render, and the
+// killed run's redirected log must hold every line it printed up to then. The
+// stop shim halts each run exactly at its moment, so no verdict depends on
+// the machine's speed.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -7,10 +10,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <thread>
+#include <string>
 
 #include "support/test_support.h"
 #include "writer/generated_scenes.h"
@@ -22,7 +25,13 @@ namespace fs = std::filesystem;
 
 constexpr int16_t kHeight = 64, kFrames = 3;
 
-// The break file's position as one number, or -1 while it does not exist or is incomplete.
+struct Moment {
+    int16_t frame, line;    ///< what the break file holds
+    bool after_picture;     ///< stop at the next picture write instead
+    const char* what;
+};
+
+// The break file's numbers, or -1 while it does not exist or is incomplete.
 long break_position(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     uint8_t b[4];
@@ -30,31 +39,30 @@ long break_position(const fs::path& file) {
     return long{read_be16(b)} * 100000 + read_be16(b + 2);
 }
 
-// Starts zyray in folder and kills it once the break file reaches (frame, line),
-// or once delay has passed; returns false when the run ended first.
-bool kill_when(const fs::path& folder, int16_t frame, int16_t line, std::chrono::microseconds delay) {
+// Runs zyray in folder, its output in log, until the shim stops it at the
+// moment; kills it there. Returns whether it stopped with the break file
+// holding that moment.
+bool kill_at(const fs::path& folder, const Moment& m, const fs::path& log) {
     const pid_t pid = fork();
     if (pid == 0) {
         if (chdir(folder.c_str()) != 0) _exit(127);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
+        const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(out, STDOUT_FILENO);
+        const char* asan = std::getenv("ASAN_OPTIONS");
+        setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":verify_asan_link_order=0").c_str(), 1);
+        setenv("LD_PRELOAD", ZY_STOP_AT_PATH, 1);
+        setenv("ZY_STOP_AT_BREAK", (std::to_string(m.frame) + " " + std::to_string(m.line)).c_str(), 1);
+        if (m.after_picture) setenv("ZY_STOP_AFTER_PICTURE", "1", 1);
         execl(ZY_ZYRAY_PATH, "zyray", static_cast<char*>(nullptr));
         _exit(127);
     }
-    const long target = long{frame} * 100000 + line;
-    const auto deadline = std::chrono::steady_clock::now() + delay;
     int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        const bool due = delay.count() > 0 ? std::chrono::steady_clock::now() >= deadline
-                                           : break_position(folder / "ball.brk") >= target;
-        if (due) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return WIFSIGNALED(status);
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
-    }
-    return false;
+    waitpid(pid, &status, WUNTRACED);
+    if (!WIFSTOPPED(status)) return false;
+    const bool there = break_position(folder / "ball.brk") == long{m.frame} * 100000 + m.line;
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return there;
 }
 
 // The pictures, then the break file.
@@ -65,37 +73,48 @@ std::vector<std::vector<uint8_t>> result_in(const fs::path& folder) {
     return files;
 }
 
-TEST(KillResume, EveryInterruptedRenderEndsWithTheUninterruptedBytes) {
+// Where the full log stands once the band before the moment is printed: the
+// end of its "ligne" line (the last band of the frame before, at line 0).
+std::size_t end_of_band_line(const std::string& log, const Moment& m) {
+    const int frame = m.line > 0 ? m.frame : m.frame - 1;
+    const std::string band = "  ligne : " + std::to_string(m.line > 0 ? m.line - 1 : kHeight - 1) + "\n";
+    std::size_t at = 0;
+    for (int k = 0; k <= frame; ++k) at = log.find(band, k == 0 ? 0 : at + 1);
+    return at == std::string::npos ? at : at + band.size();
+}
+
+TEST(KillResume, EveryInterruptedRenderEndsWithTheUninterruptedBytesAndItsLog) {
     writer::Scene scene = writer::mesh_on_floor_scene(16, 24, 96, kHeight, kFrames);
     scene.settings.inf.options = 1;  // autosave
     test::TempDir whole;
     writer::write_scene(whole.path(), scene);
-    test::run_zyray(whole.path());
+    const std::string full_log = test::run_zyray(whole.path()).output;
     const auto reference = result_in(whole.path());
     ASSERT_EQ(reference.back(), writer::break_file_bytes(kFrames, 0));
 
-    const struct {
-        int16_t frame, line;
-        long delay_us;
-        const char* what;
-    } moments[] = {
-        {0, 10, 0, "inside the first frame"},
-        {1, kHeight - 2, 0, "during the last band of a frame"},
-        {2, 0, 0, "between frames"},
-        {2, kHeight - 2, 0, "during the last band of the animation"},
-        {0, 0, 30000, "30 ms after the start"},
-        {0, 0, 90000, "90 ms after the start"},
+    const Moment moments[] = {
+        {0, 10, false, "inside the first frame"},
+        {0, 10, true, "rows written that the break file does not count yet"},
+        {1, kHeight - 2, false, "before the last band of a frame"},
+        {2, 0, false, "between frames"},
+        {2, 0, true, "with the next frame's picture just created"},
+        {2, kHeight - 2, false, "before the last band of the animation"},
+        {kFrames, 0, false, "after the last band, before the end line"},
     };
-    int killed = 0;
-    for (const auto& m : moments) {
+    for (const Moment& m : moments) {
+        SCOPED_TRACE(m.what);
         test::TempDir dir;
         writer::write_scene(dir.path(), scene);
-        killed += kill_when(dir.path(), m.frame, m.line, std::chrono::microseconds(m.delay_us)) ? 1 : 0;
+        const fs::path log = dir / "log.txt";
+        ASSERT_TRUE(kill_at(dir.path(), m, log));
+        const auto bytes = test::read_bytes(log);
+        const std::string killed_log(bytes.begin(), bytes.end());
+        fs::remove(log);
+        EXPECT_TRUE(full_log.starts_with(killed_log));
+        EXPECT_GE(killed_log.size(), end_of_band_line(full_log, m));
         test::run_zyray(dir.path());
-        EXPECT_EQ(result_in(dir.path()), reference) << m.what;
+        EXPECT_EQ(result_in(dir.path()), reference);
     }
-    // The break-file moments always come before the end of the run.
-    EXPECT_GE(killed, 4);
 }
 
 }  // namespace
