@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
+#include <string>
 #include <thread>
 
 #include "zyfarm/farm_error.h"
@@ -98,6 +101,18 @@ TEST(Run, RefusesAFolderThatWasNotSplitAndTaskNumbersOutsideThePlan) {
     EXPECT_NE(gap.err.find("line 7"), std::string::npos) << gap.err;
 }
 
+// Whether some process waits for the flock of file, as /proc/locks shows it.
+bool someone_waits_for_lock(const fs::path& file) {
+    struct stat st {};
+    if (stat(file.c_str(), &st) != 0) return false;
+    std::ifstream locks("/proc/locks");
+    char inode[32];
+    std::snprintf(inode, sizeof inode, ":%ju ", static_cast<uintmax_t>(st.st_ino));
+    for (std::string line; std::getline(locks, line);)
+        if (line.find("-> FLOCK") != std::string::npos && line.find(inode) != std::string::npos) return true;
+    return false;
+}
+
 TEST(Run, WaitsWhileAnotherRunRendersTheTask) {
     SplitFarm farm;
     const fs::path task = farm.work / "task-001";
@@ -111,15 +126,18 @@ TEST(Run, WaitsWhileAnotherRunRendersTheTask) {
         execl(ZY_ZYFARM_PATH, "zyfarm", "run", farm.work.c_str(), "1", static_cast<char*>(nullptr));
         _exit(127);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // The run is blocked on the lock (the deadline only guards against a hang).
     int status = 0;
-    EXPECT_EQ(waitpid(run, &status, WNOHANG), 0) << "zyfarm run did not wait for the lock";
+    bool waiting = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!(waiting = someone_waits_for_lock(task / "zyfarm.lock")) && waitpid(run, &status, WNOHANG) == 0 &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(waiting) << "zyfarm run did not wait for the lock";
     EXPECT_EQ(zyfarm::read_break_point(task / "ball.brk"), (zyfarm::BreakPoint{3, 0}));
     close(held);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (waitpid(run, &status, WNOHANG) == 0 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (kill(run, SIGKILL) == 0) waitpid(run, &status, 0);  // still waiting after a minute
+    if (waiting) waitpid(run, &status, 0);
+    else if (kill(run, SIGKILL) == 0) waitpid(run, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "zyfarm run did not go on once the lock was free";
     EXPECT_EQ(zyfarm::read_break_point(task / "ball.brk"), (zyfarm::BreakPoint{6, 0}));
 }
