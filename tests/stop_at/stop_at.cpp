@@ -5,9 +5,9 @@
 // With ZY_STOP_AFTER_PICTURE set, it stops at the next flush of a picture
 // instead: rows written that the break file does not count yet.
 // ZY_STOP_ONCE names a marker file: only the process that creates it stops,
-// so a resumed run that passes the same moment again goes on.
+// so a resumed run that passes the same moment again goes on; the marker
+// holds its process id for a test that did not start it.
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -40,9 +40,10 @@ bool holds_target(int fd) {
 bool first_to_stop() {
     const char* marker = std::getenv("ZY_STOP_ONCE");
     if (marker == nullptr) return true;
-    const int fd = open(marker, O_WRONLY | O_CREAT | O_EXCL, 0644);
-    if (fd < 0) return false;
-    close(fd);
+    FILE* out = std::fopen(marker, "wx");
+    if (out == nullptr) return false;
+    std::fprintf(out, "%d\n", static_cast<int>(getpid()));
+    std::fclose(out);  // its flush is not a break file's: no recursion
     return true;
 }
 

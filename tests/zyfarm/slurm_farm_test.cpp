@@ -3,6 +3,8 @@
 // machine that cannot run the cluster fails these tests; it does not skip them.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -122,33 +124,66 @@ TEST_F(SlurmFarm, AnyNumberOfTasksGivesTheSinglePicturesOfOneRun) {
     }
 }
 
-// Waits until the break file shows a render in the middle of a frame after
-// the first of its task (frame > first, line > 0); false after 60 seconds.
-bool wait_until_mid_frame(const fs::path& break_file, int first) {
+// While it lives, the jobs submitted take the stop shim: the one zyray that
+// first leaves its break file at (frame, line) stops itself there, so that a
+// kill lands exactly at that moment however fast the node is.
+class StopShimForJobs {
+public:
+    StopShimForJobs(int frame, int line, const fs::path& marker) {
+        const char* asan = std::getenv("ASAN_OPTIONS");
+        saved_asan_ = asan != nullptr ? asan : "";
+        setenv("ASAN_OPTIONS", (saved_asan_ + ":verify_asan_link_order=0").c_str(), 1);
+        setenv("LD_PRELOAD", ZY_STOP_AT_PATH, 1);
+        setenv("ZY_STOP_AT_BREAK", (std::to_string(frame) + " " + std::to_string(line)).c_str(), 1);
+        setenv("ZY_STOP_ONCE", marker.c_str(), 1);
+    }
+    ~StopShimForJobs() {
+        for (const char* name : {"LD_PRELOAD", "ZY_STOP_AT_BREAK", "ZY_STOP_ONCE"}) unsetenv(name);
+        setenv("ASAN_OPTIONS", saved_asan_.c_str(), 1);
+    }
+
+private:
+    std::string saved_asan_;
+};
+
+// The process the shim stopped, once it has stopped (its id in the marker,
+// state T); empty after a minute (a hang).
+std::string wait_for_stopped(const fs::path& marker) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (std::chrono::steady_clock::now() < deadline) {
-        const auto point = zyfarm::read_break_point(break_file);
-        if (point && point->frame > first && point->line > 0) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::string pid, line;
+        std::ifstream(marker) >> pid;
+        std::getline(std::ifstream("/proc/" + pid + "/stat"), line);
+        const auto close = line.rfind(')');
+        if (!pid.empty() && close != std::string::npos && line.size() > close + 2 && line[close + 2] == 'T')
+            return pid;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    return false;
+    return "";
 }
 
 TEST_F(SlurmFarm, ATaskKilledMidFrameAndRequeuedResumesToTheSamePictures) {
-    const writer::Scene scene = farm_scene(4, 320, 240);  // big enough to be caught mid-frame
+    const writer::Scene scene = farm_scene(4, 96, 64);
     const Pictures expected = reference_pictures(scene);
     TempDir dir;
     write_farm_scene(dir / "scene", scene);
-    const Jobs jobs = submit(dir.path(), 2);
-    const fs::path task = dir / "work" / "task-001";  // frames 2 and 3
+    const zyfarm::BreakPoint mid_frame{3, 30};  // the second frame of task-001 (frames 2 and 3)
+    Jobs jobs;
+    {
+        const StopShimForJobs shim(mid_frame.frame, mid_frame.line, dir / "stopped");
+        jobs = submit(dir.path(), 2);
+    }
+    const fs::path task = dir / "work" / "task-001";
     const std::string killed = jobs.array + "_1";
 
-    ASSERT_TRUE(wait_until_mid_frame(task / "ball.brk", 2)) << job_state(killed);
-    const FarmRun kill = run_shell("scancel --signal=KILL " + quoted(killed) + " 2>&1");
-    ASSERT_EQ(kill.status, 0) << kill.out;
-    EXPECT_TRUE(wait_for_end(killed).starts_with("CANCELLED")) << job_state(killed);
-    const auto stopped = zyfarm::read_break_point(task / "ball.brk");
-    ASSERT_TRUE(stopped && stopped->frame == 3 && stopped->line > 0) << "killed too late to test a resume";
+    // Killed where it stopped, as a failing node would kill it (Slurm's own
+    // kill would first let it go on with a SIGCONT).
+    const std::string zyray = wait_for_stopped(dir / "stopped");
+    ASSERT_FALSE(zyray.empty()) << job_state(killed);
+    EXPECT_EQ(zyfarm::read_break_point(task / "ball.brk"), mid_frame);
+    ASSERT_EQ(kill(std::stoi(zyray), SIGKILL), 0);
+    EXPECT_TRUE(wait_for_end(killed).starts_with("FAILED")) << job_state(killed);
+    EXPECT_EQ(zyfarm::read_break_point(task / "ball.brk"), mid_frame);
 
     const FarmRun requeue = run_zyfarm({"requeue", (dir / "work").string(), "1"});
     ASSERT_EQ(requeue.status, 0) << requeue.err;
