@@ -8,6 +8,11 @@ them as JSON. Run through scripts/bench, which builds and installs first.
 usage: bench.py --build DIR --work DIR --node-modules DIR [--runs N]
                 [--race-runs N] [--race-threads 1,2] [--only ID,...]
                 [--no-race] [--record-checksums] [--json FILE]
+       bench.py --build DIR --work DIR --node-modules DIR --instructions
+
+--instructions counts, with callgrind, the instructions of the whole zyray
+process on one thread for the bunny race scene on the mirror floor at
+antialiasing level 2: a figure that the machine's load does not change.
 """
 
 import argparse
@@ -190,6 +195,25 @@ def race(tools, race_scene, compiled, mesh_dir, work, threads, rounds, known):
                 render_ratio=med["povray_trace_s"] / med["zyray_render_s"], picture_ok=picture_ok)
 
 
+INSTRUCTION_SCENE = "bunny-mirror-aa2"
+
+
+def count_instructions(tools, compiled, work, known):
+    """callgrind's total for one zyray run on one thread, and whether its
+    picture kept its checksum."""
+    zy_dir = work / "callgrind"
+    shutil.rmtree(zy_dir, ignore_errors=True)
+    shutil.copytree(compiled, zy_dir)
+    profile = work / "callgrind.out"
+    env = dict(os.environ, OMP_NUM_THREADS="1")
+    done = subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=%s" % profile, tools["zyray"]],
+                          cwd=zy_dir, env=env, capture_output=True)
+    if done.returncode not in (0, 1) or not profile.exists():
+        raise RuntimeError("callgrind failed:\n" + done.stderr.decode("utf-8", "replace")[-2000:])
+    totals = [line for line in profile.read_text().splitlines() if line.startswith(("summary:", "totals:"))]
+    return int(totals[-1].split()[1]), picture_sums_only_tif(zy_dir) == known.get(INSTRUCTION_SCENE)
+
+
 def picture_sums_only_tif(folder):
     return {p.name: hashlib.sha256(p.read_bytes()).hexdigest()
             for p in sorted(folder.iterdir()) if p.suffix.lower() == ".tif"}
@@ -207,6 +231,7 @@ def main():
     parser.add_argument("--no-race", action="store_true")
     parser.add_argument("--record-checksums", action="store_true")
     parser.add_argument("--json", type=Path, default=HERE / "results" / "latest.json")
+    parser.add_argument("--instructions", action="store_true")
     args = parser.parse_args()
     args.work = args.work.resolve()
 
@@ -218,6 +243,13 @@ def main():
     mesh_dir = args.work / "meshes"
     meshes = prepare_meshes(args, tools, mesh_dir)
     only = set(filter(None, args.only.split(",")))
+    if args.instructions:
+        for scene_id, description, assets, _ in all_scenes(meshes, mesh_dir):
+            if scene_id == INSTRUCTION_SCENE:
+                folder = compile_scene(tools, args.work / "scenes" / scene_id, description, assets)
+                total, same = count_instructions(tools, folder, args.work, known)
+                print("%s, 1 thread: %d instructions, picture %s" % (scene_id, total, "same" if same else "DIFFERENT"))
+                return 0 if same else 1
 
     rows, races, compiled = [], [], {}
     for scene_id, description, assets, race_scene in all_scenes(meshes, mesh_dir):
