@@ -1,11 +1,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <iterator>
 
 #include "cells/cell_divide.h"
 #include "cells/cells.h"
+#include "driver/console.h"
 #include "driver/emulator.h"
 #include "driver/memoire.h"
 #include "driver/stop.h"
@@ -116,9 +116,9 @@ void rt_cell_init(CELL& root) {
     std::fill(std::begin(root.child), std::end(root.child), nullptr);
     root.next = nullptr;
 
-    std::printf("Start Pass 2 please wait\n");
+    console_line("Start Pass 2 please wait");
     divide_cells(root, box.tame);
-    std::printf("Pass 2 success\n");
+    console_line("Pass 2 success");
     // The packed tests are allocated after the tree, so that a memory failure
     // while dividing meets the same allocation as without them. The walk
     // locates points in scene_cell's tree only.

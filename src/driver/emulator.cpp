@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
+
+#include "driver/console.h"
 
 namespace zy {
 
@@ -34,19 +37,19 @@ const char* get_nom(const char* name) {
 int32_t Fopen(const char* name, int16_t mode) {
     static const char* const stream_modes[] = {"rb", "r+b", "w+b"};
     if (mode < 0 || mode > 2) return kBadMode;
-    std::printf("Fopen() : %s\n", name);
+    console_line((std::string("Fopen() : ") + name).c_str());
     const char* file = get_nom(name);
     for (int32_t slot = 0; slot < kHandleCount; ++slot) {
         if (handles[slot] != nullptr) continue;
         handles[slot] = names_a_file(file) ? std::fopen(file, stream_modes[mode]) : nullptr;
         if (handles[slot] == nullptr) {
-            std::printf("fopen n'a pas march\216\n");
+            console_line("fopen n'a pas march\216");
             return kOpenFailed;
         }
-        std::printf("handle ouvert :%d\n", slot);
+        console_line(("handle ouvert :" + std::to_string(slot)).c_str());
         return slot;
     }
-    std::printf("Plus de handle\n");
+    console_line("Plus de handle");
     return kNoHandle;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <initializer_list>
 
+#include "driver/console.h"
 #include "driver/emulator.h"
 #include "driver/memoire.h"
 #include "driver/program_state.h"
@@ -37,7 +38,7 @@ void close_if_open(int32_t& handle) {
 void set_final_step(FinalStep step) { final_step = step ? step : exit_process; }
 
 int my_form_alert(int /*kind*/, const char* text) {
-    std::printf("%s\n", text);
+    console_line(text);
     return 0;
 }
 
@@ -60,7 +61,7 @@ void prg_term2(int error, long line, const char* module) {
             xf_unlink(name);
         }
     }
-    std::printf("It's the END !!!!!! \n");
+    console_line("It's the END !!!!!! ");
     std::fflush(stdout);
     final_step(error);
     std::exit(1);  // a final step that returns still ends the process

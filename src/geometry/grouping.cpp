@@ -1,5 +1,4 @@
-#include <cstdio>
-
+#include "driver/console.h"
 #include "driver/memoire.h"
 #include "driver/stop.h"
 #include "geometry/triangle.h"
@@ -14,7 +13,7 @@ namespace zy {
 // later are not merged. The earliest sharer is the smallest "first user" among the
 // triangle's vertices, so one index from point to first triangle replaces the scan.
 void rt_tri_group() {
-    std::printf("Start Pass 1 please wait\n");
+    console_line("Start Pass 1 please wait");
 
     // first_user[p]: the first triangle that uses point p; an entry older than the
     // current object's first triangle belongs to an earlier object and counts as unset.
@@ -41,7 +40,7 @@ void rt_tri_group() {
     }
 
     my_free(first_user);
-    std::printf("Pass 1 success\n");
+    console_line("Pass 1 success");
 }
 
 }  // namespace zy

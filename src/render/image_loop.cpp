@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "driver/console.h"
 #include "driver/emulator.h"
 #include "driver/program_state.h"
 #include "driver/stop.h"
@@ -55,7 +56,7 @@ int16_t reopen_picture(int32_t line) {
 void print_progress(int32_t y) {
     char text[32];
     std::snprintf(text, sizeof text, "  ligne : %d", y + 1);
-    std::printf("%s\n", text);
+    console_line(text);
 }
 
 // Writes the renderer's first count bands from line y on, each with its
