@@ -105,13 +105,12 @@ std::string FarmPlan::describe(std::size_t index) const {
 }
 
 std::string FarmPlan::full_run_picture(int frame) const {
-    return frames == 1 ? scene_picture : animation_picture(frame);
+    return writer::run_picture(frame, frames, scene_picture);
 }
 
 std::string FarmPlan::task_picture(std::size_t index, int frame) const {
-    // A task's settings say frame_count = its end: a task ending at frame 1
-    // is a one-frame scene to zyray.
-    return tasks[index].end == 1 ? scene_picture : animation_picture(frame);
+    // A task's settings say frame_count = its end.
+    return writer::run_picture(frame, tasks[index].end, scene_picture);
 }
 
 void write_plan(const fs::path& work, const FarmPlan& plan) {

@@ -78,12 +78,6 @@ std::string scene_file(const std::string& directory, const std::string& scene, c
     return file_in_folder(text);
 }
 
-std::string animation_picture(int frame) {
-    char text[32];
-    std::snprintf(text, sizeof text, "ZY_%05d.TIF", frame + 1);
-    return file_in_folder(text);
-}
-
 SceneFolder read_scene_folder(const fs::path& folder) {
     SceneFolder scene;
     scene.folder = folder;

@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "writer/frame_range.h"
+
 namespace zy::zyfarm {
 
 namespace fs = std::filesystem;
 
-/// Name of the shade file that starts every zyray run.
-inline constexpr const char* kShadeFile = "zy_shade.xpa";
+using writer::kShadeFile;
 
 /// A scene folder whose files zyray can render as an animation.
 struct SceneFolder {
@@ -38,12 +39,13 @@ std::string file_in_folder(const std::string& name);
 /// ext (".INF"), built as zyray builds it.
 std::string scene_file(const std::string& directory, const std::string& scene, const char* ext);
 
-/// Picture name of frame (0-based) of an animation: zy_00001.tif for frame 0.
-std::string animation_picture(int frame);
+using writer::kAutosaveByteOffset;
+using writer::kFrameCountOffset;
 
-/// Offset of frame_count inside the settings file (after its 8-byte tag).
-inline constexpr std::size_t kFrameCountOffset = 8 + 170;
-/// Offset of the last byte of the options word, whose bit 0 is autosave.
-inline constexpr std::size_t kAutosaveByteOffset = 8 + 199;
+/// The folder's files as the source of frame-range runs.
+inline writer::RangeSource range_source(const SceneFolder& scene) {
+    return {scene.folder,        scene.settings_file, scene.frame_file, scene.break_file,
+            scene.scene_picture, scene.texture_files, scene.block_size};
+}
 
 }  // namespace zy::zyfarm
