@@ -97,16 +97,31 @@ CompiledScene compile(const Description& description, const fs::path& folder, co
     return scene;
 }
 
+// Set before the description is read, so that whatever follows the size (a
+// fitted camera, a file camera's angle) follows the override.
+Json with_overrides(Json root, const RenderOverrides& o) {
+    if (!root.is_object()) return root;
+    Json& render = root["render"];
+    if (!render.is_object() && !render.is_null()) return root;
+    for (const auto& [key, value] : {std::pair{"width", o.width}, std::pair{"height", o.height},
+                                     std::pair{"antialias", o.antialias}, std::pair{"max_depth", o.max_depth}})
+        if (value) render[key] = *value;
+    if (render.is_null()) root.erase("render");
+    return root;
+}
+
 }  // namespace
 
 bool CompiledScene::animated() const { return baker && baker->animated(); }
 
 writer::FrameBlock CompiledScene::frame(int k) const { return k == 0 || !animated() ? first_frame : baker->frame(k); }
 
-CompiledScene compile_scene(const fs::path& description, const ProgressSink& progress) {
+CompiledScene compile_scene(const fs::path& description, const ProgressSink& progress,
+                            const RenderOverrides& overrides) {
     const std::string text = read_text(description);
     try {
-        return compile(read_description(parse_description(text)), description.parent_path(), progress);
+        return compile(read_description(with_overrides(parse_description(text), overrides)),
+                       description.parent_path(), progress);
     } catch (const InputError& e) {
         throw CompileError(place_of(description, text, e) + ": " + e.what());
     }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -37,8 +38,15 @@ struct CompiledScene {
     writer::FrameBlock frame(int k) const;
 };
 
+/// Members of the description's "render" section set from outside, as if the
+/// description said so; checked by whoever sets them.
+struct RenderOverrides {
+    std::optional<int> width, height, antialias, max_depth;
+};
+
 /// Reads and checks the description and the mesh and image files it names
 /// (relative to its folder), every frame included. progress may be empty.
-CompiledScene compile_scene(const std::filesystem::path& description, const ProgressSink& progress = {});
+CompiledScene compile_scene(const std::filesystem::path& description, const ProgressSink& progress = {},
+                            const RenderOverrides& overrides = {});
 
 }  // namespace zy::zyscene

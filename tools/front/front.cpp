@@ -1,0 +1,195 @@
+#include "front/front.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <thread>
+
+#include "front/child_process.h"
+#include "front/options.h"
+#include "front/output_names.h"
+#include "front/picture_files.h"
+#include "front/progress.h"
+#include "front/render_run.h"
+#include "front/scene_source.h"
+#include "front/video.h"
+#include "front/work_folder.h"
+#include "zyfarm/farm_error.h"
+#include "zyscene/compiler.h"
+
+namespace zy::front {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kDone = 0, kFailed = 1, kBadUsage = 2, kInterrupted = 130;
+
+struct Failure {
+    int status;
+    std::string line;
+};
+
+// The renderer's error numbers in plain words.
+std::string plain_words(int error) {
+    switch (error) {
+        case 1: return "out of memory";
+        case 2: return "cannot be created";
+        case 3: return "cannot be opened";
+        case 4: return "cannot be read, or ends too early";
+        case 5: return "cannot be written (is the disk full?)";
+        case 6: return "is not a valid scene file";
+        case 7: return "a texture image is missing";
+        default: return "the renderer failed";
+    }
+}
+
+std::string failure_line(const RenderOutcome& r) {
+    if (r.error == 0) return r.what;
+    const bool names_file = r.error >= 2 && r.error <= 6 && !r.file.empty();
+    return (names_file ? fs::path(r.file).filename().string() + ": " : "") + plain_words(r.error) + " (error " +
+           std::to_string(r.error) + ")";
+}
+
+int thread_count(const Options& o) {
+    if (o.threads) return *o.threads;
+    if (const char* env = std::getenv("OMP_NUM_THREADS"); env && std::atoi(env) > 0) return std::atoi(env);
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+std::string plural(int n, const char* word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
+
+// The break file's frame and line: where a resumed run starts.
+std::pair<int, int> break_point(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    unsigned char b[4] = {};
+    if (!in.read(reinterpret_cast<char*>(b), 4)) return {0, 0};
+    return {b[0] << 8 | b[1], b[2] << 8 | b[3]};
+}
+
+class FrontRun {
+public:
+    explicit FrontRun(const Options& o) : o_(o), work_(o.work) {}
+
+    int run() {
+        const auto start = std::chrono::steady_clock::now();
+        const SceneSource scene = scene_source(o_, work_.compiled());
+        const zyfarm::SceneFolder& folder = scene.folder;
+        const Frames frames = o_.frames.value_or(Frames{1, folder.frame_count});
+        if (frames.last > folder.frame_count)
+            throw Failure{kBadUsage, "frame " + std::to_string(frames.last) + " asked for, the scene has " +
+                                         plural(folder.frame_count, "frame")};
+        const std::string name = fs::path(folder.scene_picture).stem().string();
+        const OutputNames outputs(o_.output, name, folder.frame_count > 1);
+        const writer::RangeSource source = zyfarm::range_source(folder);
+        const std::string print = fingerprint(source, frames.first - 1, frames.last);
+
+        const WorkState state = work_.state(print);
+        if (state == WorkState::Complete) {
+            note(work_.root().string() + " holds a complete render of this scene; writing the pictures from it");
+        } else {
+            if (state == WorkState::Partial) {
+                note("resuming the render in " + work_.root().string());
+            } else {
+                if (work_.holds_other())
+                    note(work_.root().string() + " holds a render of another scene or other options; starting over");
+                std::error_code ec;
+                fs::remove_all(work_.render(), ec);
+                fs::create_directories(work_.render());
+                writer::write_range_folder(source, work_.render(), frames.first - 1, frames.last);
+                work_.record(print, WorkState::Partial);
+            }
+            render(scene, frames, folder);
+            work_.record(print, WorkState::Complete);
+        }
+
+        std::vector<fs::path> pictures;
+        for (int f = frames.first; f <= frames.last; ++f) {
+            pictures.push_back(work_.render() / writer::run_picture(f - 1, frames.last, folder.scene_picture));
+            write_output_picture(pictures.back(), read_renderer_picture(pictures.back()), outputs.of(f));
+        }
+        if (!o_.video.empty()) write_video(o_.video, o_.fps, pictures);
+
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const int count = frames.last - frames.first + 1;
+        std::string line = "wrote " + outputs.of(frames.first).string();
+        if (count > 1) line += " ... " + outputs.of(frames.last).string();
+        if (!o_.video.empty()) line += " and " + o_.video;
+        char numbers[128];
+        std::snprintf(numbers, sizeof numbers, " (%s, %dx%d, %.1f s, %s)", plural(count, "frame").c_str(),
+                      scene.width, scene.height, seconds, plural(thread_count(o_), "thread").c_str());
+        note(line + numbers);
+        return kDone;
+    }
+
+private:
+    void note(const std::string& line) const {
+        if (!o_.quiet) std::cerr << "zyray: " << line << "\n";
+    }
+
+    void render(const SceneSource& scene, const Frames& frames, const zyfarm::SceneFolder& folder) {
+        const auto [frame, line] = break_point(work_.render() / folder.break_file);
+        const ProgressStyle style = o_.quiet              ? ProgressStyle::Quiet
+                                    : isatty(STDERR_FILENO) ? ProgressStyle::Terminal
+                                                            : ProgressStyle::Lines;
+        Progress progress(style, frames.last - frames.first + 1, scene.height, frame - (frames.first - 1), line);
+        const RenderListener listener{[&] { progress.frame_started(); },
+                                      [&](int rows) { progress.rows_written(rows); }};
+        const RenderOutcome outcome = run_renderer(work_.render(), o_.threads, scene.height, listener);
+        if (outcome.done) {
+            progress.finish();
+            return;
+        }
+        if (style == ProgressStyle::Terminal) std::cerr << "\n";
+        if (outcome.interrupted)
+            throw Failure{kInterrupted, work_.kept() ? "interrupted; run the same command again to resume from " +
+                                                           work_.root().string()
+                                                     : "interrupted"};
+        throw Failure{kFailed, failure_line(outcome)};
+    }
+
+    const Options& o_;
+    WorkFolder work_;
+};
+
+}  // namespace
+
+int run_front(int argc, char** argv) {
+    try {
+        const Options o = parse_options(std::vector<std::string>(argv + 1, argv + argc));
+        if (o.help) {
+            std::cout << kUsage;
+            return kDone;
+        }
+        if (o.version) {
+            std::cout << "zyray " << ZYSCENE_VERSION << "\n";
+            return kDone;
+        }
+        if (!o.video.empty()) {
+            if (video_format(o.video).empty()) throw UsageError("--video " + o.video + ": the video must end in .mp4 or .gif");
+            if (!on_path("ffmpeg"))
+                throw Failure{kBadUsage, "--video needs the ffmpeg program, which is not installed "
+                                         "(on Debian: apt-get install ffmpeg)"};
+        }
+        return FrontRun(o).run();
+    } catch (const Failure& f) {
+        std::cerr << "zyray: " << f.line << "\n";
+        return f.status;
+    } catch (const UsageError& e) {
+        std::cerr << "zyray: " << e.what() << "\n";
+        return kBadUsage;
+    } catch (const zyscene::CompileError& e) {
+        std::cerr << "zyray: " << e.what() << "\n";
+        return kBadUsage;
+    } catch (const zyfarm::FarmError& e) {
+        std::cerr << "zyray: " << e.what() << "\n";
+        return kBadUsage;
+    } catch (const std::exception& e) {
+        std::cerr << "zyray: " << e.what() << "\n";
+        return kFailed;
+    }
+}
+
+}  // namespace zy::front
