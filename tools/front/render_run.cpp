@@ -95,7 +95,8 @@ RenderOutcome run_renderer(const std::filesystem::path& folder, std::optional<in
     if (threads) environment.emplace_back("OMP_NUM_THREADS", std::to_string(*threads));
     StopSignals signals;
     stop_requested = 0;
-    const Child child = spawn({"/proc/self/exe"}, folder, PipeTo::ChildStdout, environment);
+    const Child child = spawn({(std::filesystem::read_symlink("/proc/self/exe").parent_path() / "zyray").string()},
+                              folder, PipeTo::ChildStdout, environment);
     renderer_pid = child.pid;
     LineReader reader(picture_rows, listener, outcome);
     std::string pending;

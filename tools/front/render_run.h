@@ -23,7 +23,7 @@ struct RenderOutcome {
     std::string what;          ///< the alert text, or how the process ended
 };
 
-/// Runs the batch renderer (this executable without arguments) in folder, with
+/// Runs the batch renderer (zyray beside this program, without arguments) in folder, with
 /// threads threads when given. Ctrl-C stops it and is reported, never fatal here.
 RenderOutcome run_renderer(const std::filesystem::path& folder, std::optional<int> threads, int picture_rows,
                            const RenderListener& listener);
