@@ -66,6 +66,7 @@ RgbPicture read_renderer_picture(const fs::path& tiff) {
 void write_output_picture(const fs::path& tiff, const RgbPicture& picture, const fs::path& path) {
     const fs::path part = path.string() + ".part";
     std::error_code ec;
+    if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
     if (is_tiff_name(path)) {
         fs::copy_file(tiff, part, fs::copy_options::overwrite_existing, ec);
         if (ec) throw std::runtime_error(path.string() + ": cannot be written: " + ec.message());

@@ -39,6 +39,8 @@ void write_video(const fs::path& path, int fps, const std::vector<fs::path>& pic
     const RgbPicture first = read_renderer_picture(pictures.at(0));
     const std::string format = video_format(path);
     const fs::path part = path.string() + ".part";
+    std::error_code ec;
+    if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
     std::vector<std::string> argv = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
                                      "-f", "rawvideo", "-pix_fmt", "rgb24",
                                      "-s", std::to_string(first.width) + "x" + std::to_string(first.height),
@@ -57,7 +59,6 @@ void write_video(const fs::path& path, int fps, const std::vector<fs::path>& pic
     close(ffmpeg.fd);
     const int status = wait_for(ffmpeg.pid);
     std::signal(SIGPIPE, old_pipe);
-    std::error_code ec;
     if (!fed || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         fs::remove(part, ec);
         throw std::runtime_error(path.string() + ": ffmpeg could not write the video");
