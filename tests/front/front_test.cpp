@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
@@ -23,21 +24,28 @@ struct FrontRun {
     std::string err;  ///< standard error; standard output is in out.txt
 };
 
-// Runs "zyray args" in folder; with stop_after, sends signal once a line of
-// standard error contains that text.
-FrontRun front(const fs::path& folder, const std::string& args, const std::string& stop_after = "",
-               int signal = SIGINT) {
-    const std::string command = "cd '" + folder.string() + "' && echo $$ && exec '" + ZY_ZYRAY_PATH + "' " + args +
-                                " 2>&1 >out.txt </dev/null";
+// Runs "zyray args" in folder. With stop_at_break ("frame line"), the stop
+// shim halts its renderer the moment the break file holds that, and zyray then
+// gets a Ctrl-C: the interruption lands there however loaded the machine is.
+FrontRun front(const fs::path& folder, const std::string& args, const std::string& stop_at_break = "") {
+    const fs::path marker = folder / "stopped";
+    const std::string shim = stop_at_break.empty() ? ""
+                                                   : "export LD_PRELOAD='" + std::string(ZY_STOP_AT_PATH) +
+                                                         "' ZY_STOP_AT_BREAK='" + stop_at_break + "' ZY_STOP_ONCE='" +
+                                                         marker.string() + "' ASAN_OPTIONS=verify_asan_link_order=0 && ";
+    const std::string command = "cd '" + folder.string() + "' && " + shim + "echo $$ && exec '" + ZY_ZYRAY_PATH +
+                                "' " + args + " 2>&1 >out.txt </dev/null";
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) throw std::runtime_error("cannot start zyray");
     FrontRun run;
     char line[4096];
     const int pid = std::fgets(line, sizeof line, pipe) ? std::atoi(line) : -1;
-    while (std::fgets(line, sizeof line, pipe)) {
-        run.err += line;
-        if (!stop_after.empty() && std::strstr(line, stop_after.c_str())) kill(pid, signal);
+    if (!stop_at_break.empty()) {
+        std::error_code ec;
+        while (fs::file_size(marker, ec) == 0 || ec) usleep(10000);  // the shim writes it as it stops
+        kill(pid, SIGINT);
     }
+    while (std::fgets(line, sizeof line, pipe)) run.err += line;
     const int status = pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
@@ -103,7 +111,7 @@ TEST(Front, FrameRangeKeepsTheFullAnimationsNumbersAndPixels) {
 TEST(Front, InterruptedWorkResumesToTheSamePixels) {
     TempDir dir;
     const std::string args = kAnimation + " --size 64x40 --frames 1-3 --work w -o a_#.png";
-    const FrontRun stopped = front(dir.path(), args, "frame 1 of 3 done");
+    const FrontRun stopped = front(dir.path(), args, "1 0");
     EXPECT_EQ(stopped.status, 130) << stopped.err;
     EXPECT_NE(stopped.err.find("run the same command again to resume from w"), std::string::npos) << stopped.err;
     EXPECT_FALSE(fs::exists(dir / "a_1.png"));

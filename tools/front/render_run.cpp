@@ -18,10 +18,14 @@ namespace {
 volatile std::sig_atomic_t stop_requested = 0;
 volatile pid_t renderer_pid = -1;
 
-// Ctrl-C reaches the whole foreground group; a signal sent to us alone is passed on.
+// Ctrl-C reaches the whole foreground group; a signal sent to us alone is
+// passed on, and a stopped renderer (Ctrl-Z) is woken to receive it.
 void on_stop_signal(int signal) {
     stop_requested = 1;
-    if (renderer_pid > 0) kill(renderer_pid, signal);
+    if (renderer_pid > 0) {
+        kill(renderer_pid, signal);
+        kill(renderer_pid, SIGCONT);
+    }
 }
 
 // Restores the previous handlers when the run ends.
