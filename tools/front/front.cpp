@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <thread>
 
@@ -17,6 +16,7 @@
 #include "front/video.h"
 #include "front/work_folder.h"
 #include "zyfarm/farm_error.h"
+#include "zyfarm/task_state.h"
 #include "zyscene/compiler.h"
 
 namespace zy::front {
@@ -60,14 +60,6 @@ int thread_count(const Options& o) {
 }
 
 std::string plural(int n, const char* word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
-
-// The break file's frame and line: where a resumed run starts.
-std::pair<int, int> break_point(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    unsigned char b[4] = {};
-    if (!in.read(reinterpret_cast<char*>(b), 4)) return {0, 0};
-    return {b[0] << 8 | b[1], b[2] << 8 | b[3]};
-}
 
 class FrontRun {
 public:
@@ -130,11 +122,12 @@ private:
     }
 
     void render(const SceneSource& scene, const Frames& frames, const zyfarm::SceneFolder& folder) {
-        const auto [frame, line] = break_point(work_.render() / folder.break_file);
+        const auto point = zyfarm::read_break_point(work_.render() / folder.break_file).value_or(zyfarm::BreakPoint{});
         const ProgressStyle style = o_.quiet              ? ProgressStyle::Quiet
                                     : isatty(STDERR_FILENO) ? ProgressStyle::Terminal
                                                             : ProgressStyle::Lines;
-        Progress progress(style, frames.last - frames.first + 1, scene.height, frame - (frames.first - 1), line);
+        Progress progress(style, frames.last - frames.first + 1, scene.height,
+                          point.frame - (frames.first - 1), point.line);
         const RenderListener listener{[&] { progress.frame_started(); },
                                       [&](int rows) { progress.rows_written(rows); }};
         const RenderOutcome outcome = run_renderer(work_.render(), o_.threads, scene.height, listener);

@@ -1,8 +1,5 @@
 #include "front/output_names.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "front/options.h"
 #include "front/picture_files.h"
 
@@ -15,9 +12,8 @@ OutputNames::OutputNames(const std::string& option, const std::string& scene, bo
     std::string path = option;
     if (path.empty() || path.ends_with('/') || fs::is_directory(path, ec))
         path = (fs::path(path) / (scene + (animation ? "_####.png" : ".png"))).string();
-    std::string ext = fs::path(path).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (ext != ".png" && !is_tiff_name(path))
+    const std::string ext = fs::path(path).extension().string();
+    if (lower_extension(path) != ".png" && !is_tiff_name(path))
         throw UsageError("-o " + option + ": the picture must end in .png or .tif");
     const std::size_t name_start = path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1;
     const std::size_t run = path.find('#', name_start);

@@ -7,7 +7,6 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <string>
 
 namespace zy::front {
 
@@ -33,11 +32,13 @@ void renamed_into_place(const fs::path& part, const fs::path& path) {
 
 }  // namespace
 
-bool is_tiff_name(const fs::path& path) {
+std::string lower_extension(const fs::path& path) {
     std::string ext = path.extension().string();
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext == ".tif" || ext == ".tiff";
+    return ext;
 }
+
+bool is_tiff_name(const fs::path& path) { return lower_extension(path) == ".tif" || lower_extension(path) == ".tiff"; }
 
 RgbPicture read_renderer_picture(const fs::path& tiff) {
     std::ifstream in(tiff, std::ios::binary);

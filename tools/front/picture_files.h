@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace zy::front {
@@ -22,6 +23,8 @@ RgbPicture read_renderer_picture(const std::filesystem::path& tiff);
 void write_output_picture(const std::filesystem::path& tiff, const RgbPicture& picture,
                           const std::filesystem::path& path);
 
+/// The name's extension in lower case (".png").
+std::string lower_extension(const std::filesystem::path& path);
 /// True for a .tif or .tiff name, in any case.
 bool is_tiff_name(const std::filesystem::path& path);
 

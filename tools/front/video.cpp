@@ -3,8 +3,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <csignal>
 #include <stdexcept>
 
@@ -30,8 +28,7 @@ bool write_whole(int fd, const std::vector<uint8_t>& bytes) {
 }  // namespace
 
 std::string video_format(const fs::path& path) {
-    std::string ext = path.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    const std::string ext = lower_extension(path);
     return ext == ".mp4" ? "mp4" : ext == ".gif" ? "gif" : "";
 }
 
