@@ -29,12 +29,13 @@ struct FrontRun {
 // gets a Ctrl-C: the interruption lands there however loaded the machine is.
 FrontRun front(const fs::path& folder, const std::string& args, const std::string& stop_at_break = "") {
     const fs::path marker = folder / "stopped";
-    const std::string shim = stop_at_break.empty() ? ""
-                                                   : "export LD_PRELOAD='" + std::string(ZY_STOP_AT_PATH) +
-                                                         "' ZY_STOP_AT_BREAK='" + stop_at_break + "' ZY_STOP_ONCE='" +
-                                                         marker.string() + "' ASAN_OPTIONS=verify_asan_link_order=0 && ";
-    const std::string command = "cd '" + folder.string() + "' && " + shim + "echo $$ && exec '" + ZY_ZYRAY_PATH +
-                                "' " + args + " 2>&1 >out.txt </dev/null";
+    const std::string shim = stop_at_break.empty()
+                                 ? ""
+                                 : "export LD_PRELOAD='" + std::string(ZY_STOP_AT_PATH) + "' ZY_STOP_AT_BREAK='" +
+                                       stop_at_break + "' ZY_STOP_ONCE='" + marker.string() +
+                                       "' ASAN_OPTIONS=verify_asan_link_order=0 && ";
+    const std::string command = "cd '" + folder.string() + "' && " + shim + "echo $$ && exec '" + ZY_ZYRAY_PATH + "' " +
+                                args + " 2>&1 >out.txt </dev/null";
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) throw std::runtime_error("cannot start zyray");
     FrontRun run;
@@ -135,7 +136,10 @@ TEST(Front, VideoHasEveryFrame) {
     const FrontRun run = front(dir.path(), kAnimation + " --size 41x25 --frames 1-3 --video v.mp4 -q");
     ASSERT_EQ(run.status, 0) << run.err;
     FILE* probe = popen(("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
-                         "stream=nb_read_frames,pix_fmt,width -of csv=p=0 '" + (dir / "v.mp4").string() + "'").c_str(), "r");
+                         "stream=nb_read_frames,pix_fmt,width -of csv=p=0 '" +
+                         (dir / "v.mp4").string() + "'")
+                            .c_str(),
+                        "r");
     char line[256] = {};
     ASSERT_TRUE(std::fgets(line, sizeof line, probe));
     pclose(probe);

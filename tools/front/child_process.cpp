@@ -17,7 +17,8 @@ namespace zy::front {
 Child spawn(const std::vector<std::string>& argv, const std::filesystem::path& folder, PipeTo pipe_to,
             const std::vector<std::pair<std::string, std::string>>& environment) {
     int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error(std::string("cannot make a pipe: ") + std::strerror(errno));
+    if (pipe2(ends, O_CLOEXEC) != 0)
+        throw std::runtime_error(std::string("cannot make a pipe: ") + std::strerror(errno));
     const bool to_stdout = pipe_to == PipeTo::ChildStdout;
     const int child_end = to_stdout ? ends[1] : ends[0];
     const int our_end = to_stdout ? ends[0] : ends[1];

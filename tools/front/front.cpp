@@ -68,38 +68,17 @@ public:
     int run() {
         const auto start = std::chrono::steady_clock::now();
         const SceneSource scene = scene_source(o_, work_.compiled());
-        const zyfarm::SceneFolder& folder = scene.folder;
-        const Frames frames = o_.frames.value_or(Frames{1, folder.frame_count});
-        if (frames.last > folder.frame_count)
+        const int frame_count = scene.folder.frame_count;
+        const Frames frames = o_.frames.value_or(Frames{1, frame_count});
+        if (frames.last > frame_count)
             throw Failure{kBadUsage, "frame " + std::to_string(frames.last) + " asked for, the scene has " +
-                                         plural(folder.frame_count, "frame")};
-        const std::string name = fs::path(folder.scene_picture).stem().string();
-        const OutputNames outputs(o_.output, name, folder.frame_count > 1);
-        const writer::RangeSource source = zyfarm::range_source(folder);
-        const std::string print = fingerprint(source, frames.first - 1, frames.last);
-
-        const WorkState state = work_.state(print);
-        if (state == WorkState::Complete) {
-            note(work_.root().string() + " holds a complete render of this scene; writing the pictures from it");
-        } else {
-            if (state == WorkState::Partial) {
-                note("resuming the render in " + work_.root().string());
-            } else {
-                if (work_.holds_other())
-                    note(work_.root().string() + " holds a render of another scene or other options; starting over");
-                std::error_code ec;
-                fs::remove_all(work_.render(), ec);
-                fs::create_directories(work_.render());
-                writer::write_range_folder(source, work_.render(), frames.first - 1, frames.last);
-                work_.record(print, WorkState::Partial);
-            }
-            render(scene, frames, folder);
-            work_.record(print, WorkState::Complete);
-        }
+                                         plural(frame_count, "frame")};
+        const OutputNames outputs(o_.output, fs::path(scene.folder.scene_picture).stem().string(), frame_count > 1);
+        bring_up_to_date(scene, frames);
 
         std::vector<fs::path> pictures;
         for (int f = frames.first; f <= frames.last; ++f) {
-            pictures.push_back(work_.render() / writer::run_picture(f - 1, frames.last, folder.scene_picture));
+            pictures.push_back(work_.render() / writer::run_picture(f - 1, frames.last, scene.folder.scene_picture));
             write_output_picture(pictures.back(), read_renderer_picture(pictures.back()), outputs.of(f));
         }
         if (!o_.video.empty()) write_video(o_.video, o_.fps, pictures);
@@ -110,8 +89,8 @@ public:
         if (count > 1) line += " ... " + outputs.of(frames.last).string();
         if (!o_.video.empty()) line += " and " + o_.video;
         char numbers[128];
-        std::snprintf(numbers, sizeof numbers, " (%s, %dx%d, %.1f s, %s)", plural(count, "frame").c_str(),
-                      scene.width, scene.height, seconds, plural(thread_count(o_), "thread").c_str());
+        std::snprintf(numbers, sizeof numbers, " (%s, %dx%d, %.1f s, %s)", plural(count, "frame").c_str(), scene.width,
+                      scene.height, seconds, plural(thread_count(o_), "thread").c_str());
         note(line + numbers);
         return kDone;
     }
@@ -121,13 +100,39 @@ private:
         if (!o_.quiet) std::cerr << "zyray: " << line << "\n";
     }
 
-    void render(const SceneSource& scene, const Frames& frames, const zyfarm::SceneFolder& folder) {
-        const auto point = zyfarm::read_break_point(work_.render() / folder.break_file).value_or(zyfarm::BreakPoint{});
-        const ProgressStyle style = o_.quiet              ? ProgressStyle::Quiet
+    // Leaves the renderer's pictures of the frames in the work folder: renders
+    // them, resumes an interrupted render, or finds them done.
+    void bring_up_to_date(const SceneSource& scene, const Frames& frames) {
+        const writer::RangeSource source = zyfarm::range_source(scene.folder);
+        const std::string print = fingerprint(source, frames.first - 1, frames.last);
+        const WorkState state = work_.state(print);
+        if (state == WorkState::Complete) {
+            note(work_.root().string() + " holds a complete render of this scene; writing the pictures from it");
+            return;
+        }
+        if (state == WorkState::Partial) {
+            note("resuming the render in " + work_.root().string());
+        } else {
+            if (work_.holds_other())
+                note(work_.root().string() + " holds a render of another scene or other options; starting over");
+            std::error_code ec;
+            fs::remove_all(work_.render(), ec);
+            fs::create_directories(work_.render());
+            writer::write_range_folder(source, work_.render(), frames.first - 1, frames.last);
+            work_.record(print, WorkState::Partial);
+        }
+        render(scene, frames);
+        work_.record(print, WorkState::Complete);
+    }
+
+    void render(const SceneSource& scene, const Frames& frames) {
+        const auto point =
+            zyfarm::read_break_point(work_.render() / scene.folder.break_file).value_or(zyfarm::BreakPoint{});
+        const ProgressStyle style = o_.quiet                ? ProgressStyle::Quiet
                                     : isatty(STDERR_FILENO) ? ProgressStyle::Terminal
                                                             : ProgressStyle::Lines;
-        Progress progress(style, frames.last - frames.first + 1, scene.height,
-                          point.frame - (frames.first - 1), point.line);
+        Progress progress(style, frames.last - frames.first + 1, scene.height, point.frame - (frames.first - 1),
+                          point.line);
         const RenderListener listener{[&] { progress.frame_started(); },
                                       [&](int rows) { progress.rows_written(rows); }};
         const RenderOutcome outcome = run_renderer(work_.render(), o_.threads, scene.height, listener);
@@ -161,10 +166,12 @@ int run_front(int argc, char** argv) {
             return kDone;
         }
         if (!o.video.empty()) {
-            if (video_format(o.video).empty()) throw UsageError("--video " + o.video + ": the video must end in .mp4 or .gif");
+            if (video_format(o.video).empty())
+                throw UsageError("--video " + o.video + ": the video must end in .mp4 or .gif");
             if (!on_path("ffmpeg"))
-                throw Failure{kBadUsage, "--video needs the ffmpeg program, which is not installed "
-                                         "(on Debian: apt-get install ffmpeg)"};
+                throw Failure{kBadUsage,
+                              "--video needs the ffmpeg program, which is not installed "
+                              "(on Debian: apt-get install ffmpeg)"};
         }
         return FrontRun(o).run();
     } catch (const Failure& f) {

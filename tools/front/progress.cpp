@@ -71,8 +71,9 @@ void Progress::draw() {
     const double left = rows_left_seconds();
     std::fprintf(out_, "\r\033[Kframe %d of %d [%s%s] %3d%%  %s elapsed, %s left", std::min(frame_ + 1, frames_),
                  frames_, std::string(static_cast<std::size_t>(filled), '#').c_str(),
-                 std::string(static_cast<std::size_t>(kBar - filled), '-').c_str(), static_cast<int>(100 * done / total),
-                 clock_time(elapsed).c_str(), std::isnan(left) ? "?" : clock_time(left).c_str());
+                 std::string(static_cast<std::size_t>(kBar - filled), '-').c_str(),
+                 static_cast<int>(100 * done / total), clock_time(elapsed).c_str(),
+                 std::isnan(left) ? "?" : clock_time(left).c_str());
     std::fflush(out_);
 }
 

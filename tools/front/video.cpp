@@ -38,10 +38,9 @@ void write_video(const fs::path& path, int fps, const std::vector<fs::path>& pic
     const fs::path part = path.string() + ".part";
     std::error_code ec;
     if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
-    std::vector<std::string> argv = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
-                                     "-f", "rawvideo", "-pix_fmt", "rgb24",
-                                     "-s", std::to_string(first.width) + "x" + std::to_string(first.height),
-                                     "-framerate", std::to_string(fps), "-i", "-"};
+    const std::string size = std::to_string(first.width) + "x" + std::to_string(first.height);
+    std::vector<std::string> argv = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y", "-f", "rawvideo",
+                                     "-pix_fmt", "rgb24", "-s", size, "-framerate", std::to_string(fps), "-i", "-"};
     if (format == "mp4")
         argv.insert(argv.end(), {"-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2", "-c:v", "libx264", "-pix_fmt", "yuv420p",
                                  "-movflags", "+faststart", "-f", "mp4"});
@@ -52,7 +51,8 @@ void write_video(const fs::path& path, int fps, const std::vector<fs::path>& pic
     const auto old_pipe = std::signal(SIGPIPE, SIG_IGN);
     const Child ffmpeg = spawn(argv, fs::current_path(), PipeTo::ChildStdin);
     bool fed = write_whole(ffmpeg.fd, first.rgb);
-    for (std::size_t i = 1; fed && i < pictures.size(); ++i) fed = write_whole(ffmpeg.fd, read_renderer_picture(pictures[i]).rgb);
+    for (std::size_t i = 1; fed && i < pictures.size(); ++i)
+        fed = write_whole(ffmpeg.fd, read_renderer_picture(pictures[i]).rgb);
     close(ffmpeg.fd);
     const int status = wait_for(ffmpeg.pid);
     std::signal(SIGPIPE, old_pipe);

@@ -16,7 +16,8 @@ constexpr const char* kRecord = "zyray-work";
 class Digest {
 public:
     void add(const char* bytes, std::size_t size) {
-        for (std::size_t i = 0; i < size; ++i) value_ = (value_ ^ static_cast<unsigned char>(bytes[i])) * 1099511628211ULL;
+        for (std::size_t i = 0; i < size; ++i)
+            value_ = (value_ ^ static_cast<unsigned char>(bytes[i])) * 1099511628211ULL;
     }
     void add(const std::string& text) { add(text.c_str(), text.size() + 1); }
     void add_file(const fs::path& path) {
@@ -44,7 +45,8 @@ fs::path temporary_root() {
 
 }  // namespace
 
-WorkFolder::WorkFolder(const std::string& dir) : root_(dir.empty() ? temporary_root() : fs::path(dir)), kept_(!dir.empty()) {
+WorkFolder::WorkFolder(const std::string& dir)
+    : root_(dir.empty() ? temporary_root() : fs::path(dir)), kept_(!dir.empty()) {
     std::error_code ec;
     fs::create_directories(root_, ec);
     if (ec || !fs::is_directory(root_)) throw std::runtime_error(root_.string() + ": cannot be made a work folder");

@@ -64,7 +64,8 @@ void link_or_copy(const fs::path& source, const fs::path& target, bool may_link)
         if (!ec) return;
     }
     fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec);
-    if (ec) throw std::runtime_error(target.string() + ": cannot be copied from " + source.string() + ": " + ec.message());
+    if (ec)
+        throw std::runtime_error(target.string() + ": cannot be copied from " + source.string() + ": " + ec.message());
 }
 
 }  // namespace
