@@ -33,7 +33,7 @@ FrontRun front(const fs::path& folder, const std::string& args, const std::strin
                                  ? ""
                                  : "export LD_PRELOAD='" + std::string(ZY_STOP_AT_PATH) + "' ZY_STOP_AT_BREAK='" +
                                        stop_at_break + "' ZY_STOP_ONCE='" + marker.string() +
-                                       "' ASAN_OPTIONS=verify_asan_link_order=0 && ";
+                                       "' ASAN_OPTIONS=\"$ASAN_OPTIONS:verify_asan_link_order=0\" && ";
     const std::string command = "cd '" + folder.string() + "' && " + shim + "echo $$ && exec '" + ZY_ZYRAY_PATH + "' " +
                                 args + " 2>&1 >out.txt </dev/null";
     FILE* pipe = popen(command.c_str(), "r");
