@@ -1,8 +1,7 @@
-// Faults that come from outside the scene: a disk that fills up, a frame file
-// cut short, a picture that cannot be created, memory that runs out or could
-// never suffice. Each stops with its error number, exactly one alert line,
-// the end line and exit status 1, never by a signal, and leaves what earlier
-// frames wrote intact.
+// Faults that come from outside the scene: a disk that fills up, a picture
+// that cannot be created, memory that runs out or could never suffice. Each
+// stops with its error number, exactly one alert line, the end line and exit
+// status 1, never by a signal, and leaves what earlier frames wrote intact.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -130,21 +129,6 @@ TEST(FaultInjection, DiskFullInAnEarlyGroupOfBandsStopsAfterTheRowsThatFit) {
     const auto cut = test::read_bytes(dir / "test.tif");
     ASSERT_EQ(cut.size(), kHeader + 50 * kRowPair + 20);
     EXPECT_TRUE(std::equal(cut.begin(), cut.end(), whole.begin()));
-}
-
-TEST(FaultInjection, FrameFileShorterThanItsBlockIsAReadError) {
-    test::SceneBuilder b = scene_with_every_array();
-    test::TempDir dir;
-    b.write(dir.path());
-    const auto whole = test::read_bytes(dir / "test.sys");
-    // Inside the magic, the camera, the light, the matrices, the points and
-    // the last byte of the triangle.
-    for (std::size_t cut : std::vector<std::size_t>{4, 30, 80, 200, 500, whole.size() - 1}) {
-        SCOPED_TRACE(cut);
-        writer::write_file(dir / "test.sys", {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)});
-        expect_stop(test::run_zyray(dir.path()), kErrRead);
-        EXPECT_FALSE(fs::exists(dir / "test.tif"));
-    }
 }
 
 TEST(FaultInjection, PictureThatCannotBeCreatedIsACreateError) {
