@@ -72,11 +72,5 @@ TEST(Records, ConversionsSwapExactlyTheMultiByteFields) {
     expect_converted(IIM_HEADER{4, 0, 0x0010, 0x0200}, translate_IIM_HEADER, {{1, 4}, {5, 0x10}, {6, 2}}, "image");
 }
 
-// The shade file is read back by every loader test; a break line is signed.
-TEST(Records, BreakFileIsTwoSignedBigEndianWords) {
-    EXPECT_EQ(writer::break_file_bytes(2, 10), (Bytes{0, 2, 0, 10}));
-    EXPECT_EQ(read_be16(writer::break_file_bytes(-2, 0).data()), -2);
-}
-
 }  // namespace
 }  // namespace zy

@@ -34,18 +34,25 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ec);
 }
 
-RunResult run_zyray(const fs::path& folder, const std::string& environment) {
-    const std::string command =
-        "cd '" + folder.string() + "' && " + environment + " exec '" + ZY_ZYRAY_PATH + "' 2>/dev/null </dev/null";
-    RunResult result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) throw std::runtime_error("cannot start zyray");
+CommandRun run_command(const std::string& command) {
+    // Standard error goes through a file of its own, so that the two are never interleaved.
+    const TempDir dir;
+    CommandRun run;
+    FILE* pipe = popen(("{ " + command + "\n} </dev/null 2>'" + (dir / "err").string() + "'").c_str(), "r");
+    if (pipe == nullptr) throw std::runtime_error("cannot start " + command);
     char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
     const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const auto err = read_bytes(dir / "err");
+    run.err.assign(err.begin(), err.end());
+    return run;
+}
+
+RunResult run_zyray(const fs::path& folder, const std::string& environment) {
+    const CommandRun run =
+        run_command("cd '" + folder.string() + "' && " + environment + " exec '" + ZY_ZYRAY_PATH + "'");
+    return {run.status, run.out};
 }
 
 std::string mask_line_numbers(const std::string& text) {

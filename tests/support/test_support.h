@@ -3,6 +3,8 @@
 // in-process.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -33,6 +35,15 @@ struct RunResult {
     int status = -1;     ///< exit status, -1 when killed by a signal
     std::string output;  ///< standard output
 };
+
+/// What a shell command shows.
+struct CommandRun {
+    int status = -1;  ///< exit status, -1 when killed by a signal
+    std::string out, err;
+};
+
+/// Runs a shell command with no input.
+CommandRun run_command(const std::string& command);
 
 /// Runs the real zyray in folder (extra environment assignments optional, e.g.
 /// "OMP_NUM_THREADS=1").
@@ -81,6 +92,15 @@ int stop_error_of(Fn&& fn) {
         return s.error;
     }
     return -1;
+}
+
+/// stop_error_of with the console lines of fn swallowed.
+template <typename Fn>
+int quiet_stop_error(Fn&& fn) {
+    testing::internal::CaptureStdout();
+    const int error = stop_error_of(fn);
+    testing::internal::GetCapturedStdout();
+    return error;
 }
 
 }  // namespace zy::test

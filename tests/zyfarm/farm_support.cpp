@@ -1,7 +1,6 @@
 #include "zyfarm/farm_support.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 
@@ -106,25 +105,10 @@ Pictures reference_pictures(const writer::Scene& scene) {
     return pictures_in(dir.path());
 }
 
-FarmRun run_shell(const std::string& command) {
-    FarmRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
 FarmRun run_zyfarm(const std::vector<std::string>& args) {
-    TempDir dir;
     std::string command = quoted(ZY_ZYFARM_PATH);
     for (const auto& a : args) command += ' ' + quoted(a);
-    FarmRun run = run_shell(command + " </dev/null 2>" + quoted((dir / "err").string()));
-    const auto err = read_bytes(dir / "err");
-    run.err.assign(err.begin(), err.end());
-    return run;
+    return run_command(command);
 }
 
 }  // namespace zy::test
