@@ -13,21 +13,6 @@ namespace {
 
 using zy::test::InProcess;
 
-// Five frames. The eye moves one unit a frame; the fov has keys at frames 1
-// and 3 only; the lamp moves between frames 2 and 4 and brightens over all
-// five; the box slides and turns half around y.
-const std::string kMoving = R"({
-  "render": {"frames": 5},
-  "surfaces": {"plain": {}, "grainy": {"pattern": {"name": "granite"}}},
-  "camera": {"eye": {"1": [0, 0, -10], "5": [4, 0, -10]}, "look_at": [0, 0, 0], "fov": {"1": 40, "3": 60}},
-  "lights": [{"position": {"2": [0, 10, 0], "4": [8, 10, 0]}, "color": {"1": [0, 0, 0], "5": [200, 100, 50]}}],
-  "objects": [
-    {"box": {"size": [2, 2, 2]}, "surface": "grainy",
-     "transform": {"translate": {"1": [0, 0, 0], "5": [8, 0, 0]}, "rotate": {"1": [0, 0, 0], "5": [0, 180, 0]}}},
-    {"box": {}, "surface": "plain", "transform": {"translate": [0, 3, 0]}}
-  ]
-})";
-
 // The middle of the first box's eight corners, in scene coordinates.
 V3D box_centre() {
     V3D c{0, 0, 0};
@@ -36,9 +21,12 @@ V3D box_centre() {
     return {c.x + rt_var.pov.x, c.y + rt_var.pov.y, c.z + rt_var.pov.z};
 }
 
+// moving.json: five frames. The eye moves one unit a frame; the fov has keys
+// at frames 1 and 3 only; the lamp moves between frames 2 and 4 and brightens
+// over all five; the box slides and turns half around y.
 TEST(Animation, EveryFrameHoldsItsOwnBlendOfTheKeyframes) {
     InProcess run;
-    ASSERT_EQ(load_back(compile_text(run.folder(), kMoving)), -1);
+    ASSERT_EQ(load_back(compile_text(run.folder(), data_text("moving.json"))), -1);
     ASSERT_EQ(rt_var.frame_count, 5);
     EXPECT_EQ(rt_var.wave_period, 5);  // one wave cycle over the whole animation
     ASSERT_EQ(rt_var.n_mat, 1);
@@ -72,26 +60,13 @@ TEST(Animation, ObjectsPlacedAlikeShareAMatrixTriple) {
     zy::test::TempDir dir;
     // A bumped sphere placed like a patterned box shares its triple; objects in
     // scene texture space or without a texture need none.
-    const auto still = compile_text(dir.path(), "{" + kCamera + R"(,
-        "surfaces": {"p": {"pattern": {"name": "granite"}}, "b": {"bump": {"name": "dents"}}, "q": {}},
-        "objects": [
-          {"box": {}, "surface": "p", "transform": {"translate": [1, 0, 0]}},
-          {"sphere": {}, "surface": "b", "transform": {"translate": [1, 0, 0]}},
-          {"box": {}, "surface": "p", "transform": {"translate": [2, 0, 0]}},
-          {"box": {}, "surface": "p", "texture_space": "scene"},
-          {"box": {}, "surface": "q", "transform": {"translate": [5, 0, 0]}}]})");
+    const auto still = compile_text(dir.path(), data_text("still_objects.json"));
     EXPECT_EQ(still.first_frame.matrices.size(), 2u);
     const std::size_t first[] = {0, 12, 12 + 2 * 32 * 15, 24 + 2 * 32 * 15, 36 + 2 * 32 * 15};
     const int mat_index[] = {0, 0, 1, -1, -1};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(still.first_frame.tris[first[i]].mat_index, mat_index[i]) << "object " << i;
 
-    const auto moving = compile_text(dir.path(), "{" + kCamera + R"(, "render": {"frames": 3},
-        "surfaces": {"p": {"pattern": {"name": "granite"}}},
-        "objects": [
-          {"box": {}, "surface": "p", "transform": {"translate": {"1": [0, 0, 0], "3": [4, 0, 0]}}},
-          {"sphere": {}, "surface": "p", "transform": {"translate": {"1": [0, 0, 0], "3": [4, 0, 0]}}},
-          {"box": {}, "surface": "p", "transform": {"translate": {"1": [0, 0, 0], "2": [4, 0, 0]}}},
-          {"box": {}, "surface": "p"}]})");
+    const auto moving = compile_text(dir.path(), data_text("moving_objects.json"));
     EXPECT_TRUE(moving.animated());
     // The two objects on one path share; the faster one has its own; the
     // still one matches the others at frame 1 but not later.

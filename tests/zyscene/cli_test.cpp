@@ -11,23 +11,13 @@ namespace {
 
 using zy::test::TempDir;
 
-// A white box, lit by its own ambient share only and showing the pixel of a
-// one-pixel green image, crosses the middle of a black picture: there in
-// frame 2 only.
-const std::string kBox = R"({
-  "name": "box",
-  "render": {"width": 8, "height": 6, "frames": 3},
-  "sky": {"top": [0, 0, 0]},
-  "surfaces": {"white": {"material": {"ambient": 100, "diffuse": 0}, "image": "green.png"}},
-  "camera": {"eye": [0, 0, -10], "look_at": [0, 0, 0], "fov": 20},
-  "objects": [{"box": {"size": [4, 4, 4]}, "surface": "white",
-               "transform": {"translate": {"1": [-20, 0, 0], "3": [20, 0, 0]}}}]
-})";
-
+// box.json: a white box, lit by its own ambient share only and showing the
+// pixel of a one-pixel green image, crosses the middle of a black picture:
+// there in frame 2 only.
 void write_box(const fs::path& folder) {
     const uint8_t green[] = {0, 255, 0};
     ASSERT_NE(stbi_write_png((folder / "green.png").string().c_str(), 1, 1, 3, green, 3), 0);
-    write_text(folder, "box.json", kBox);
+    fs::copy_file(fs::path(ZY_TEST_DATA) / "box.json", folder / "box.json");
 }
 
 std::vector<std::string> listing(const fs::path& folder) {

@@ -2,8 +2,7 @@
 #include <gtest/gtest.h>
 #include <stb/stb_image_write.h>
 
-#include <functional>
-#include <span>
+#include <fstream>
 
 #include "zyscene/camera_lights.h"
 #include "zyscene/frame_geometry.h"
@@ -26,7 +25,7 @@ std::string fault_of(const TempDir& dir, const std::string& text) {
 
 // A description with the camera and one surface "s" around the members given.
 std::string with(const std::string& members) {
-    return "{" + kCamera + R"(, "surfaces": {"s": {}})" + (members.empty() ? "" : ", " + members) + "}";
+    return "{" + kCamera + R"(, "surfaces": {"s": {}}, )" + members + "}";
 }
 
 // A description with the camera and the surface "t" given.
@@ -34,76 +33,50 @@ std::string with_surface(const std::string& surface) {
     return "{" + kCamera + R"(, "surfaces": {"t": )" + surface + "}}";
 }
 
-struct Case {
-    const char* members;
-    const char* fault;  ///< expected text after "LINE:COL: "
-};
-
-// Each case's members, placed in a description by wrap, must fail with its fault.
-void expect_faults(const TempDir& dir, std::span<const Case> cases,
-                   const std::function<std::string(const std::string&)>& wrap) {
-    for (const Case& c : cases) {
-        const std::string fault = fault_of(dir, wrap(c.members));
-        // "LINE:COL: " comes first, except for faults of the whole description.
-        const auto after_place = fault.find(": ");
-        const bool has_place = after_place != std::string::npos && fault.find(':') < after_place;
-        EXPECT_EQ(has_place ? fault.substr(after_place + 2) : fault.substr(1), c.fault) << c.members;
-    }
+// The members of a case of bad_descriptions.txt in a description, as its place says.
+std::string described(const std::string& place, const std::string& members) {
+    if (place == "scene") return with(members);
+    if (place == "surface") return with_surface(members);
+    return R"({"render": {"frames": 5}, "surfaces": {"s": {}}, )" + (members[0] == ',' ? kCamera : "") + members +
+           "}";
 }
 
-TEST(Errors, ValuesTheFilesCannotHoldAreRefusedAtTheirPlace) {
-    const Case cases[] = {
-        {R"("render": {"width": "wide"})", "/render/width: must be a whole number from 1 to 32767"},
-        {R"("render": {"width": 0})", "/render/width: must be a whole number from 1 to 32767"},
-        {R"("render": {"height": 32767})", "/render/height: must be a whole number from 1 to 32766"},
-        {R"("render": {"max_depth": 65})", "/render/max_depth: must be a whole number from 0 to 64"},
-        {R"("render": {"antialias": 1.5})", "/render/antialias: must be a whole number from 0 to 2"},
-        {R"("render": {"frames": 0})", "/render/frames: must be a whole number from 1 to 32767"},
-        {R"("render": {"fog": 1})", "/render/fog: must be true or false"},
-        {R"("sky": {"top": [256, 0, 0]})", "/sky/top/0: must be a whole number from 0 to 255"},
-        {R"("sky": {"top": "#12345"})",
-         "/sky/top: must be a colour: [red, green, blue] with whole numbers 0..255, or \"#rrggbb\""},
-        {R"("clouds": {"coverage": 101})", "/clouds/coverage: must be a whole number from 0 to 100"},
-        {R"("fog": {"distance": 1e39})", "/fog/distance: 1e+39 is beyond the range of a 32-bit float"},
-        {R"("name": "toolongname")", "/name: must be 1 to 8 letters, digits, '_' or '-' (the scene's file names)"},
-        {R"("name": "a.b")", "/name: must be 1 to 8 letters, digits, '_' or '-' (the scene's file names)"},
-        {R"("render": {"floor": true})",
-         "the floor is switched on (render/floor) but no \"floor\" member names its surface"},
-        {R"("floor": {"surface": "t"})", "/floor/surface: no surface is named \"t\""},
-        {R"("lights": [{"position": [0, 1e39, 0]}])",
-         "/lights/0/position: 1e+39 is beyond the range of a 32-bit float"},
-        {R"("lights": [{"type": "spot", "position": [0, 0, 0]}])",
-         "/lights/0: a spot light needs exactly one of \"direction\" and \"target\""},
-        {R"("lights": [{"type": "spot", "position": [0, 0, 0], "target": [0, 0, 0]}])",
-         "/lights/0/target: gives no direction (zero length)"},
-        {R"("lights": [{"type": "spot", "position": [0, 0, 0], "direction": [0, 1, 0], "cone": 400}])",
-         "/lights/0/cone: must be a whole number from 0 to 360"},
-        {R"("lights": [{"type": "spot", "position": [0, 0, 0], "direction": [0, 1, 0], "softness": 101}])",
-         "/lights/0/softness: must be a whole number from 0 to 100"},
-        {R"("lights": [{"position": [0, 0, 0], "attenuation": 2}])",
-         "/lights/0/attenuation: must be the name of attenuation (none, low, medium, high)"},
-        {R"("lights": [{"position": [0, 0, 0], "radius": -1}])", "/lights/0/radius: must not be negative"},
-        {R"("lights": [{"position": [0, 0, 0], "cone": 30}])", "/lights/0/cone: only spot lights take \"cone\""},
-        {R"("objects": [{"box": {}}])", "/objects/0: missing member \"surface\""},
-        {R"("objects": [{"surface": "s"}])",
-         "/objects/0: an object needs exactly one shape: mesh, box, sphere, cylinder, plane or torus"},
-        {R"("objects": [{"box": {}, "sphere": {}, "surface": "s"}])",
-         "/objects/0: an object needs exactly one shape: mesh, box, sphere, cylinder, plane or torus"},
-        {R"("objects": [{"sphere": {"radius": 0}, "surface": "s"}])",
-         "/objects/0/sphere/radius: must be greater than 0"},
-        {R"("objects": [{"sphere": {"segments": 2}, "surface": "s"}])",
-         "/objects/0/sphere/segments: must be a whole number from 3 to 4096"},
-        {R"("objects": [{"box": {}, "surface": "s", "transform": {"scale": [1, 0, 1]}}])",
-         "/objects/0/transform/scale: must not be zero on any axis"},
-        {R"("objects": [{"box": {}, "surface": "s", "transform": {"scale": 1e-120}}])",
-         "/objects/0/transform: cannot be undone (a scale too close to 0 or too large)"},
-        {R"("objects": [{"box": {}, "surface": "s", "transform": {"translate": [1e39, 0, 0]}}])",
-         "/objects/0: 1e+39 is beyond the range of a 32-bit float"},
-        {R"("objects": [{"mesh": "gone.obj", "surface": "s"}])", "/objects/0/mesh: mesh file \"gone.obj\" not found"},
-        {R"("objects": [{"mesh": {"file": "x.obj", "normals": "smooth"}, "surface": "s"}])",
-         "/objects/0/mesh/normals: unknown normal source \"smooth\" (known: auto, file, average)"},
-    };
-    expect_faults(TempDir(), cases, with);
+// The fault without its "LINE:COL: ", which faults of the whole description lack.
+std::string without_place(const std::string& fault) {
+    const auto after_place = fault.find(": ");
+    const bool has_place = after_place != std::string::npos && fault.find(':') < after_place;
+    return has_place ? fault.substr(after_place + 2) : fault.substr(1);
+}
+
+// The images the surface cases name.
+void write_case_images(const TempDir& dir) {
+    write_text(dir.path(), "a.png", "");  // never opened: the faults come first
+    write_text(dir.path(), "junk.png", "not an image at all");
+    std::vector<uint8_t> row(32768, 0);
+    ASSERT_NE(stbi_write_png((dir / "wide.png").string().c_str(), 32768, 1, 1, row.data(), 32768), 0);
+}
+
+TEST(Errors, EachBadDescriptionOfTheTableGivesItsMessage) {
+    TempDir dir;
+    write_case_images(dir);
+    std::ifstream table(std::string(ZY_TEST_DATA) + "/bad_descriptions.txt");
+    ASSERT_TRUE(table);
+    std::string line, place, members;
+    int cases = 0;
+    while (std::getline(table, line)) {
+        if (line.empty() || line.starts_with('#')) continue;
+        if (line.starts_with("== ")) {
+            place = line.substr(3);
+        } else if (members.empty()) {
+            members = line;
+        } else {
+            EXPECT_EQ(without_place(fault_of(dir, described(place, members))), line) << members;
+            members.clear();
+            ++cases;
+        }
+    }
+    EXPECT_TRUE(members.empty()) << "a case without its message: " << members;
+    EXPECT_GT(cases, 0);
 }
 
 TEST(Errors, PlacesAreLinesAndColumnsOfTheText) {
@@ -161,54 +134,9 @@ TEST(Errors, MatrixTriplesBeyondASignedByte) {
         << fault;
 }
 
-TEST(Errors, SurfaceChoicesAndImagesOutsideTheTables) {
+TEST(Errors, AnUnreadableImageAndAnImageOnTheFloor) {
     TempDir dir;
-    write_text(dir.path(), "a.png", "");  // never opened: the faults come first
-    write_text(dir.path(), "junk.png", "not an image at all");
-    std::vector<uint8_t> row(32768, 0);
-    ASSERT_NE(stbi_write_png((dir / "wide.png").string().c_str(), 32768, 1, 1, row.data(), 32768), 0);
-    const Case cases[] = {
-        {R"({"material": {"diffuse": 256}})", "/surfaces/t/material/diffuse: must be a whole number from 0 to 255"},
-        {R"({"material": {"exponent": 31}})",
-         "/surfaces/t/material/exponent: must be an even number (the files hold half the exponent)"},
-        {R"({"material": {"exponent": 512}})", "/surfaces/t/material/exponent: must be a whole number from 0 to 510"},
-        {R"({"material": {"refraction": "glas"}})",
-         "/surfaces/t/material/refraction: unknown refraction \"glas\" (known: air, water, glass, crystal, diamond)"},
-        {R"({"material2": {"refraction": 2}})",
-         "/surfaces/t/material2/refraction: must be the name of refraction (air, water, glass, crystal, diamond)"},
-        {R"({"pattern": {"scale": 2}})", "/surfaces/t/pattern: missing member \"name\""},
-        {R"({"pattern": {"name": "granite", "scale": 0}})", "/surfaces/t/pattern/scale: must not be zero"},
-        {R"({"pattern": {"name": "granite", "orientation": "w"}})",
-         "/surfaces/t/pattern/orientation: unknown orientation \"w\" (known: x, y, z, across)"},
-        {R"({"bump": {"name": "ripples"}})",
-         "/surfaces/t/bump/name: unknown bump \"ripples\" (known: bumps, dents, wrinkles, corrosion, wave_static, "
-         "wave_anim, floor_pyramids, floor_tiles)"},
-        {R"({"bump": {"name": "dents", "scale": 1e-60}})", "/surfaces/t/bump/scale: must not be zero"},
-        {R"({"flags": ["image"]})", "/surfaces/t/flags/0: give the surface an \"image\" member instead"},
-        {R"({"flags": "metal"})", "/surfaces/t/flags: must be an array"},
-        {R"({"colour": [1, 2, 3]})", "/surfaces/t/colour: unknown member \"colour\""},
-        {R"({"image": "gone.png"})", "/surfaces/t/image: image file \"gone.png\" not found"},
-        {R"({"image": ""})", "/surfaces/t/image: names no file"},
-        {R"({"image": "wide.png"})",
-         "/surfaces/t/image: image file \"wide.png\" is 32768 x 1 pixels; texture files hold at most 32767 in each "
-         "direction"},
-        {R"({"image": {"file": "a.png", "projection": "sphere"}})",
-         "/surfaces/t/image/projection: unknown projection \"sphere\" (known: flat, cylindrical, "
-         "cylindrical_mirrored)"},
-        {R"({"image": {"file": "a.png", "projection": "cylindrical", "angle": 0}})",
-         "/surfaces/t/image/angle: must be greater than 0 degrees"},
-        {R"({"image": {"file": "a.png", "angle": 90}})",
-         "/surfaces/t/image/angle: only the cylindrical projections take an angle"},
-        {R"({"image": {"file": "a.png", "projection": "cylindrical_mirrored", "width": 2}})",
-         "/surfaces/t/image/width: a cylindrical projection takes \"angle\" instead of \"width\""},
-        {R"({"image": {"file": "a.png", "height": 0}})",
-         "/surfaces/t/image/height: must be a length from 1e-30 to 1e30"},
-        {R"({"image": {"file": "a.png", "use": "alpha"}})",
-         "/surfaces/t/image/use: unknown image use \"alpha\" (known: auto, grey, color, mask)"},
-        {R"({"image": "a.png", "pattern": {"name": "granite"}})",
-         "/surfaces/t/pattern: a surface with an image shows no pattern"},
-    };
-    expect_faults(dir, cases, with_surface);
+    write_case_images(dir);
     const std::string junk = fault_of(dir, with_surface(R"({"image": {"file": "junk.png"}})"));
     EXPECT_NE(junk.find(": /surfaces/t/image/file: cannot read image file \"junk.png\": "), std::string::npos) << junk;
     EXPECT_EQ(junk.find('\n'), std::string::npos) << "more than one line: " << junk;
@@ -230,42 +158,6 @@ TEST(Errors, MoreThanSixtyFourImages) {
     EXPECT_NE(fault.find(": /surfaces/s9/image: more than 64 different images (the files name at most 64)"),
               std::string::npos)
         << fault;
-}
-
-TEST(Errors, KeyframesAndWhatTheyReachBetweenThem) {
-    const Case cases[] = {
-        {R"("camera": {"eye": {"0": [0, 0, -1]}, "look_at": [0, 0, 0]})",
-         "/camera/eye/0: a keyframe is named by its frame number, from 1 to 5 (render/frames)"},
-        {R"("camera": {"eye": {"6": [0, 0, -1]}, "look_at": [0, 0, 0]})",
-         "/camera/eye/6: a keyframe is named by its frame number, from 1 to 5 (render/frames)"},
-        {R"("camera": {"eye": {"first": [0, 0, -1]}, "look_at": [0, 0, 0]})",
-         "/camera/eye/first: a keyframe is named by its frame number, from 1 to 5 (render/frames)"},
-        {R"("camera": {"eye": {"1": [0, 0, -1], "01": [0, 0, -2]}, "look_at": [0, 0, 0]})",
-         "/camera/eye/1: a second key for frame 1"},
-        {R"("camera": {"eye": {}, "look_at": [0, 0, 0]})",
-         "/camera/eye: names no keyframe: give {\"FRAME\": value, ...}"},
-        {R"("camera": {"eye": {"1": [0, 0, -1], "5": "far"}, "look_at": [0, 0, 0]})",
-         "/camera/eye/5: must be an array of three numbers [x, y, z]"},
-        // The eye passes through the point it looks at.
-        {R"("camera": {"eye": {"1": [0, 0, -10], "3": [0, 0, 10]}, "look_at": [0, 0, 0]})",
-         "/camera/look_at: must lie away from the eye at frame 2"},
-        {R"("camera": {"eye": [0, 0, -10], "look_at": [0, 0, 0], "up": {"1": [0, 1, 0], "5": [0, 0, 1]}})",
-         "/camera/up: the up vector must not be parallel to the viewing direction at frame 5"},
-        {R"("camera": {"eye": [0, 0, -10], "look_at": [0, 0, 0], "fov": {"2": 180}})",
-         "/camera/fov/2: must lie strictly between 0 and 180 degrees"},
-        {R"(, "lights": [{"type": "spot", "position": [0, 0, 0], "target": {"1": [0, 0, -1], "3": [0, 0, 1]}}])",
-         "/lights/0/target: gives no direction (zero length) at frame 2"},
-        {R"(, "lights": [{"position": [0, 0, 0], "radius": {"1": 0, "2": 1}}])", "/lights/0/radius: must be a number"},
-        {R"(, "objects": [{"box": {}, "surface": "s", "transform": {"scale": {"1": 1, "3": -1}}}])",
-         "/objects/0/transform: cannot be undone (a scale too close to 0 or too large) at frame 2"},
-        {R"(, "objects": [{"box": {}, "surface": "s", "transform": {"translate": {"1": [0, 0, 0], "3": [1e39, 0, 0]}}}])",
-         "/objects/0: 5e+38 is beyond the range of a 32-bit float at frame 2"},
-    };
-    // Either a camera of its own, or more members after the usual one.
-    expect_faults(TempDir(), cases, [](const std::string& members) {
-        return R"({"render": {"frames": 5}, "surfaces": {"s": {}}, )" + (members[0] == ',' ? kCamera : "") + members +
-               "}";
-    });
 }
 
 // Surfaces, lights and objects are counted in 16 bits; the floor takes one

@@ -84,20 +84,15 @@ TEST(Primitives, CurvedShapesHaveExactNormals) {
         }
 }
 
-// An octahedron, right-handed and wound counter-clockwise seen from outside,
-// with a corner written twice (so welding has work to do).
-const char* const kOctahedronObj =
-    "v 1 0 0\nv 0 1 0\nv 0 0 1\nv -1 0 0\nv 0 -1 0\nv 0 0 -1\nv 1 0 0\n"
-    "f 7 2 3\nf 2 4 3\nf 4 5 3\nf 5 1 3\nf 2 1 6\nf 4 2 6\nf 5 4 6\nf 1 5 6\n";
-
-Mesh import_text(const TempDir& dir, const std::string& name, const std::string& text, MeshShape shape) {
+// A mesh file of the data folder (octa.obj: an octahedron with a corner
+// written twice, right-handed, wound counter-clockwise seen from outside).
+Mesh import_data(const std::string& name, MeshShape shape) {
     shape.file = name;
-    return import_mesh(write_text(dir.path(), name, text), shape, "/objects/0/mesh", {});
+    return import_mesh(fs::path(ZY_TEST_DATA) / name, shape, "/objects/0/mesh", {});
 }
 
 TEST(MeshImport, WeldsPointsAndMirrorsRightHandedFiles) {
-    TempDir dir;
-    const Mesh m = import_text(dir, "octa.obj", kOctahedronObj, {});
+    const Mesh m = import_data("octa.obj", {});
     EXPECT_EQ(m.points.size(), 6u);  // the repeated (1, 0, 0) is one point
     ASSERT_EQ(m.tris.size(), 8u);
     EXPECT_TRUE(m.normals.empty());
@@ -110,44 +105,32 @@ TEST(MeshImport, WeldsPointsAndMirrorsRightHandedFiles) {
 
     MeshShape left;
     left.right_handed = false;
-    const Mesh kept = import_text(dir, "octa.obj", kOctahedronObj, left);
+    const Mesh kept = import_data("octa.obj", left);
     EXPECT_EQ(kept.tris[0], (std::array<int32_t, 3>{0, 1, 2}));
     EXPECT_EQ(kept.points[2].z, 1);
 }
 
-const char* const kTiltedNormalsObj = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0.6 0 0.8\nf 1//1 2//1 3//1\n";
-
 TEST(MeshImport, NormalsComeFromTheFileUnlessAveragingIsAsked) {
-    TempDir dir;
     MeshShape left;
     left.right_handed = false;
-    const Mesh file = import_text(dir, "tri.obj", kTiltedNormalsObj, left);
+    const Mesh file = import_data("tilted.obj", left);
     ASSERT_EQ(file.normals.size(), 1u);
     EXPECT_NEAR(file.normals[0][1].x, 0.6, 1e-6);
     EXPECT_NEAR(file.normals[0][1].z, 0.8, 1e-6);
 
     left.normals = NormalSource::Average;
-    EXPECT_TRUE(import_text(dir, "tri.obj", kTiltedNormalsObj, left).normals.empty());
+    EXPECT_TRUE(import_data("tilted.obj", left).normals.empty());
 
     left.normals = NormalSource::File;
-    EXPECT_EQ(input_error([&] { import_text(dir, "octa.obj", kOctahedronObj, left); }),
+    EXPECT_EQ(input_error([&] { import_data("octa.obj", left); }),
               "/objects/0/mesh: mesh file \"octa.obj\" has no normals (or not for every part)");
 }
 
 TEST(MeshImport, ReadsStlAndPly) {
-    TempDir dir;
-    const Mesh stl = import_text(dir, "t.stl",
-                                 "solid t\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\n"
-                                 "endloop\nendfacet\nfacet normal 0 0 1\nouter loop\nvertex 1 0 0\nvertex 1 1 0\n"
-                                 "vertex 0 1 0\nendloop\nendfacet\nendsolid t\n",
-                                 {});
+    const Mesh stl = import_data("square.stl", {});
     EXPECT_EQ(stl.tris.size(), 2u);
     EXPECT_EQ(stl.points.size(), 4u);
-    const Mesh ply = import_text(dir, "q.ply",
-                                 "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\n"
-                                 "property float z\nelement face 1\nproperty list uchar int vertex_indices\n"
-                                 "end_header\n0 0 0\n1 0 0\n1 1 0\n0 1 0\n4 0 1 2 3\n",
-                                 {});
+    const Mesh ply = import_data("quad.ply", {});
     EXPECT_EQ(ply.tris.size(), 2u);  // the quad, triangulated
 }
 

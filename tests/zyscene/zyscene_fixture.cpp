@@ -1,7 +1,5 @@
 #include "zyscene_fixture.h"
 
-#include <sys/wait.h>
-
 #include <fstream>
 
 #include "scene/frame_loader.h"
@@ -14,6 +12,11 @@ fs::path write_text(const fs::path& folder, const std::string& name, const std::
     const fs::path path = folder / name;
     std::ofstream(path, std::ios::binary) << text;
     return path;
+}
+
+std::string data_text(const std::string& name) {
+    const auto bytes = zy::test::read_bytes(fs::path(ZY_TEST_DATA) / name);
+    return {bytes.begin(), bytes.end()};
 }
 
 CompiledScene compile_text(const fs::path& folder, const std::string& text) {
@@ -38,15 +41,9 @@ int load_back(const CompiledScene& scene) {
 }
 
 CliRun run_zyscene(const fs::path& folder, const std::vector<std::string>& args) {
-    // Outputs go into a folder of their own so that they never count as
-    // files the tests watch.
-    zy::test::TempDir capture;
     std::string command = "cd '" + folder.string() + "' && '" + ZY_ZYSCENE_PATH + "'";
     for (const std::string& a : args) command += " '" + a + "'";
-    command += " >'" + (capture / "out").string() + "' 2>'" + (capture / "err").string() + "' </dev/null";
-    const int status = std::system(command.c_str());
-    const auto out = zy::test::read_bytes(capture / "out"), err = zy::test::read_bytes(capture / "err");
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, {out.begin(), out.end()}, {err.begin(), err.end()}};
+    return zy::test::run_command(command);
 }
 
 }  // namespace zy::zyscene::test

@@ -42,6 +42,9 @@ inline void expect_near(const V3D& actual, const V3D& expected, double tolerance
 /// Writes text into folder/name and returns the path.
 fs::path write_text(const fs::path& folder, const std::string& name, const std::string& text);
 
+/// The text of a file in this test program's data folder.
+std::string data_text(const std::string& name);
+
 /// Compiles the description text, written as folder/scene.json.
 CompiledScene compile_text(const fs::path& folder, const std::string& text);
 
@@ -59,25 +62,14 @@ std::string input_error(Fn&& fn) {
     return "accepted";
 }
 
-/// Runs renderer loaders with their console lines swallowed; returns the
-/// stop error they raised, -1 when they returned.
-template <typename Fn>
-int quiet_stop_error(Fn&& fn) {
-    testing::internal::CaptureStdout();
-    const int error = zy::test::stop_error_of(fn);
-    testing::internal::GetCapturedStdout();
-    return error;
-}
+using zy::test::quiet_stop_error;
 
 /// Writes the scene into the in-process working folder and reads it back with
 /// rt_load_info and rt_load_frame(0). Returns the stop error of the loaders.
 int load_back(const CompiledScene& scene);
 
 /// What a run of the real zyscene shows.
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
+using CliRun = zy::test::CommandRun;
 /// Runs zyscene with the arguments (each quoted) in folder.
 CliRun run_zyscene(const fs::path& folder, const std::vector<std::string>& args);
 
