@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <array>
 #include <functional>
 #include <limits>
 #include <string>
@@ -11,6 +11,8 @@
 #include "scene/frame_loader.h"
 #include "scene/rt_var.h"
 #include "scene/settings_loader.h"
+#include "scene_loading.h"
+#include "support/loaded_scene.h"
 
 namespace zy {
 namespace {
@@ -47,66 +49,19 @@ writer::Scene rich_scene() {
     writer::sync_counts(scene.settings, f);
     return scene;
 }
-// Writes the scene, lets edit replace or remove its frame file, loads the
-// settings and frame 0 in-process and runs check when loading went through.
-// Returns the stop's error number, or -1.
-int load_frame(const writer::Scene& scene, const std::function<void(const fs::path&)>& edit = nullptr,
+
+// Loads the settings and frame 0 of the scene as load_scene does.
+int load_frame(const writer::Scene& scene, const test::Edit& edit = nullptr,
                const std::function<void()>& check = nullptr) {
-    test::InProcess run;
-    writer::write_scene(run.folder(), scene);
-    if (edit) edit(run.folder() / writer::scene_file_name(scene, ".sys"));
-    testing::internal::CaptureStdout();
-    const int error = test::stop_error_of([] {
-        rt_load_info();
-        rt_load_frame(0);
-    });
-    testing::internal::GetCapturedStdout();
-    if (error == -1 && check) check();
-    return error;
+    return test::load_scene(scene, [] { rt_load_info(); rt_load_frame(0); }, edit, check);
 }
 
-void expect_vec(const V3D& v, double x, double y, double z) {
-    EXPECT_TRUE(v.x == x && v.y == y && v.z == z) << v.x << ", " << v.y << ", " << v.z;
-}
-
-// What the loader makes of rich_scene's frame.
-void check_rich_frame() {
-    // Positions become relative to the look-at point; directions are not shifted.
-    expect_vec(rt_var.pov, 1, 2, 3);
-    expect_vec(rt_var.look_at, 0, 0, 0);
-    expect_vec(rt_var.eye, 0, 0, -10);
-    expect_vec(rt_var.sky, 0, -1, -0.5);
-    EXPECT_EQ(rt_var.fov_x, 25.0);
-    expect_vec(rt_var.points[3], -1, -2, 5);
-    const LIGHT &lamp = rt_var.lights[0], &sphere = rt_var.lights[1];
-    expect_vec(lamp.pos, 10, 10, 10);
-    expect_vec(lamp.dir, 0, -1, 0);
-    EXPECT_NEAR(lamp.col.r, 1.0, 1e-15);
-    EXPECT_NEAR(lamp.col.g, 0.2, 1e-15);
-    EXPECT_TRUE(lamp.att0 == 1.0 && lamp.att1 == 0.0025 && sphere.att1 == 0.025 && sphere.kind == 1);
-    // A hard cone edge: both cosines of the half angle; a fully soft one starts at the axis.
-    EXPECT_NEAR(lamp.cos_out, std::sqrt(3.0) / 2, 1e-15);
-    EXPECT_TRUE(lamp.cos_in == lamp.cos_out && sphere.cos_in == 1.0);
-    ASSERT_EQ(rt_var.n_light_refs_stored, 1);
-    EXPECT_EQ(rt_var.light_refs[0], &sphere);
-    // The triple fills the pattern, bump and image matrices in that order.
-    EXPECT_TRUE(rt_var.ptrn_mat[0].m[3][0] == 10.0 && rt_var.bump_mat[0].m[3][0] == 20.0 &&
-                rt_var.img_mat[0].m[3][0] == 30.0 && rt_var.img_mat[0].m[1][1] == 1.0);
-
-    const TRIANGLE &smooth = rt_var.tris[0], &glass = rt_var.tris[1];
-    EXPECT_EQ(smooth.flags, kTriOpaque);
-    EXPECT_EQ(glass.flags, kTriFlat);  // flat, and one material lets light through
-    EXPECT_TRUE(smooth.v[2] == &rt_var.points[2] && glass.v[0] == &rt_var.points[3]);
-    EXPECT_TRUE(smooth.mat_index == 0 && glass.mat_index == -1 && glass.srf_index == 1 && smooth.group == 0);
-    expect_vec(smooth.vn[0], 0, 0, -1);
-    expect_vec(smooth.vn[1], 0, 0, 0);
-    EXPECT_TRUE(std::fabs(smooth.vn[2].x - 0.6) < 1e-15 && std::fabs(smooth.vn[2].z + 0.8) < 1e-15);
-    // The set-up ran: the plane z = 0 of the shifted points, counter-clockwise seen from -z.
-    EXPECT_TRUE(smooth.nrm.z == 1.0 && smooth.d == 0.0);
-}
-
-TEST(FrameLoader, CameraPointsLightsMatricesAndTriangles) {
-    EXPECT_EQ(load_frame(rich_scene(), nullptr, check_rich_frame), -1);
+TEST(FrameLoader, CameraPointsLightsMatricesAndTrianglesAsRecorded) {
+    EXPECT_EQ(load_frame(rich_scene(), nullptr, [] {
+                  test::expect_recorded(test::loaded_settings() + test::loaded_frame(4),
+                                        fs::path(ZY_TEST_DATA) / "rich_frame.loaded");
+              }),
+              -1);
 }
 
 TEST(FrameLoader, VariantsOfTheScene) {
@@ -139,8 +94,8 @@ TEST(FrameLoader, MissingFrameFileOrWrongMagicIsAFormatError) {
     const writer::Scene s = rich_scene();
     writer::Bytes magic = writer::frame_file_bytes(s.frames);
     magic[7] = '_';
-    EXPECT_EQ(load_frame(s, [](const fs::path& sys) { fs::remove(sys); }), kErrFormat);
-    EXPECT_EQ(load_frame(s, [&](const fs::path& sys) { writer::write_file(sys, magic); }), kErrFormat);
+    EXPECT_EQ(load_frame(s, [](const fs::path& folder) { fs::remove(folder / "test.sys"); }), kErrFormat);
+    EXPECT_EQ(load_frame(s, test::write("test.sys", magic)), kErrFormat);
 }
 
 TEST(FrameLoader, BlockCutShortAnywhereIsAReadError) {
@@ -158,7 +113,7 @@ TEST(FrameLoader, BlockCutShortAnywhereIsAReadError) {
     for (std::size_t size : sizes) {
         for (std::size_t cut : {start, start + 1, start + size / 2, start + size - 1}) {
             const writer::Bytes part(whole.begin(), whole.begin() + static_cast<long>(cut));
-            ASSERT_EQ(load_frame(s, [&](const fs::path& sys) { writer::write_file(sys, part); }), kErrRead) << cut;
+            ASSERT_EQ(load_frame(s, test::write("test.sys", part)), kErrRead) << cut;
         }
         start += size;
     }

@@ -10,6 +10,7 @@
 #include "materials/materials.h"
 #include "scene/image_loader.h"
 #include "scene/rt_var.h"
+#include "support/loaded_scene.h"
 #include "zyscene_fixture.h"
 
 namespace zy::zyscene::test {
@@ -22,8 +23,6 @@ void write_png(const fs::path& file, int width, int height, int channels, const 
     ASSERT_EQ(pixels.size(), static_cast<std::size_t>(width * height * channels));
     ASSERT_NE(stbi_write_png(file.string().c_str(), width, height, channels, pixels.data(), width * channels), 0);
 }
-
-std::vector<uint8_t> pixels_of(const IIM_IMAGE& img) { return {img.pixels, img.pixels + img.size}; }
 
 // Compiles the description, loads it and its images into the renderer.
 void load_with_images(const InProcess& run, const std::string& text) {
@@ -40,18 +39,9 @@ TEST(Textures, EveryPixelTypeReachesTheTextureLoader) {
     // Ten columns: the mask rows take two bytes each, the first bit the highest.
     write_png(run.folder() / "mask.png", 10, 2, 1,
               {0, 127, 128, 255, 0, 0, 0, 0, 0, 200, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255});
-    load_with_images(run, "{" + kCamera + R"(, "name": "tex", "surfaces": {
-        "a": {"image": "grey.png"},
-        "b": {"image": {"file": "grey.png", "use": "auto"}},
-        "c": {"image": "rgb.png"},
-        "d": {"image": "rgba.png"},
-        "e": {"image": "ga.png"},
-        "f": {"image": {"file": "mask.png", "use": "mask"}},
-        "g": {"image": {"file": "grey.png", "use": "color", "projection": "cylindrical_mirrored", "angle": 90}}}})");
+    load_with_images(run, data_text("pixel_types.json"));
 
     ASSERT_EQ(rt_var.n_img, 6);  // a and b share one
-    EXPECT_STREQ(rt_var.img_names[0], "tex.t00");
-    EXPECT_STREQ(rt_var.img_names[5], "tex.t05");
     const int expected_index[] = {0, 0, 1, 2, 3, 4, 5};
     for (int s = 0; s < 7; ++s) {
         EXPECT_EQ(rt_var.surfaces[s].srf_flags & kSrfImage, kSrfImage) << s;
@@ -59,33 +49,9 @@ TEST(Textures, EveryPixelTypeReachesTheTextureLoader) {
     }
     EXPECT_EQ(rt_var.surfaces[0].img_mode, 0);
     EXPECT_EQ((std::pair<int, double>(rt_var.surfaces[6].img_mode, rt_var.surfaces[6].img_arg)), std::pair(2, 90.0));
-
-    const IIM_IMAGE* img = rt_var.images;
-    EXPECT_EQ((std::tuple<int, int, int>(img[0].type, img[0].width, img[0].height)), std::tuple(1, 3, 2));
-    EXPECT_EQ(pixels_of(img[0]), (std::vector<uint8_t>{0, 100, 255, 7, 8, 9}));
-    EXPECT_EQ(img[1].type, 4);
-    EXPECT_EQ(pixels_of(img[1]), (std::vector<uint8_t>{10, 20, 30, 40, 50, 60}));
-
-    // Mask byte first. Opaque pixels keep their colour, clear ones turn white.
-    ASSERT_EQ(img[2].type, 5);
-    const auto rgba = pixels_of(img[2]);
-    ASSERT_EQ(rgba.size(), 12u);
-    EXPECT_EQ(std::vector<uint8_t>(rgba.begin(), rgba.begin() + 8),
-              (std::vector<uint8_t>{255, 10, 20, 30, 0, 255, 255, 255}));
+    zy::test::expect_recorded(zy::test::loaded_images(), fs::path(ZY_TEST_DATA) / "pixel_types.loaded");
     // Black at half alpha: the renderer sees half of white's light.
-    EXPECT_EQ(rgba[8], 128);
-    EXPECT_EQ(rgba[9], rgba[10]);
-    EXPECT_NEAR(log_exp_gamma_fast(rgba[9]), 1 - 128 / 255.0, 0.003);
-
-    EXPECT_EQ(img[3].type, 5);  // grey with alpha
-    EXPECT_EQ(pixels_of(img[3]), (std::vector<uint8_t>{255, 90, 90, 90}));
-
-    EXPECT_EQ((std::pair<int, int>(img[4].type, img[4].width)), std::pair(0, 10));
-    EXPECT_EQ(pixels_of(img[4]), (std::vector<uint8_t>{0x30, 0x40, 0xFF, 0xC0}));
-
-    EXPECT_EQ(img[5].type, 4);  // grey asked for as colour
-    EXPECT_EQ(pixels_of(img[5]),
-              (std::vector<uint8_t>{0, 0, 0, 100, 100, 100, 255, 255, 255, 7, 7, 7, 8, 8, 8, 9, 9, 9}));
+    EXPECT_NEAR(log_exp_gamma_fast(rt_var.images[2].pixels[9]), 1 - 128 / 255.0, 0.003);
 }
 
 // The pixels an image material took its colours from at each point, by the
@@ -112,16 +78,7 @@ TEST(Textures, PlacementAndProjectionPutThePixelsWhereDescribed) {
     // Red, green / blue, white.
     write_png(run.folder() / "quad.png", 2, 2, 3, {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255});
     write_png(run.folder() / "row.png", 4, 1, 3, {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255});
-    load_with_images(run, R"({"camera": {"eye": [0, 0, -10], "look_at": [1, 2, 3]}, "surfaces": {
-        "a_flat": {"image": {"file": "quad.png", "width": 2, "center": [0.5, 0, 0]}},
-        "b_lying": {"image": {"file": "quad.png", "width": 2, "rotate": [90, 0, 0]}},
-        "c_around": {"image": {"file": "row.png", "projection": "cylindrical"}},
-        "d_inside": {"image": {"file": "row.png", "projection": "cylindrical_mirrored"}},
-        "e_half": {"image": {"file": "row.png", "projection": "cylindrical", "angle": 180}}},
-      "objects": [
-        {"box": {}, "surface": "a_flat", "transform": {"scale": 2, "translate": [10, 0, 0]}},
-        {"box": {}, "surface": "b_lying", "texture_space": "scene", "transform": {"translate": [0, 5, 0]}},
-        {"box": {}, "surface": "c_around"}, {"box": {}, "surface": "d_inside"}, {"box": {}, "surface": "e_half"}]})");
+    load_with_images(run, data_text("image_placement.json"));
 
     // Image middle at object (0.5, 0, 0), scene (11, 0, 0); pixels of 2 x 2
     // scene units, repeating beyond the image; depth does not matter.
