@@ -22,23 +22,6 @@ namespace fs = std::filesystem;
 /// A camera member that every test description can use.
 inline const std::string kCamera = R"("camera": {"eye": [0, 0, -10], "look_at": [0, 0, 0]})";
 
-/// The loaders' colour divisor.
-inline constexpr double kByte = 254.99999999999997;
-
-inline std::array<double, 3> rgb(const RT_COL& c) { return {c.r, c.g, c.b}; }
-/// A colour of the description as the loaders divide it.
-inline std::array<double, 3> rgb(int r, int g, int b, double divisor = kByte) {
-    return {r / divisor, g / divisor, b / divisor};
-}
-inline std::array<double, 3> xyz(const V3D& v) { return {v.x, v.y, v.z}; }
-
-/// Each coordinate of actual within tolerance of expected.
-inline void expect_near(const V3D& actual, const V3D& expected, double tolerance) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
-
 /// Writes text into folder/name and returns the path.
 fs::path write_text(const fs::path& folder, const std::string& name, const std::string& text);
 
