@@ -1,13 +1,18 @@
 #include "geometry/floor.h"
 
 #include "geometry/camera.h"
-#include "scene/material_conversion.h"
 #include "scene/rt_var.h"
 #include "scene/trace_state.h"
 
 namespace zy {
 
-TRIANGLE floor_tri;
+// Its group marks it as the floor from the start (tri_slot relies on it).
+TRIANGLE floor_tri = [] {
+    TRIANGLE t{};
+    t.mat_index = -1;
+    t.group = -1;
+    return t;
+}();
 V3D floor_crd[3];
 
 namespace {
@@ -15,29 +20,10 @@ namespace {
 // The corners in scene coordinates; each frame places them relative to its pov.
 V3D floor_corners[3];
 
-void fill_floor_surface(const RT_INF& inf) {
-    SURFACE& s = rt_var.surfaces[rt_var.n_srf];
-    // The floor's colours are scaled by exactly 255, unlike the other surfaces'.
-    for (int k = 0; k < 2; ++k) s.mat[k] = material_from_block(inf.floor_mat[k], 255.0);
-    // The floor has no texture image, so its image flag is ignored.
-    s.img_mode = 0;
-    s.img_index = 255;
-    s.img_arg = 0.0;
-    s.ptrn_type = inf.floor_ptrn_type;
-    s.ptrn_arg = inf.floor_ptrn_arg;
-    s.bump_type = inf.floor_bump_type;
-    s.srf_flags = static_cast<uint8_t>(inf.floor_srf_flags & ~kSrfImage);
-    s.ptrn_scale = inf.floor_ptrn_scale;
-    s.bump_depth = inf.floor_bump_depth;
-    s.bump_scale = inf.floor_bump_scale;
-}
-
 }  // namespace
 
-void rt_floor_preprocess(const RT_INF& inf) {
+void rt_floor_preprocess() {
     if (rt_var.floor_on == 0) return;
-    floor_tri.mat_index = -1;
-    floor_tri.group = -1;
     floor_tri.srf_index = rt_var.n_srf;
 
     const double r = rt_var.floor_radius;
@@ -51,7 +37,6 @@ void rt_floor_preprocess(const RT_INF& inf) {
     }
     rt_tri_init(floor_tri);
 
-    fill_floor_surface(inf);
     const SURFACE& s = rt_var.surfaces[rt_var.n_srf];
     floor_tri.flags = kTriFlat;
     if (s.mat[0].transp == 0.0 && s.mat[1].transp == 0.0) floor_tri.flags |= kTriOpaque;

@@ -4,7 +4,6 @@
 #include "geometry/ray.h"
 #include "geometry/triangle.h"
 #include "geometry/xmath.h"
-#include "scene/records.h"
 
 namespace zy {
 
@@ -14,8 +13,8 @@ extern TRIANGLE floor_tri;
 /// The floor's vertices in run-time coordinates of the current frame.
 extern V3D floor_crd[3];
 
-/// Builds floor_tri and the floor surface (surfaces[n_srf]) when the floor is on.
-void rt_floor_preprocess(const RT_INF& inf);
+/// Builds floor_tri when the floor is on; its surface (surfaces[n_srf]) must be set.
+void rt_floor_preprocess();
 /// Places the floor for the current frame: absolute corners minus pov.
 void rt_floor_place();
 /// Hit of ray with the floor disc; t = kFltMax on a miss. A hit is also stored

@@ -54,6 +54,11 @@ void rt_tri_init(TRIANGLE& tri) {
     tri.vault_step = std::min({v3d_len(edge[0]), v3d_len(edge[1]), v3d_len(edge[2])}) / 4.0;
 }
 
+// The floor is the one triangle outside rt_var.tris; its group says so.
+int32_t tri_slot(const TRIANGLE* tri) {
+    return tri->group < 0 ? rt_var.n_tri : static_cast<int32_t>(tri - rt_var.tris);
+}
+
 void rt_tri_nrm(TraceState& ts, const TRIANGLE& tri, const RT_RAY& ray, const V3D& p, V3D& out) {
     if (tri.flags & kTriFlat) {
         out = tri.nrm;

@@ -44,6 +44,9 @@ void rt_tri_nrm(TraceState& ts, const TRIANGLE& tri, const RT_RAY& ray, const V3
 /// 2 when the smoothed surface turns toward the light l from p, else 1.
 int16_t rt_tri_vault(const TraceState& ts, const TRIANGLE& tri, const V3D& p, const V3D& l, const V3D& n);
 
+/// Slot of a triangle in the per-thread caches: its index, the floor n_tri.
+int32_t tri_slot(const TRIANGLE* tri);
+
 /// Edge function a_i = en[i] . p - ec[i].
 inline double tri_edge(const TRIANGLE& tri, int i, const V3D& p) { return v3d_scal(tri.en[i], p) - tri.ec[i]; }
 

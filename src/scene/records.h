@@ -8,6 +8,9 @@
 
 namespace zy {
 
+/// Most texture images a settings file may name.
+inline constexpr int kMaxImages = 64;
+
 #pragma pack(push, 1)
 
 /// Vector of three float32 (points of a frame).

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 
-#include "geometry/triangle.h"
 #include "geometry/xmath.h"
+#include "scene/records.h"
 
 namespace zy {
+
+struct TRIANGLE;
 
 /// Colour, channels nominally 0..1.
 struct RT_COL {
@@ -64,8 +66,6 @@ struct IIM_IMAGE {
 /// The refraction indices by material code.
 inline constexpr double _refr_table[5] = {1.0003, 1.3329, 1.4588, 1.76, 2.4173};
 
-inline constexpr int kMaxImages = 64;
-
 struct RT_VAR {
     char path[82];
     int16_t frame_count, frame_start, frame_current, wave_period;
@@ -104,8 +104,5 @@ struct RT_VAR {
 
 extern RT_VAR rt_var;
 extern double floor_radius_sqr;
-
-/// Slot of a triangle in the per-thread caches: its index, the floor n_tri.
-int32_t tri_slot(const TRIANGLE* tri);
 
 }  // namespace zy

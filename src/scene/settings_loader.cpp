@@ -92,6 +92,23 @@ void read_surfaces(int16_t wave_period) {
     }
 }
 
+void fill_floor_surface(const RT_INF& inf) {
+    SURFACE& s = rt_var.surfaces[rt_var.n_srf];
+    // The floor's colours are scaled by exactly 255, unlike the other surfaces'.
+    for (int k = 0; k < 2; ++k) s.mat[k] = material_from_block(inf.floor_mat[k], 255.0);
+    // The floor has no texture image, so its image flag is ignored.
+    s.img_mode = 0;
+    s.img_index = 255;
+    s.img_arg = 0.0;
+    s.ptrn_type = inf.floor_ptrn_type;
+    s.ptrn_arg = inf.floor_ptrn_arg;
+    s.bump_type = inf.floor_bump_type;
+    s.srf_flags = static_cast<uint8_t>(inf.floor_srf_flags & ~kSrfImage);
+    s.ptrn_scale = inf.floor_ptrn_scale;
+    s.bump_depth = inf.floor_bump_depth;
+    s.bump_scale = inf.floor_bump_scale;
+}
+
 void read_object_sizes() {
     int64_t total = 0;
     bool negative = false;
@@ -194,7 +211,8 @@ void rt_read_info() {
     }
     read_surfaces(inf.wave_period);
     read_object_sizes();
-    rt_floor_preprocess(inf);
+    if (rt_var.floor_on) fill_floor_surface(inf);
+    rt_floor_preprocess();
     autosave = (inf.options & 1) ? 1 : 0;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "driver/stop.h"
+#include "geometry/triangle.h"
 #include "render/test_scenes.h"
 #include "scene/frame_loader.h"
 #include "scene/rt_var.h"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 
+#include "geometry/triangle.h"
 #include "scene/frame_loader.h"
 #include "scene/rt_var.h"
 #include "support/loaded_scene.h"

@@ -1,6 +1,7 @@
 // Descriptions compiled and read back through the renderer's own loaders.
 #include <gtest/gtest.h>
 
+#include "geometry/triangle.h"
 #include "scene/rt_var.h"
 #include "support/loaded_scene.h"
 #include "zyscene_fixture.h"

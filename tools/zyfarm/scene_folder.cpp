@@ -10,7 +10,6 @@
 #include "driver/program_state.h"
 #include "driver/xfile.h"
 #include "scene/records.h"
-#include "scene/rt_var.h"
 #include "zyfarm/farm_error.h"
 
 namespace zy::zyfarm {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "scene/rt_var.h"
+#include "scene/records.h"
 #include "zyscene/input_error.h"
 #include "zyscene/names.h"
 
