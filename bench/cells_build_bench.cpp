@@ -137,7 +137,7 @@ double cpu_seconds() {
 
 double build_seconds() {
     QuietStdout quiet;
-    zy::flag_temporaire = 1;
+    zy::set_block_mark(1);
     const double start = cpu_seconds();
     zy::rt_preprocess();
     return cpu_seconds() - start;
@@ -145,7 +145,7 @@ double build_seconds() {
 
 void release_frame() {
     zy::free_all(1);
-    zy::flag_temporaire = 0;
+    zy::set_block_mark(0);
 }
 
 void run(const char* kind, Frame (*make)(int), int n) {

@@ -99,7 +99,7 @@ Phases run_frames(int threads) {
     zy::prg_init();
     p.start = seconds_since(t);
     for (zy::actframe = static_cast<int16_t>(zy::first_frame); zy::actframe < zy::rt_var.frame_count; ++zy::actframe) {
-        zy::flag_temporaire = 1;
+        zy::set_block_mark(1);
         zy::rt_var.frame_current = zy::actframe;
         t = Clock::now();
         zy::rt_load_frame(zy::actframe);
@@ -120,7 +120,7 @@ Phases run_frames(int threads) {
         p.render.push_back(seconds_since(t));
         p.render_cpu.push_back(cpu_seconds() - cpu);
         zy::first_line = 0;
-        zy::flag_temporaire = 0;
+        zy::set_block_mark(0);
         zy::free_all(1);
     }
     // The stop routine's clean-up, without its exit and without deleting the scene.

@@ -48,6 +48,7 @@ void reset_driver() {
     xf_end();
     init_emulator();
     reset_program_state();
+    set_block_mark(0);
     std::memset(&rt_var, 0, sizeof rt_var);
     reset_frame_loader();
     if (xf_init(32000) != 0) finding("no memory for the reader", "");

@@ -95,13 +95,13 @@ void load_frames() {
     rt_load_info();
     const int32_t last = std::min<int32_t>(rt_var.frame_count, first_frame + 2);
     for (int32_t frame = first_frame; frame < last; ++frame) {
-        flag_temporaire = 1;
+        set_block_mark(1);
         rt_var.frame_current = static_cast<int16_t>(frame);
         rt_load_frame(static_cast<int16_t>(frame));
         rt_tri_group();
         if (rt_var.floor_on) rt_floor_place();
         rt_viewing();
-        flag_temporaire = 0;
+        set_block_mark(0);
         free_all(1);
     }
     ZY_STOP(kNormalEnd);

@@ -7,8 +7,6 @@
 
 #include <unistd.h>
 
-#include "driver/program_state.h"
-
 namespace zy {
 
 namespace {
@@ -24,6 +22,7 @@ struct alignas(std::max_align_t) BlockHeader {
 
 BlockHeader* newest = nullptr;
 std::unordered_set<void*> live;
+uint8_t block_mark = 0;
 long fail_countdown = -1;
 std::size_t calls = 0;
 
@@ -38,6 +37,8 @@ void unlink_and_release(BlockHeader* b) {
 }
 
 }  // namespace
+
+void set_block_mark(int32_t mark) { block_mark = static_cast<uint8_t>(mark & 0xFF); }
 
 void* my_malloc(std::size_t size) {
     ++calls;
@@ -60,7 +61,7 @@ void* my_malloc(std::size_t size) {
     }
     b->older = newest;
     b->newer = nullptr;
-    b->mark = static_cast<uint8_t>(flag_temporaire & 0xFF);
+    b->mark = block_mark;
     if (newest) newest->newer = b;
     newest = b;
     return address;

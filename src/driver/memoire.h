@@ -7,7 +7,10 @@
 
 namespace zy {
 
-/// Allocates size bytes marked with the low byte of flag_temporaire; null on failure.
+/// Marks the blocks allocated from now on with the low byte of mark: 1 while a
+/// frame is processed, so that free_all(1) releases them, 0 for the scene's.
+void set_block_mark(int32_t mark);
+/// Allocates size bytes carrying the current mark; null on failure.
 void* my_malloc(std::size_t size);
 /// Releases a block handed out by my_malloc; other addresses are ignored.
 void my_free(void* address);

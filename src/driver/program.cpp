@@ -41,7 +41,7 @@ void prg_init() {
 void prg_loop() {
     actframe = static_cast<int16_t>(first_frame);
     while (actframe < rt_var.frame_count) {
-        flag_temporaire = 1;
+        set_block_mark(1);
         rt_var.frame_current = actframe;
         rt_load_frame(actframe);
         rt_tri_group();
@@ -51,7 +51,7 @@ void prg_loop() {
         rt_run();
         if (autosave) write_break_file(static_cast<int16_t>(actframe + 1), 0);
         first_line = 0;
-        flag_temporaire = 0;
+        set_block_mark(0);
         free_all(1);
         ++actframe;
     }

@@ -15,7 +15,6 @@ int32_t first_frame = 0;
 int32_t first_line = 0;
 int16_t actframe = 0;
 int32_t autosave = 0;
-int32_t flag_temporaire = 0;
 int32_t handle_tiff = -1;
 int32_t brk_handle = -1;
 int32_t f_handle = -1;
@@ -26,7 +25,6 @@ void reset_program_state() {
     first_frame = first_line = 0;
     actframe = 0;
     autosave = 0;
-    flag_temporaire = 0;
     handle_tiff = brk_handle = f_handle = -1;
 }
 

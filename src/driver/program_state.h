@@ -11,7 +11,6 @@ extern int32_t first_frame;   ///< frame this run starts at
 extern int32_t first_line;    ///< line the first frame starts at
 extern int16_t actframe;      ///< frame loop counter
 extern int32_t autosave;      ///< 1 when the break file is written
-extern int32_t flag_temporaire; ///< 1 while a frame is processed
 extern int32_t handle_tiff;   ///< picture being written, -1 none
 extern int32_t brk_handle;    ///< break file, -1 none
 extern int32_t f_handle;      ///< closed by the stop routine when open

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cells/search.h"
+#include "driver/memoire.h"
 #include "driver/program_state.h"
 #include "geometry/floor.h"
 #include "support/test_support.h"
@@ -55,7 +56,7 @@ public:
 
     /// Builds the tree of the frame (per-frame memory, as in the frame loop).
     void build() {
-        flag_temporaire = 1;
+        set_block_mark(1);
         rt_preprocess();
     }
     /// Turns the floor on at height fy with radius r.

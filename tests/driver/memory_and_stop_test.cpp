@@ -16,12 +16,12 @@ using test::InProcess;
 
 TEST(Memory, FrameReleaseKeepsStartUpBlocksIgnoresForeignAddressesAndFailsOneInjectedAllocation) {
     InProcess run;
-    flag_temporaire = 0;
+    set_block_mark(0);
     void* kept = my_malloc(16);
-    flag_temporaire = 1;
+    set_block_mark(1);
     void* frame_a = my_malloc(16);
     void* frame_b = my_malloc(0);
-    flag_temporaire = 0;
+    set_block_mark(0);
     ASSERT_TRUE(kept && frame_a && frame_b);
     int local = 0;
     my_free(&local);
@@ -53,7 +53,7 @@ TEST(Names, ExtensionReplacesFromTheLastDotUnlessItIsTheFirstCharacter) {
 
 TEST(Stop, AlertLineCleanUpAndEndLine) {
     InProcess run;
-    flag_temporaire = 0;
+    set_block_mark(0);
     ASSERT_NE(my_malloc(32), nullptr);
     const std::tuple<int, int, std::string> cases[] = {
         {3, 2814, "[1][File open error!|ligne 2814|ZYR_MAIN][Ok]\n"},

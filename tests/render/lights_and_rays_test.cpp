@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cells/cells.h"
+#include "driver/memoire.h"
 #include "driver/program.h"
 #include "driver/program_state.h"
 #include "geometry/camera.h"
@@ -86,7 +87,7 @@ TEST(Refraction, SnellsLawAndTotalReflectionOnlyWhenLeaving) {
 void prepare_first_frame(test::SceneBuilder& b, const test::InProcess& env, TraceState& ts) {
     b.write(env.folder());
     prg_init();
-    flag_temporaire = 1;
+    set_block_mark(1);
     rt_var.frame_current = 0;
     rt_load_frame(0);
     rt_tri_group();

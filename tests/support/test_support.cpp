@@ -104,6 +104,7 @@ InProcess::InProcess() : previous_(fs::current_path()) {
     set_final_step(throw_stop);
     init_emulator();
     reset_program_state();
+    set_block_mark(0);
     std::memset(&rt_var, 0, sizeof rt_var);
     reset_frame_loader();
     xf_init(32000);
