@@ -79,6 +79,8 @@ int16_t write_bands(const BandRenderer& renderer, int32_t count, int32_t& y) {
 
 }  // namespace
 
+void rt_user_break() {}
+
 void rt_run() {
     name_picture();
     uint8_t header[kTiffHeaderSize];

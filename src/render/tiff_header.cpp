@@ -3,8 +3,6 @@
 #include <array>
 #include <cstring>
 
-#include "render/render.h"
-
 namespace zy {
 
 namespace {
@@ -86,7 +84,5 @@ void xtiff_tc_header(int32_t width, int32_t height, uint8_t* buffer, int32_t& si
     std::memcpy(buffer, b.data(), b.size());
     size = kTiffHeaderSize;
 }
-
-void rt_user_break() {}
 
 }  // namespace zy
