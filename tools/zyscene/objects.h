@@ -9,6 +9,7 @@
 #include "zyscene/json_fields.h"
 #include "zyscene/surfaces.h"
 #include "zyscene/track.h"
+#include "zyscene/transform.h"
 
 namespace zy::zyscene {
 
@@ -44,13 +45,6 @@ struct TorusShape {
 };
 
 using Shape = std::variant<MeshShape, BoxShape, SphereShape, CylinderShape, PlaneShape, TorusShape>;
-
-/// Object placement: p' = p * S * Rx * Ry * Rz + t (row vectors).
-struct Transform {
-    V3D scale{1, 1, 1};
-    V3D rotate{0, 0, 0};  ///< degrees about x, then y, then z
-    V3D translate{0, 0, 0};
-};
 
 /// An object's placement over the frames.
 struct TransformTrack {

@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "zyscene/objects.h"
 #include "zyscene/transform.h"
 
 namespace zy::zyscene {

@@ -6,9 +6,15 @@
 
 #include "geometry/xmath.h"
 #include "scene/records.h"
-#include "zyscene/objects.h"
 
 namespace zy::zyscene {
+
+/// Object placement: p' = p * S * Rx * Ry * Rz + t (row vectors).
+struct Transform {
+    V3D scale{1, 1, 1};
+    V3D rotate{0, 0, 0};  ///< degrees about x, then y, then z
+    V3D translate{0, 0, 0};
+};
 
 /// T = S * Rx * Ry * Rz with t in row 3: object space to scene space.
 MAT4 object_matrix(const Transform& t);
