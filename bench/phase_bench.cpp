@@ -17,7 +17,6 @@
 #include <ctime>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -26,17 +25,11 @@
 #include <string>
 #include <vector>
 
-#include "cells/cells.h"
-#include "driver/emulator.h"
-#include "driver/memoire.h"
+#include "driver/lifecycle.h"
 #include "driver/program.h"
 #include "driver/program_state.h"
-#include "driver/xfile.h"
-#include "geometry/camera.h"
-#include "geometry/floor.h"
 #include "render/band_renderer.h"
 #include "render/render.h"
-#include "scene/frame_loader.h"
 #include "scene/rt_var.h"
 
 namespace {
@@ -90,46 +83,30 @@ Phases run_frames(int threads) {
     omp_set_num_threads(threads);
     Phases p;
     const zy::RayCounts rays_before = zy::rays_traced();
-    zy::init_emulator();
-    zy::reset_program_state();
-    std::memset(&zy::rt_var, 0, sizeof zy::rt_var);
-    zy::reset_frame_loader();
-    zy::xf_init(32000);
+    zy::start_run();
     auto t = Clock::now();
     zy::prg_init();
     p.start = seconds_since(t);
     for (zy::actframe = static_cast<int16_t>(zy::first_frame); zy::actframe < zy::rt_var.frame_count; ++zy::actframe) {
-        zy::set_block_mark(1);
-        zy::rt_var.frame_current = zy::actframe;
-        t = Clock::now();
-        zy::rt_load_frame(zy::actframe);
-        p.load.push_back(seconds_since(t));
-        t = Clock::now();
-        zy::rt_tri_group();
-        p.group.push_back(seconds_since(t));
-        t = Clock::now();
-        if (zy::rt_var.floor_on) zy::rt_floor_place();
-        zy::rt_viewing();
-        p.load.back() += seconds_since(t);
-        t = Clock::now();
-        zy::rt_preprocess();
-        p.octree.push_back(seconds_since(t));
+        zy::begin_frame(zy::actframe);
+        double spent[std::size(zy::kFrameSteps)];
+        for (const zy::FrameStep step : zy::kFrameSteps) {
+            t = Clock::now();
+            zy::run_frame_step(step);
+            spent[static_cast<int>(step)] = seconds_since(t);
+        }
+        const auto of = [&](zy::FrameStep step) { return spent[static_cast<int>(step)]; };
+        p.load.push_back(of(zy::FrameStep::load) + of(zy::FrameStep::place));
+        p.group.push_back(of(zy::FrameStep::group));
+        p.octree.push_back(of(zy::FrameStep::octree));
         t = Clock::now();
         const double cpu = cpu_seconds();
         zy::rt_run();
         p.render.push_back(seconds_since(t));
         p.render_cpu.push_back(cpu_seconds() - cpu);
-        zy::first_line = 0;
-        zy::set_block_mark(0);
-        zy::free_all(1);
+        zy::end_frame();
     }
-    // The stop routine's clean-up, without its exit and without deleting the scene.
-    zy::free_all(0);
-    for (int32_t* handle : {&zy::handle_tiff, &zy::f_handle, &zy::brk_handle}) {
-        if (*handle >= 0) zy::Fclose(*handle);
-        *handle = -1;
-    }
-    zy::xf_end();
+    zy::end_run();
     const zy::RayCounts after = zy::rays_traced();
     p.rays = {after.primary - rays_before.primary, after.secondary - rays_before.secondary,
               after.shadow - rays_before.shadow};

@@ -9,12 +9,10 @@
 #include <fstream>
 
 #include "driver/emulator.h"
+#include "driver/lifecycle.h"
 #include "driver/memoire.h"
-#include "driver/program_state.h"
 #include "driver/stop.h"
 #include "driver/xfile.h"
-#include "scene/frame_loader.h"
-#include "scene/rt_var.h"
 
 namespace zy::fuzz {
 
@@ -42,16 +40,9 @@ fs::path private_folder;
 // A stop leaves the reader's file open (the process would end there); the
 // next run must start with every handle free and nothing tracked.
 void reset_driver() {
-    for (int32_t h = 0; h < kHandleCount; ++h) Fclose(h);
-    free_all(0);
+    end_run();
     memoire_fail_after(-1);
-    xf_end();
-    init_emulator();
-    reset_program_state();
-    set_block_mark(0);
-    std::memset(&rt_var, 0, sizeof rt_var);
-    reset_frame_loader();
-    if (xf_init(32000) != 0) finding("no memory for the reader", "");
+    if (!start_run()) finding("no memory for the reader", "");
 }
 
 void empty_folder(const fs::path& folder) {

@@ -5,16 +5,14 @@
 #include <cmath>
 #include <limits>
 
+#include "driver/lifecycle.h"
 #include "driver/memoire.h"
 #include "driver/program.h"
 #include "driver/program_state.h"
 #include "driver/stop.h"
-#include "geometry/camera.h"
-#include "geometry/floor.h"
 #include "geometry/triangle.h"
 #include "harness/scene_files.h"
 #include "materials/materials.h"
-#include "scene/frame_loader.h"
 #include "scene/image_loader.h"
 #include "scene/rt_var.h"
 #include "scene/settings_loader.h"
@@ -94,15 +92,10 @@ std::optional<RT_INF> packed_settings(const std::vector<std::optional<std::span<
 void load_frames() {
     rt_load_info();
     const int32_t last = std::min<int32_t>(rt_var.frame_count, first_frame + 2);
+    // Loading only: the octree build is not what this target is after.
     for (int32_t frame = first_frame; frame < last; ++frame) {
-        set_block_mark(1);
-        rt_var.frame_current = static_cast<int16_t>(frame);
-        rt_load_frame(static_cast<int16_t>(frame));
-        rt_tri_group();
-        if (rt_var.floor_on) rt_floor_place();
-        rt_viewing();
-        set_block_mark(0);
-        free_all(1);
+        prepare_frame(static_cast<int16_t>(frame), FrameStep::place);
+        end_frame();
     }
     ZY_STOP(kNormalEnd);
 }

@@ -2,20 +2,14 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <new>
 
 #include "cells/cells.h"
-#include "driver/emulator.h"
-#include "driver/memoire.h"
+#include "driver/lifecycle.h"
 #include "driver/program_state.h"
 #include "driver/stop.h"
-#include "driver/xfile.h"
-#include "geometry/camera.h"
-#include "geometry/floor.h"
 #include "materials/noise.h"
 #include "render/render.h"
-#include "scene/frame_loader.h"
 #include "scene/image_loader.h"
 #include "scene/rt_var.h"
 #include "scene/settings_loader.h"
@@ -41,18 +35,10 @@ void prg_init() {
 void prg_loop() {
     actframe = static_cast<int16_t>(first_frame);
     while (actframe < rt_var.frame_count) {
-        set_block_mark(1);
-        rt_var.frame_current = actframe;
-        rt_load_frame(actframe);
-        rt_tri_group();
-        if (rt_var.floor_on) rt_floor_place();
-        rt_viewing();
-        rt_preprocess();
+        prepare_frame(actframe);
         rt_run();
         if (autosave) write_break_file(static_cast<int16_t>(actframe + 1), 0);
-        first_line = 0;
-        set_block_mark(0);
-        free_all(1);
+        end_frame();
         ++actframe;
     }
 }
@@ -66,11 +52,7 @@ void zyray_main() {
     // instead of killing the process.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    init_emulator();
-    reset_program_state();
-    std::memset(&rt_var, 0, sizeof rt_var);
-    reset_frame_loader();
-    if (xf_init(32000) != 0) ZY_STOP(kErrMemory);
+    if (!start_run()) ZY_STOP(kErrMemory);
     try {
         prg_init();
         prg_loop();

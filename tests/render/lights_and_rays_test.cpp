@@ -6,15 +6,12 @@
 #include <vector>
 
 #include "cells/cells.h"
-#include "driver/memoire.h"
+#include "driver/lifecycle.h"
 #include "driver/program.h"
 #include "driver/program_state.h"
-#include "geometry/camera.h"
-#include "geometry/floor.h"
 #include "render/lights.h"
 #include "render/shading.h"
 #include "render/test_scenes.h"
-#include "scene/frame_loader.h"
 
 namespace zy {
 namespace {
@@ -87,13 +84,7 @@ TEST(Refraction, SnellsLawAndTotalReflectionOnlyWhenLeaving) {
 void prepare_first_frame(test::SceneBuilder& b, const test::InProcess& env, TraceState& ts) {
     b.write(env.folder());
     prg_init();
-    set_block_mark(1);
-    rt_var.frame_current = 0;
-    rt_load_frame(0);
-    rt_tri_group();
-    if (rt_var.floor_on) rt_floor_place();
-    rt_viewing();
-    rt_preprocess();
+    prepare_frame(0);
     ts.prepare_for_frame();
 }
 

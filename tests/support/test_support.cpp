@@ -4,20 +4,15 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <random>
 #include <regex>
 #include <stdexcept>
 #include <sys/wait.h>
 
-#include "driver/emulator.h"
-#include "driver/memoire.h"
+#include "driver/lifecycle.h"
 #include "driver/program_state.h"
 #include "driver/stop.h"
-#include "driver/xfile.h"
-#include "scene/frame_loader.h"
-#include "scene/rt_var.h"
 
 namespace zy::test {
 
@@ -102,18 +97,11 @@ namespace {
 InProcess::InProcess() : previous_(fs::current_path()) {
     fs::current_path(dir_.path());
     set_final_step(throw_stop);
-    init_emulator();
-    reset_program_state();
-    set_block_mark(0);
-    std::memset(&rt_var, 0, sizeof rt_var);
-    reset_frame_loader();
-    xf_init(32000);
+    start_run();
 }
 
 InProcess::~InProcess() {
-    free_all(0);
-    for (int32_t h = 0; h < kHandleCount; ++h) Fclose(h);
-    xf_end();
+    end_run();
     reset_program_state();
     set_final_step(nullptr);
     fs::current_path(previous_);
