@@ -123,28 +123,19 @@ void read_object_sizes() {
     if (negative || total > rt_var.n_tri) ZY_STOP(kErrFormat);
 }
 
-}  // namespace
-
-uint64_t announced_array_bytes(const RT_INF& inf) {
-    const auto n = [](auto count) { return count < 0 ? uint64_t{0} : static_cast<uint64_t>(count); };
-    uint64_t bytes = 3 * n(inf.n_mat) * sizeof(MAT4) + n(inf.n_img) * sizeof(IIM_IMAGE) +
-                     (n(inf.n_srf) + 1) * sizeof(SURFACE) + n(inf.n_obj) * sizeof(int32_t) +
-                     n(inf.n_pnt) * sizeof(V3D) + n(inf.n_tri) * sizeof(TRIANGLE);
-    if (inf.n_light > 0) bytes += n(inf.n_light) * sizeof(LIGHT) + n(inf.n_light_ref) * sizeof(LIGHT*);
-    return bytes;
-}
-
-void rt_read_info() {
+RT_INF read_settings_record() {
     char magic[8];
     read_or_stop(magic, 8);
     if (std::memcmp(magic, "RT_INFO ", 8) != 0) ZY_STOP(kErrFormat);
-
     RT_INF inf;
     read_or_stop(&inf, sizeof inf);
     translate_RT_INF(&inf);
     check_counts(inf);
     check_memory(inf);
+    return inf;
+}
 
+void take_picture_settings(const RT_INF& inf) {
     copy_field(rt_var.path, inf.path, sizeof inf.path);
     rt_var.res_x = inf.res_x;
     rt_var.res_y = inf.res_y;
@@ -161,6 +152,9 @@ void rt_read_info() {
         case 2: rt_var.aa_tolerance = 0.0; rt_var.aa_tolerance2 = 0.2; break;
         default: break;
     }
+}
+
+void take_sky_fog_and_floor(const RT_INF& inf) {
     rt_var.sky_height = inf.sky_height * 3000000.0 / 100.0;
     rt_var.sky_color1 = colour_of(inf.sky_color1);
     rt_var.sky_color2 = colour_of(inf.sky_color2);
@@ -174,6 +168,9 @@ void rt_read_info() {
     rt_var.fog_distance = inf.fog_distance;
     rt_var.floor_radius = std::fabs(std::sin(0.5 * 3.141592653589793 - std::asin(0.9953125))) * 640000000.0 * 1.01;
     floor_radius_sqr = rt_var.floor_radius * rt_var.floor_radius;
+}
+
+void take_frames_and_counts(const RT_INF& inf) {
     rt_var.frame_current = inf.frame_start;
     rt_var.frame_start = inf.frame_start;
     rt_var.frame_count = inf.frame_count;
@@ -186,7 +183,10 @@ void rt_read_info() {
     rt_var.n_obj = inf.n_obj;
     rt_var.n_pnt = inf.n_pnt;
     rt_var.n_tri = inf.n_tri;
+}
 
+// One surface more than the file holds: the floor's, there even with the floor off.
+void allocate_scene_arrays() {
     const auto n = [](auto count) { return static_cast<std::size_t>(count); };
     if (rt_var.n_mat != 0) {
         allocate_array(rt_var.ptrn_mat, n(rt_var.n_mat));
@@ -202,13 +202,35 @@ void rt_read_info() {
     if (rt_var.n_obj != 0) allocate_array(rt_var.obj_tri_count, n(rt_var.n_obj));
     if (rt_var.n_pnt != 0) allocate_array(rt_var.points, n(rt_var.n_pnt));
     if (rt_var.n_tri != 0) allocate_array(rt_var.tris, n(rt_var.n_tri));
+}
 
+void read_image_names() {
     for (int i = 0; i < rt_var.n_img; ++i) {
         char name[80];
         read_or_stop(name, 80);
         std::memcpy(rt_var.img_names[i], name, 80);
         rt_var.img_names[i][80] = '\0';
     }
+}
+
+}  // namespace
+
+uint64_t announced_array_bytes(const RT_INF& inf) {
+    const auto n = [](auto count) { return count < 0 ? uint64_t{0} : static_cast<uint64_t>(count); };
+    uint64_t bytes = 3 * n(inf.n_mat) * sizeof(MAT4) + n(inf.n_img) * sizeof(IIM_IMAGE) +
+                     (n(inf.n_srf) + 1) * sizeof(SURFACE) + n(inf.n_obj) * sizeof(int32_t) +
+                     n(inf.n_pnt) * sizeof(V3D) + n(inf.n_tri) * sizeof(TRIANGLE);
+    if (inf.n_light > 0) bytes += n(inf.n_light) * sizeof(LIGHT) + n(inf.n_light_ref) * sizeof(LIGHT*);
+    return bytes;
+}
+
+void rt_read_info() {
+    const RT_INF inf = read_settings_record();
+    take_picture_settings(inf);
+    take_sky_fog_and_floor(inf);
+    take_frames_and_counts(inf);
+    allocate_scene_arrays();
+    read_image_names();
     read_surfaces(inf.wave_period);
     read_object_sizes();
     if (rt_var.floor_on) fill_floor_surface(inf);
