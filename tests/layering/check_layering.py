@@ -11,8 +11,8 @@ from pathlib import Path
 
 # Modules (paths without extension) and folders to layers; the longest match wins.
 LAYER_OF = {
-    "src/driver/emulator": "services", "src/driver/xfile": "services", "src/driver/memoire": "services",
-    "src/geometry/xmath": "services", "src/scene/records": "records", "src/render/tiff_header": "records",
+    "src/driver/console": "services", "src/driver/emulator": "services", "src/driver/xfile": "services",
+    "src/driver/memoire": "services", "src/geometry/xmath": "services", "src/scene/records": "records", "src/render/tiff_header": "records",
     "src/scene/rt_var": "scene", "src/scene/trace_state": "scene", "src/geometry/ray": "scene",
     "src/driver/program_state": "state", "src/driver/stop": "state", "src/geometry": "geometry",
     "src/scene": "loaders", "src/cells": "cells", "src/materials": "materials", "src/render": "render",
@@ -27,8 +27,9 @@ USES = {name: uses.split() for name, uses in {
     "services": "", "records": "services", "scene": "services records", "state": "services records scene",
     "geometry": BOTTOM, "loaders": BOTTOM + "geometry", "cells": BOTTOM + "geometry",
     "materials": BOTTOM + "geometry", "render": BOTTOM + "geometry cells materials", "program": RENDERER,
-    "writer": "services records", "zyscene": "services records writer", "zyfarm": "services records state",
-    "front": RENDERER + "writer zyscene", "fuzz": RENDERER + "writer", "bench": RENDERER + "writer zyscene",
+    "writer": "services records", "zyscene": "services records writer",
+    "zyfarm": "services records state writer",
+    "front": RENDERER + "writer zyscene zyfarm", "fuzz": RENDERER + "writer", "bench": RENDERER + "writer zyscene",
     "tests": RENDERER + "writer zyscene zyfarm front fuzz",
 }.items()}
 
