@@ -139,7 +139,7 @@ double build_seconds() {
     QuietStdout quiet;
     zy::set_block_mark(1);
     const double start = cpu_seconds();
-    zy::rt_preprocess();
+    zy::rt_preprocess(zy::rt_var);
     return cpu_seconds() - start;
 }
 

@@ -101,7 +101,7 @@ Phases run_frames(int threads) {
         p.octree.push_back(of(zy::FrameStep::octree));
         t = Clock::now();
         const double cpu = cpu_seconds();
-        zy::rt_run();
+        zy::rt_run(zy::frame_scene(), zy::rt_var.out_name);
         p.render.push_back(seconds_since(t));
         p.render_cpu.push_back(cpu_seconds() - cpu);
         zy::end_frame();

@@ -115,13 +115,14 @@ void probe_texture() {
     tri.mat_index = -1;
     const double w = img.width, h = img.height;
     constexpr double kFar[] = {1e30, -1e30, std::numeric_limits<double>::quiet_NaN()};
+    const Scene scene = frame_scene();
     MATERIAL m;
     for (uint8_t mode = 0; mode <= 2; ++mode) {
         srf.img_mode = mode;
         for (int i = -4; i <= 4; ++i)
             for (int j = -4; j <= 4; ++j)
-                for (int k = -1; k <= 1; ++k) rt_img_material(tri, {i * w / 3.0, j * h / 3.0, k * w / 2.0}, m);
-        for (double far : kFar) rt_img_material(tri, {far, far, far}, m);
+                for (int k = -1; k <= 1; ++k) rt_img_material(scene, tri, {i * w / 3.0, j * h / 3.0, k * w / 2.0}, m);
+        for (double far : kFar) rt_img_material(scene, tri, {far, far, far}, m);
     }
 }
 

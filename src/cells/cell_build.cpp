@@ -9,7 +9,6 @@
 #include "driver/emulator.h"
 #include "driver/memoire.h"
 #include "driver/stop.h"
-#include "scene/rt_var.h"
 
 namespace zy {
 
@@ -35,10 +34,10 @@ struct SceneBox {
     bool tame = true;  ///< every coordinate finite and at most kTameCoordinate in size
 };
 
-SceneBox scene_box() {
+SceneBox scene_box(const TRIANGLE* tris, int32_t n_tri) {
     SceneBox box;
-    for (int32_t k = 0; k < rt_var.n_tri; ++k) {
-        for (const V3D* v : rt_var.tris[k].v) {
+    for (int32_t k = 0; k < n_tri; ++k) {
+        for (const V3D* v : tris[k].v) {
             const double c[3] = {v->x, v->y, v->z};
             for (int a = 0; a < 3; ++a) {
                 box.min[a] = std::min(box.min[a], c[a]);
@@ -76,22 +75,21 @@ void link_cells(CELL& cell, const CELL* parent, bool climbable, const SearchTri*
 // The frame's triangle tests packed by slot, in per-frame memory aligned to
 // cache lines; null when there is no memory for them (the search then reads
 // the triangles themselves).
-const SearchTri* pack_triangles() {
-    const int32_t n = rt_var.n_tri;
+const SearchTri* pack_triangles(const TRIANGLE* tris, int32_t n) {
     if (n <= 0) return nullptr;
     void* block = my_malloc(static_cast<std::size_t>(n) * sizeof(SearchTri) + alignof(SearchTri));
     if (block == nullptr) return nullptr;
     const auto address = reinterpret_cast<std::uintptr_t>(block);
     auto* packed = reinterpret_cast<SearchTri*>((address + alignof(SearchTri) - 1) & ~(alignof(SearchTri) - 1));
 #pragma omp parallel for schedule(static) if (n >= kParallelCopy)
-    for (int32_t k = 0; k < n; ++k) packed[k] = search_tri_of(rt_var.tris[k]);
+    for (int32_t k = 0; k < n; ++k) packed[k] = search_tri_of(tris[k]);
     return packed;
 }
 
 }  // namespace
 
-void rt_cell_init(CELL& root) {
-    const SceneBox box = scene_box();
+void rt_cell_init(CELL& root, const TRIANGLE* tris, int32_t n_tri) {
+    const SceneBox box = scene_box(tris, n_tri);
     double extent[3];
     for (int a = 0; a < 3; ++a) extent[a] = box.max[a] - box.min[a];
     const double e = std::max(std::max(extent[0], extent[1]), extent[2]);
@@ -106,28 +104,27 @@ void rt_cell_init(CELL& root) {
         root.mid[a] = 0.0;
     }
 
-    const int32_t n = std::max(rt_var.n_tri, 0);
+    const int32_t n = std::max(n_tri, 0);
     root.tris = static_cast<const TRIANGLE**>(my_malloc(static_cast<std::size_t>(n) * sizeof(TRIANGLE*)));
     if (root.tris == nullptr) ZY_STOP(kErrMemory);
-    for (int32_t k = 0; k < n; ++k) root.tris[k] = &rt_var.tris[k];
+    for (int32_t k = 0; k < n; ++k) root.tris[k] = &tris[k];
     root.count = n;
     root.leaf = 1;
     root.level = 0;
     std::fill(std::begin(root.child), std::end(root.child), nullptr);
-    root.next = nullptr;
 
     console_line("Start Pass 2 please wait");
-    divide_cells(root, box.tame);
+    divide_cells(root, tris, box.tame);
     console_line("Pass 2 success");
     // The packed tests are allocated after the tree, so that a memory failure
     // while dividing meets the same allocation as without them. The walk
     // locates points in scene_cell's tree only.
-    link_cells(root, nullptr, &root == &scene_cell && splits_inside(root), pack_triangles());
+    link_cells(root, nullptr, &root == &scene_cell && splits_inside(root), pack_triangles(tris, n_tri));
 
     const double edge = std::min(std::min(root.max[0] - root.min[0], root.max[1] - root.min[1]), root.max[2] - root.min[2]);
     scene_t = edge / (1024 * 20.0);
 }
 
-void rt_preprocess() { rt_cell_init(scene_cell); }
+void rt_preprocess(const RT_VAR& settings) { rt_cell_init(scene_cell, settings.tris, settings.n_tri); }
 
 }  // namespace zy

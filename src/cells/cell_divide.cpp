@@ -12,7 +12,6 @@
 
 #include "cells/cell_clip.h"
 #include "driver/memoire.h"
-#include "scene/rt_var.h"
 
 namespace zy {
 
@@ -149,15 +148,14 @@ void set_up_child(CELL& kid, const CELL& parent, int index) {
     kid.count = 0;
     kid.tris = nullptr;
     std::fill(std::begin(kid.child), std::end(kid.child), nullptr);
-    kid.next = nullptr;
 }
 
 class Divider {
 public:
-    /// boxes: the box of every triangle of the frame, by slot; masks: n
-    /// bytes (the root's count) per thread.
-    Divider(const Box* boxes, uint8_t* masks, std::size_t n, bool tame)
-        : boxes_(boxes), masks_(masks), n_(n), tame_(tame) {}
+    /// tris: the frame's triangles; boxes: the box of each, by slot; masks:
+    /// n bytes (the root's count) per thread.
+    Divider(const TRIANGLE* tris, const Box* boxes, uint8_t* masks, std::size_t n, bool tame)
+        : tris_(tris), boxes_(boxes), masks_(masks), n_(n), tame_(tame) {}
 
     void divide(CELL& cell) {
         if (!divides(cell)) return;
@@ -194,7 +192,7 @@ private:
         int32_t counts[8] = {};
         // The thread's own mask; nothing here lets the thread switch tasks.
         uint8_t* const mask = masks_ + static_cast<std::size_t>(omp_get_thread_num()) * n_;
-        const TRIANGLE* const frame_tris = rt_var.tris;
+        const TRIANGLE* const frame_tris = tris_;
         for (int32_t k = 0; k < parent.count; ++k) {
             if (k + kPrefetchAhead < parent.count) __builtin_prefetch(&boxes_[parent.tris[k + kPrefetchAhead] - frame_tris]);
             const TRIANGLE& tri = *parent.tris[k];
@@ -218,6 +216,7 @@ private:
         return true;
     }
 
+    const TRIANGLE* tris_;
     const Box* boxes_;
     uint8_t* masks_;
     std::size_t n_;
@@ -226,7 +225,7 @@ private:
 
 }  // namespace
 
-void divide_cells(CELL& root, bool tame) {
+void divide_cells(CELL& root, const TRIANGLE* tris, bool tame) {
     if (!divides(root)) return;
     // Without its scratch (the boxes and a byte per triangle and thread, one
     // block) the root cannot be divided: it stays a leaf, as any cell does
@@ -238,10 +237,10 @@ void divide_cells(CELL& root, bool tame) {
     auto* boxes = reinterpret_cast<Box*>(scratch);
 #pragma omp parallel for schedule(static) num_threads(threads) if (n >= kParallelCopy)
     for (std::size_t k = 0; k < n; ++k) {
-        const TRIANGLE& tri = rt_var.tris[k];
+        const TRIANGLE& tri = tris[k];
         boxes[k] = {{tri.bb_min.x, tri.bb_min.y, tri.bb_min.z}, {tri.bb_max.x, tri.bb_max.y, tri.bb_max.z}};
     }
-    Divider divider(boxes, scratch + n * sizeof(Box), n, tame);
+    Divider divider(tris, boxes, scratch + n * sizeof(Box), n, tame);
     if (threads == 1) {
         divider.divide(root);
     } else {

@@ -21,7 +21,7 @@ double coordinate(const V3D& v, int axis) { return axis == 0 ? v.x : axis == 1 ?
 
 }  // namespace
 
-void rt_ray_init(TraceState& ts, RT_RAY& ray) {
+void rt_ray_init(TraceState& ts, const Scene& scene, RT_RAY& ray) {
     V3D& dir = ray.dir;
     dir.x = widened(dir.x);
     dir.y = widened(dir.y);
@@ -30,7 +30,8 @@ void rt_ray_init(TraceState& ts, RT_RAY& ray) {
     dir.x /= len;
     dir.y /= len;
     dir.z /= len;
-    ray.seg_dir = {dir.x * scene_t, dir.y * scene_t, dir.z * scene_t};
+    const double step = scene.step;
+    ray.seg_dir = {dir.x * step, dir.y * step, dir.z * step};
     ray.seg_org = ray.org;
     ray.sgn[0] = sign_of(dir.x);
     ray.sgn[1] = sign_of(dir.y);
@@ -51,16 +52,16 @@ const CELL* descend(const CELL* cell, const V3D& p) {
     return cell;
 }
 
-// Whether the descent from the root passes through cell: its box with the
-// lower bounds open, except where the box reaches the root's lower face.
+// Whether the descent from root passes through cell: its box with the lower
+// bounds open, except where the box reaches the root's lower face.
 // Exact when every split of the tree lies strictly inside its cell (the
 // builder links parents only then): a cell's bounds are then the split values
 // its path compared against.
-bool in_region(const CELL& cell, const V3D& p) {
+bool in_region(const CELL& root, const CELL& cell, const V3D& p) {
     const double c[3] = {p.x, p.y, p.z};
     for (int a = 0; a < 3; ++a) {
         if (!(c[a] <= cell.max[a])) return false;
-        if (!(c[a] > cell.min[a] || (c[a] == cell.min[a] && cell.min[a] == scene_cell.min[a]))) return false;
+        if (!(c[a] > cell.min[a] || (c[a] == cell.min[a] && cell.min[a] == root.min[a]))) return false;
     }
     return true;
 }
@@ -68,21 +69,22 @@ bool in_region(const CELL& cell, const V3D& p) {
 // rt_find_cell(p) found from a cell near p: up to the first ancestor whose
 // region holds p, then down. The climb saves the root-to-leaf descent through
 // cells that the walk has just left.
-const CELL* find_cell_near(const CELL* from, const V3D& p) {
+const CELL* find_cell_near(const Scene& scene, const CELL* from, const V3D& p) {
     const CELL* cell = from;
-    while (cell->parent != nullptr && !in_region(*cell, p)) cell = cell->parent;
-    if (cell->parent == nullptr) return rt_find_cell(p);
+    while (cell->parent != nullptr && !in_region(scene.root, *cell, p)) cell = cell->parent;
+    if (cell->parent == nullptr) return rt_find_cell(scene, p);
     return descend(cell, p);
 }
 
 }  // namespace
 
-const CELL* rt_find_cell(const V3D& p) {
+const CELL* rt_find_cell(const Scene& scene, const V3D& p) {
+    const CELL& root = scene.root;
     const double c[3] = {p.x, p.y, p.z};
     for (int a = 0; a < 3; ++a) {
-        if (c[a] < scene_cell.min[a] || c[a] > scene_cell.max[a]) return nullptr;
+        if (c[a] < root.min[a] || c[a] > root.max[a]) return nullptr;
     }
-    return descend(&scene_cell, p);
+    return descend(&root, p);
 }
 
 int16_t rt_cell_o_intersect(const CELL& cell, const RT_RAY& ray, double& t) {
@@ -132,22 +134,22 @@ V3D stepped(const V3D& from, double t, const RT_RAY& ray) {
 
 }  // namespace
 
-const CELL* rt_cell_first(RT_RAY& ray) {
-    const CELL* cell = rt_find_cell(ray.org);
+const CELL* rt_cell_first(const Scene& scene, RT_RAY& ray) {
+    const CELL* cell = rt_find_cell(scene, ray.org);
     double t;
-    if (cell == nullptr && rt_cell_o_intersect(scene_cell, ray, t)) {
+    if (cell == nullptr && rt_cell_o_intersect(scene.root, ray, t)) {
         ray.seg_org = stepped(ray.org, t, ray);
-        cell = rt_find_cell(ray.seg_org);
+        cell = rt_find_cell(scene, ray.seg_org);
     }
     ray.cell = cell;
     return cell;
 }
 
-const CELL* rt_cell_next(RT_RAY& ray) {
+const CELL* rt_cell_next(const Scene& scene, RT_RAY& ray) {
     double t;
     if (ray.cell == nullptr || !rt_cell_i_intersect(*ray.cell, ray, t)) return nullptr;
     ray.seg_org = stepped(ray.seg_org, t, ray);
-    const CELL* cell = find_cell_near(ray.cell, ray.seg_org);
+    const CELL* cell = find_cell_near(scene, ray.cell, ray.seg_org);
     // Too small a step to leave the cell ends the walk.
     if (cell == ray.cell) cell = nullptr;
     ray.cell = cell;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "geometry/triangle.h"
+#include "scene/scene.h"
 
 namespace zy {
 
@@ -32,7 +33,6 @@ struct CELL {
     int32_t count;       ///< triangle references in tris
     const TRIANGLE** tris; ///< overlapping triangles, in triangle-array order
     CELL* child[8];      ///< child i: upper half in x if bit 0, y bit 1, z bit 2
-    CELL* next;          ///< link in the waiting list
     /// Set by the tree builder only (null in cells made otherwise): the cell
     /// divided into this one, null for the root.
     const CELL* parent;
@@ -58,9 +58,11 @@ extern double cell_tolerance[11];
 extern double scene_t;
 
 void rt_cell_init_tht(int16_t start, double rate);
-/// Builds the frame's tree over all rt_var.tris (with the pass-2 lines).
-void rt_preprocess();
-void rt_cell_init(CELL& root);
+/// Builds the frame's tree over all of the settings' triangles into scene_cell
+/// (with the pass-2 lines).
+void rt_preprocess(const RT_VAR& settings);
+/// Builds root over the n_tri triangles of tris, the tolerances and scene_t.
+void rt_cell_init(CELL& root, const TRIANGLE* tris, int32_t n_tri);
 /// 1 when the triangle overlaps the cell's box grown by the cell's tolerance.
 int16_t rt_tri_clip(const TRIANGLE& tri, const CELL& cell);
 

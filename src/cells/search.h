@@ -10,31 +10,33 @@
 namespace zy {
 
 /// Normalises dir, sets the walk state and clears the previous ray's marks.
-void rt_ray_init(TraceState& ts, RT_RAY& ray);
-/// Leaf containing p, or null outside the root box.
-const CELL* rt_find_cell(const V3D& p);
+void rt_ray_init(TraceState& ts, const Scene& scene, RT_RAY& ray);
+/// Leaf of the scene's tree containing p, or null outside the root box.
+const CELL* rt_find_cell(const Scene& scene, const V3D& p);
 int16_t rt_cell_o_intersect(const CELL& cell, const RT_RAY& ray, double& t);
 int16_t rt_cell_i_intersect(const CELL& cell, const RT_RAY& ray, double& t);
-const CELL* rt_cell_first(RT_RAY& ray);
-const CELL* rt_cell_next(RT_RAY& ray);
+const CELL* rt_cell_first(const Scene& scene, RT_RAY& ray);
+const CELL* rt_cell_next(const Scene& scene, RT_RAY& ray);
 /// How many references ahead the searches ask for the data of a triangle: a
 /// cell's triangles lie scattered through the frame.
 inline constexpr int32_t kSearchPrefetch = 8;
 
 /// Asks for what the test of the cell's reference i reads (nothing when i is
-/// beyond the cell's references or the cell has no packed tests).
-inline void prefetch_reference(const TraceState& ts, const CELL& cell, int32_t i) {
+/// beyond the cell's references or the cell has no packed tests); frame_tris:
+/// the frame's triangle array.
+inline void prefetch_reference(const TraceState& ts, const TRIANGLE* frame_tris, const CELL& cell, int32_t i) {
     if (i >= cell.count || cell.packed == nullptr) return;
-    const auto slot = cell.tris[i] - rt_var.tris;
+    const auto slot = cell.tris[i] - frame_tris;
     __builtin_prefetch(&cell.packed[slot]);
     __builtin_prefetch(reinterpret_cast<const char*>(&cell.packed[slot]) + 64);
     __builtin_prefetch(&ts.ray_mark[static_cast<std::size_t>(slot)]);
 }
 
 /// Nearest triangle of the cell whose hit lies in the cell.
-const TRIANGLE* rt_cell_find_tri(TraceState& ts, const CELL& cell, const RT_RAY& ray, const TRIANGLE* exclude);
-/// Nearest triangle or the floor along ray; its distance is ts.t[tri_slot(result)]
-/// and hit receives org + t dir.
-const TRIANGLE* rt_find_tri(TraceState& ts, RT_RAY& ray, const TRIANGLE* exclude, V3D& hit);
+const TRIANGLE* rt_cell_find_tri(TraceState& ts, const Scene& scene, const CELL& cell, const RT_RAY& ray,
+                                 const TRIANGLE* exclude);
+/// Nearest triangle or the floor along ray; its distance is
+/// ts.t[scene.slot(result)] and hit receives org + t dir.
+const TRIANGLE* rt_find_tri(TraceState& ts, const Scene& scene, RT_RAY& ray, const TRIANGLE* exclude, V3D& hit);
 
 }  // namespace zy

@@ -12,8 +12,7 @@ namespace {
 struct GrownBox {
     double lo[3], hi[3];
 
-    explicit GrownBox(const CELL& cell) {
-        const double tau = cell_tolerance[cell.level];
+    GrownBox(const CELL& cell, double tau) {
         for (int a = 0; a < 3; ++a) {
             lo[a] = cell.min[a] - tau;
             hi[a] = cell.max[a] + tau;
@@ -31,17 +30,18 @@ V3D point_at(const RT_RAY& ray, double t) {
 
 }  // namespace
 
-const TRIANGLE* rt_cell_find_tri(TraceState& ts, const CELL& cell, const RT_RAY& ray, const TRIANGLE* exclude) {
-    const GrownBox box(cell);
-    const TRIANGLE* const frame_tris = rt_var.tris;
+const TRIANGLE* rt_cell_find_tri(TraceState& ts, const Scene& scene, const CELL& cell, const RT_RAY& ray,
+                                 const TRIANGLE* exclude) {
+    const GrownBox box(cell, scene.cell_tolerance[cell.level]);
+    const TRIANGLE* const frame_tris = scene.settings.tris;
     uint8_t* const marks = ts.ray_mark.data();
     double* const cached_t = ts.t.data();
     const TRIANGLE* best = nullptr;
     double best_t = kFltMax;
     SearchTri spare;
-    for (int32_t k = 0; k < kSearchPrefetch; ++k) prefetch_reference(ts, cell, k);
+    for (int32_t k = 0; k < kSearchPrefetch; ++k) prefetch_reference(ts, frame_tris, cell, k);
     for (int32_t k = 0; k < cell.count; ++k) {
-        prefetch_reference(ts, cell, k + kSearchPrefetch);
+        prefetch_reference(ts, frame_tris, cell, k + kSearchPrefetch);
         const TRIANGLE* tri = cell.tris[k];
         if (tri == exclude) continue;
         // Cells hold only frame triangles, whose slot is their index.
@@ -90,28 +90,29 @@ const TRIANGLE* rt_cell_find_tri(TraceState& ts, const CELL& cell, const RT_RAY&
     return best;
 }
 
-const TRIANGLE* rt_find_tri(TraceState& ts, RT_RAY& ray, const TRIANGLE* exclude, V3D& hit) {
+const TRIANGLE* rt_find_tri(TraceState& ts, const Scene& scene, RT_RAY& ray, const TRIANGLE* exclude, V3D& hit) {
     const TRIANGLE* best = nullptr;
     double t = kFltMax;
-    const CELL* cell = rt_cell_first(ray);
+    const CELL* cell = rt_cell_first(scene, ray);
     while (cell != nullptr && best == nullptr) {
-        best = cell->count > 0 ? rt_cell_find_tri(ts, *cell, ray, exclude) : nullptr;
-        const CELL* next = rt_cell_next(ray);
+        best = cell->count > 0 ? rt_cell_find_tri(ts, scene, *cell, ray, exclude) : nullptr;
+        const CELL* next = rt_cell_next(scene, ray);
         if (next == cell) break;
         cell = next;
     }
-    if (best != nullptr) t = ts.t[static_cast<std::size_t>(best - rt_var.tris)];
+    if (best != nullptr) t = ts.t[static_cast<std::size_t>(best - scene.settings.tris)];
 
-    if (rt_var.floor_on && exclude != &floor_tri) {
-        ts.t[static_cast<std::size_t>(tri_slot(&floor_tri))] = kFltMax;
+    const TRIANGLE& floor = scene.floor;
+    if (scene.settings.floor_on && exclude != &floor) {
+        ts.t[static_cast<std::size_t>(scene.slot(&floor))] = kFltMax;
         double floor_t = kFltMax;
-        const double fy = floor_height();
+        const double fy = scene.floor_height();
         // A ray can meet the floor only when heading toward its plane.
         if ((ray.org.y > fy && ray.dir.y < 0) || (ray.org.y < fy && ray.dir.y > 0)) {
-            rt_floor_intersect(ts, ray, hit, floor_t);
+            rt_floor_intersect(ts, scene, ray, hit, floor_t);
         }
         if (floor_t < t) {
-            best = &floor_tri;
+            best = &floor;
             t = floor_t;
         }
     }

@@ -50,7 +50,7 @@ void run_frame_step(FrameStep step) {
             if (rt_var.floor_on) rt_floor_place();
             rt_viewing();
             break;
-        case FrameStep::octree: rt_preprocess(); break;
+        case FrameStep::octree: rt_preprocess(rt_var); break;
     }
 }
 

@@ -8,6 +8,7 @@
 #include "driver/lifecycle.h"
 #include "driver/program_state.h"
 #include "driver/stop.h"
+#include "geometry/floor.h"
 #include "materials/noise.h"
 #include "render/render.h"
 #include "scene/image_loader.h"
@@ -32,11 +33,14 @@ void prg_init() {
     if (rt_var.n_img > 0) rt_read_images();
 }
 
+Scene frame_scene() { return {rt_var, floor_tri, floor_radius_sqr, scene_cell, cell_tolerance, scene_t}; }
+
 void prg_loop() {
+    const Scene scene = frame_scene();
     actframe = static_cast<int16_t>(first_frame);
     while (actframe < rt_var.frame_count) {
         prepare_frame(actframe);
-        rt_run();
+        rt_run(scene, rt_var.out_name);
         if (autosave) write_break_file(static_cast<int16_t>(actframe + 1), 0);
         end_frame();
         ++actframe;

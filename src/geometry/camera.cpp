@@ -30,8 +30,8 @@ void rt_viewing() {
     v3d_nrm_unless_degenerate(v.pixel_dy);
 
     const double w = 2.0 * distance;
-    v3d_fmul(v.pixel_dx, std::tan(v.fov_x * 0.017453292519943295) * w / v.res_x, v.pixel_dx);
-    v3d_fmul(v.pixel_dy, std::tan(v.fov_y * 0.017453292519943295) * w / v.res_y, v.pixel_dy);
+    v3d_fmul(v.pixel_dx, std::tan(v.fov_x * kDegree) * w / v.res_x, v.pixel_dx);
+    v3d_fmul(v.pixel_dy, std::tan(v.fov_y * kDegree) * w / v.res_y, v.pixel_dy);
 
     // The unnormalised eye-to-target vector, so the plane passes through the target.
     const double half_x = v.res_x / 2.0;

@@ -2,11 +2,12 @@
 
 #include "geometry/camera.h"
 #include "scene/rt_var.h"
+#include "scene/scene.h"
 #include "scene/trace_state.h"
 
 namespace zy {
 
-// Its group marks it as the floor from the start (tri_slot relies on it).
+// Its group marks it as the floor from the start.
 TRIANGLE floor_tri = [] {
     TRIANGLE t{};
     t.mat_index = -1;
@@ -16,6 +17,9 @@ TRIANGLE floor_tri = [] {
 V3D floor_crd[3];
 
 namespace {
+
+// Scene height of the floor plane, just below 0.
+constexpr double kFloorLevel = -0.05;
 
 // The corners in scene coordinates; each frame places them relative to its pov.
 V3D floor_corners[3];
@@ -27,9 +31,9 @@ void rt_floor_preprocess() {
     floor_tri.srf_index = rt_var.n_srf;
 
     const double r = rt_var.floor_radius;
-    floor_corners[0] = {-r, -0.05, -r};
-    floor_corners[1] = {-r, -0.05, r};
-    floor_corners[2] = {r, -0.05, -r};
+    floor_corners[0] = {-r, kFloorLevel, -r};
+    floor_corners[1] = {-r, kFloorLevel, r};
+    floor_corners[2] = {r, kFloorLevel, -r};
     for (int i = 0; i < 3; ++i) {
         floor_crd[i] = floor_corners[i];
         floor_tri.v[i] = &floor_crd[i];
@@ -49,8 +53,8 @@ void rt_floor_place() {
     }
 }
 
-void rt_floor_intersect(TraceState& ts, const RT_RAY& ray, V3D& hit, double& t) {
-    const double fy = floor_height();
+void rt_floor_intersect(TraceState& ts, const Scene& scene, const RT_RAY& ray, V3D& hit, double& t) {
+    const double fy = scene.floor_height();
     t = (fy - ray.org.y) / ray.dir.y;
     // Also rejects the infinite or undefined quotient of a ray parallel to the floor.
     if (t < kFltEpsilon || !(t < kFltMax)) {
@@ -59,11 +63,11 @@ void rt_floor_intersect(TraceState& ts, const RT_RAY& ray, V3D& hit, double& t) 
     }
     hit = {ray.org.x + t * ray.dir.x, fy, ray.org.z + t * ray.dir.z};
     // A point exactly on the rim is a hit.
-    if (hit.z * hit.z + hit.x * hit.x > floor_radius_sqr) {
+    if (hit.z * hit.z + hit.x * hit.x > scene.floor_radius_sqr) {
         t = kFltMax;
         return;
     }
-    ts.t[static_cast<std::size_t>(tri_slot(&floor_tri))] = t;
+    ts.t[static_cast<std::size_t>(scene.slot(&scene.floor))] = t;
 }
 
 }  // namespace zy

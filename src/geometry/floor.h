@@ -7,6 +7,7 @@
 
 namespace zy {
 
+struct Scene;
 struct TraceState;
 
 extern TRIANGLE floor_tri;
@@ -17,10 +18,8 @@ extern V3D floor_crd[3];
 void rt_floor_preprocess();
 /// Places the floor for the current frame: absolute corners minus pov.
 void rt_floor_place();
-/// Hit of ray with the floor disc; t = kFltMax on a miss. A hit is also stored
-/// as the floor's cached distance in ts.
-void rt_floor_intersect(TraceState& ts, const RT_RAY& ray, V3D& hit, double& t);
-/// The floor height in run-time coordinates (y of its first vertex).
-inline double floor_height() { return floor_crd[0].y; }
+/// Hit of ray with the scene's floor disc; t = kFltMax on a miss. A hit is also
+/// stored as the floor's cached distance in ts.
+void rt_floor_intersect(TraceState& ts, const Scene& scene, const RT_RAY& ray, V3D& hit, double& t);
 
 }  // namespace zy

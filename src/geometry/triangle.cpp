@@ -5,7 +5,6 @@
 #include "driver/stop.h"
 #include "geometry/ray.h"
 #include "scene/rt_var.h"
-#include "scene/trace_state.h"
 
 namespace zy {
 
@@ -54,12 +53,7 @@ void rt_tri_init(TRIANGLE& tri) {
     tri.vault_step = std::min({v3d_len(edge[0]), v3d_len(edge[1]), v3d_len(edge[2])}) / 4.0;
 }
 
-// The floor is the one triangle outside rt_var.tris; its group says so.
-int32_t tri_slot(const TRIANGLE* tri) {
-    return tri->group < 0 ? rt_var.n_tri : static_cast<int32_t>(tri - rt_var.tris);
-}
-
-void rt_tri_nrm(TraceState& ts, const TRIANGLE& tri, const RT_RAY& ray, const V3D& p, V3D& out) {
+void rt_tri_nrm(const TRIANGLE& tri, const RT_RAY& ray, const V3D& p, V3D& out, uint8_t& back) {
     if (tri.flags & kTriFlat) {
         out = tri.nrm;
     } else {
@@ -67,7 +61,6 @@ void rt_tri_nrm(TraceState& ts, const TRIANGLE& tri, const RT_RAY& ray, const V3
         v3d_nrm_unless_degenerate(out);
     }
     // The side is decided by the plane normal, for smooth triangles too.
-    uint8_t& back = ts.back[static_cast<std::size_t>(tri_slot(&tri))];
     if (v3d_scal(ray.dir, tri.nrm) > 0) {
         v3d_flip(out);
         back = 1;
@@ -76,7 +69,7 @@ void rt_tri_nrm(TraceState& ts, const TRIANGLE& tri, const RT_RAY& ray, const V3
     }
 }
 
-int16_t rt_tri_vault(const TraceState& ts, const TRIANGLE& tri, const V3D& p, const V3D& l, const V3D& n) {
+int16_t rt_tri_vault(const TRIANGLE& tri, uint8_t back, const V3D& p, const V3D& l, const V3D& n) {
     // The light's direction projected into the plane, one vault step long.
     V3D q;
     v3d_add(p, l, q);
@@ -90,7 +83,7 @@ int16_t rt_tri_vault(const TraceState& ts, const TRIANGLE& tri, const V3D& p, co
     v3d_add(p, w, r);
 
     V3D nr = interpolated_normal(tri, r);
-    if (ts.back[static_cast<std::size_t>(tri_slot(&tri))] == 1) v3d_flip(nr);
+    if (back == 1) v3d_flip(nr);
     return (v3d_scal(l, nr) - v3d_scal(l, n) < 0) ? 1 : 2;
 }
 

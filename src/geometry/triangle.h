@@ -1,6 +1,6 @@
 // Run-time triangle: the references read from a frame plus everything the ray
 // tests need precomputed. The per-ray cache (ray_mark, t) and the back flag are
-// trace state and live in TraceState, indexed by tri_slot().
+// trace state and live in TraceState, indexed by Scene::slot().
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,6 @@
 namespace zy {
 
 struct RT_RAY;
-struct TraceState;
 
 /// Triangle flag bits.
 inline constexpr uint8_t kTriFlat = 1;   ///< shade with the plane normal
@@ -38,14 +37,13 @@ void rt_tri_init(TRIANGLE& tri);
 /// Numbers the vertex-sharing groups of the frame's triangles.
 void rt_tri_group();
 
-/// Shading normal at p; sets the triangle's back flag in the trace state.
-void rt_tri_nrm(TraceState& ts, const TRIANGLE& tri, const RT_RAY& ray, const V3D& p, V3D& out);
+/// Shading normal at p; back receives the triangle's back flag (1 when the ray
+/// meets the back side), which the trace state keeps per triangle.
+void rt_tri_nrm(const TRIANGLE& tri, const RT_RAY& ray, const V3D& p, V3D& out, uint8_t& back);
 
-/// 2 when the smoothed surface turns toward the light l from p, else 1.
-int16_t rt_tri_vault(const TraceState& ts, const TRIANGLE& tri, const V3D& p, const V3D& l, const V3D& n);
-
-/// Slot of a triangle in the per-thread caches: its index, the floor n_tri.
-int32_t tri_slot(const TRIANGLE* tri);
+/// 2 when the smoothed surface turns toward the light l from p, else 1; back is
+/// the triangle's back flag.
+int16_t rt_tri_vault(const TRIANGLE& tri, uint8_t back, const V3D& p, const V3D& l, const V3D& n);
 
 /// Edge function a_i = en[i] . p - ec[i].
 inline double tri_edge(const TRIANGLE& tri, int i, const V3D& p) { return v3d_scal(tri.en[i], p) - tri.ec[i]; }

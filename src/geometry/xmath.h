@@ -30,8 +30,12 @@ inline constexpr double kDegenerateSqr = 1.421086e-14;
 inline constexpr double kFltMax = 3.4028234663852886e+38;
 inline constexpr double kFltEpsilon = 1.1920928955078125e-07;
 
-inline double deg_to_rad(double a) { return a * 0.017453292519943295; }
-inline double rad_to_deg(double a) { return a / 0.017453292519943295; }
+inline constexpr double kPi = 3.141592653589793;
+/// Radians in a degree.
+inline constexpr double kDegree = 0.017453292519943295;
+
+inline double deg_to_rad(double a) { return a * kDegree; }
+inline double rad_to_deg(double a) { return a / kDegree; }
 
 inline double v2d_len(const V2D& v) { return std::sqrt(v.y * v.y + v.x * v.x); }
 

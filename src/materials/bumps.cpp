@@ -38,9 +38,9 @@ double cell_fraction(double c) { return c - 50.0 * trunc(c / 50.0); }
 
 }  // namespace
 
-void _bump_bumps(const TraceState&, const V3D& p, const V3D&, V3D& d) { dnoise_tenth(p, d); }
+void _bump_bumps(const BumpContext&, const V3D& p, const V3D&, V3D& d) { dnoise_tenth(p, d); }
 
-void _bump_dents(const TraceState&, const V3D& p, const V3D&, V3D& d) {
+void _bump_dents(const BumpContext&, const V3D& p, const V3D&, V3D& d) {
     const double n3 = std::pow(rt_noise(0.1 * p.x, 0.1 * p.y, 0.1 * p.z), 3.0);
     dnoise_tenth(p, d);
     d.x *= n3;
@@ -49,7 +49,7 @@ void _bump_dents(const TraceState&, const V3D& p, const V3D&, V3D& d) {
 }
 
 // The absolute values lean every wrinkle toward +x, +y and +z of bump space.
-void _bump_wrinkles(const TraceState&, const V3D& p, const V3D&, V3D& d) {
+void _bump_wrinkles(const BumpContext&, const V3D& p, const V3D&, V3D& d) {
     d = {0.0, 0.0, 0.0};
     double f = 1.0;
     for (int octave = 0; octave < 10; ++octave) {
@@ -63,13 +63,13 @@ void _bump_wrinkles(const TraceState&, const V3D& p, const V3D&, V3D& d) {
 }
 
 // Pits only: a perturbation facing away from the normal is dropped.
-void _bump_corrosion(const TraceState&, const V3D& p, const V3D& nrm, V3D& d) {
+void _bump_corrosion(const BumpContext&, const V3D& p, const V3D& nrm, V3D& d) {
     dnoise_tenth(p, d);
     v3d_nrm(d);
     if (v3d_scal(d, nrm) < 0.0) d = {0.0, 0.0, 0.0};
 }
 
-void _bump_wave_static(const TraceState&, const V3D& p, const V3D&, V3D& d) {
+void _bump_wave_static(const BumpContext&, const V3D& p, const V3D&, V3D& d) {
     constexpr double k = 0.15707963267948966;
     const double n = 25.0 * rt_noise(0.1 * p.x, 0.1 * p.y, 0.1 * p.z);
     d = {std::sin(k * (p.x + n)), std::sin(k * (p.y + n)), std::sin(k * (p.z + n))};
@@ -78,8 +78,8 @@ void _bump_wave_static(const TraceState&, const V3D& p, const V3D&, V3D& d) {
 
 // Four circular waves in the x-z plane; their crests travel one wavelength
 // (20 units) per wave_period frames.
-void _bump_wave_anim(const TraceState&, const V3D& p, const V3D&, V3D& d) {
-    const double phase = 2.0 * rt_var.frame_current / rt_var.wave_period;
+void _bump_wave_anim(const BumpContext& at, const V3D& p, const V3D&, V3D& d) {
+    const double phase = 2.0 * at.frame_current / at.wave_period;
     V3D e;
     dnoise_tenth(p, e);
     const double qx = p.x + 4.0 * e.x;
@@ -88,7 +88,7 @@ void _bump_wave_anim(const TraceState&, const V3D& p, const V3D&, V3D& d) {
     d = {0.0, 0.1, 0.0};
     for (V2D& c : centre_to_point) {
         const double r = std::sqrt(c.y * c.y + c.x * c.x);
-        const double a = 0.25 * std::sin(3.141592653589793 * (r / 10.0 - phase));
+        const double a = 0.25 * std::sin(kPi * (r / 10.0 - phase));
         v2d_nrm(c);
         d.x += c.x * a;
         d.z += c.y * a;
@@ -96,16 +96,16 @@ void _bump_wave_anim(const TraceState&, const V3D& p, const V3D&, V3D& d) {
     v3d_nrm(d);
 }
 
-void _bump_floor_pyramids(const TraceState& ts, const V3D& p, const V3D&, V3D& d) {
+void _bump_floor_pyramids(const BumpContext& at, const V3D& p, const V3D&, V3D& d) {
     d = {0.0, 0.0, 0.0};
-    lean_toward_edge(cell_fraction(ts.bump_offset + p.x), cell_fraction(ts.bump_offset + p.z), 50.0, d);
+    lean_toward_edge(cell_fraction(at.offset + p.x), cell_fraction(at.offset + p.z), 50.0, d);
 }
 
 // Tiles of 48 between joints of 2; a rim of 2 round each tile leans outward.
-void _bump_floor_tiles(const TraceState& ts, const V3D& p, const V3D&, V3D& d) {
+void _bump_floor_tiles(const BumpContext& at, const V3D& p, const V3D&, V3D& d) {
     d = {0.0, 0.0, 0.0};
-    double fx = cell_fraction(ts.bump_offset + p.x);
-    double fz = cell_fraction(ts.bump_offset + p.z);
+    double fx = cell_fraction(at.offset + p.x);
+    double fz = cell_fraction(at.offset + p.z);
     if (fx < 2.0 || fz < 2.0) return;
     fx = fx - 2.0;
     fz = fz - 2.0;
@@ -113,22 +113,22 @@ void _bump_floor_tiles(const TraceState& ts, const V3D& p, const V3D&, V3D& d) {
     lean_toward_edge(fx, fz, 48.0, d);
 }
 
-void rt_perturb_nrm(TraceState& ts, const TRIANGLE& tri, const V3D& point, V3D& nrm) {
-    const SURFACE& srf = rt_var.surfaces[tri.srf_index];
+void rt_perturb_nrm(const Scene& scene, const TRIANGLE& tri, const V3D& point, V3D& nrm) {
+    const RT_VAR& settings = scene.settings;
+    const SURFACE& srf = settings.surfaces[tri.srf_index];
     if (srf.bump_type == 0) return;
     V3D p;
-    v3d_add(point, rt_var.pov, p);
+    v3d_add(point, settings.pov, p);
     // Bumps live in the pattern space of the object.
-    if (tri.mat_index >= 0) v3d_trnsf(p, p, rt_var.ptrn_mat[tri.mat_index]);
-    // The floor bumps' offset follows the pattern scale, not the bump scale.
-    ts.bump_offset = srf.ptrn_scale * 62000000.0;
+    if (tri.mat_index >= 0) v3d_trnsf(p, p, settings.ptrn_mat[tri.mat_index]);
+    const BumpContext at{pattern_offset(srf), settings.frame_current, settings.wave_period};
     const double k = 1.0 / srf.bump_scale;
     p.x *= k;
     p.y *= k;
     p.z *= k;
     V3D d{};
-    bump_table[srf.bump_type](ts, p, nrm, d);
-    if (tri.mat_index >= 0) v3d_trnsf(d, d, rt_var.bump_mat[tri.mat_index]);
+    bump_table[srf.bump_type](at, p, nrm, d);
+    if (tri.mat_index >= 0) v3d_trnsf(d, d, settings.bump_mat[tri.mat_index]);
     nrm.x += srf.bump_depth * d.x;
     nrm.y += srf.bump_depth * d.y;
     nrm.z += srf.bump_depth * d.z;

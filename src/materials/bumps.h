@@ -2,15 +2,21 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 
 #include "geometry/xmath.h"
-#include "scene/trace_state.h"
 
 namespace zy {
 
-/// A bump: the perturbation d at point p of bump space. nrm is the current
-/// normal; ts.bump_offset was set by rt_perturb_nrm for this call.
-using BumpRoutine = void (*)(const TraceState& ts, const V3D& p, const V3D& nrm, V3D& d);
+/// What a bump reads besides its point: the floor reliefs' offset
+/// (pattern_offset) and the frame's place in the wave period.
+struct BumpContext {
+    double offset;
+    int16_t frame_current, wave_period;
+};
+
+/// A bump: the perturbation d at point p of bump space; nrm is the current normal.
+using BumpRoutine = void (*)(const BumpContext& at, const V3D& p, const V3D& nrm, V3D& d);
 
 inline constexpr int kBumpCount = 8;
 
@@ -18,13 +24,13 @@ inline constexpr int kBumpCount = 8;
 extern const std::array<BumpRoutine, kBumpCount + 1> bump_table;
 
 // Bump routines, reached through bump_table (numbers in comments).
-void _bump_bumps(const TraceState&, const V3D&, const V3D&, V3D&);          // 1
-void _bump_dents(const TraceState&, const V3D&, const V3D&, V3D&);          // 2
-void _bump_wrinkles(const TraceState&, const V3D&, const V3D&, V3D&);       // 3
-void _bump_corrosion(const TraceState&, const V3D&, const V3D&, V3D&);      // 4
-void _bump_wave_static(const TraceState&, const V3D&, const V3D&, V3D&);    // 5
-void _bump_wave_anim(const TraceState&, const V3D&, const V3D&, V3D&);      // 6
-void _bump_floor_pyramids(const TraceState&, const V3D&, const V3D&, V3D&); // 7
-void _bump_floor_tiles(const TraceState&, const V3D&, const V3D&, V3D&);    // 8
+void _bump_bumps(const BumpContext&, const V3D&, const V3D&, V3D&);          // 1
+void _bump_dents(const BumpContext&, const V3D&, const V3D&, V3D&);          // 2
+void _bump_wrinkles(const BumpContext&, const V3D&, const V3D&, V3D&);       // 3
+void _bump_corrosion(const BumpContext&, const V3D&, const V3D&, V3D&);      // 4
+void _bump_wave_static(const BumpContext&, const V3D&, const V3D&, V3D&);    // 5
+void _bump_wave_anim(const BumpContext&, const V3D&, const V3D&, V3D&);      // 6
+void _bump_floor_pyramids(const BumpContext&, const V3D&, const V3D&, V3D&); // 7
+void _bump_floor_tiles(const BumpContext&, const V3D&, const V3D&, V3D&);    // 8
 
 }  // namespace zy

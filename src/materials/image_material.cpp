@@ -16,7 +16,7 @@ namespace {
 std::array<double, 256> gamma_table() {
     std::array<double, 256> table{};
     for (int i = 0; i < 256; ++i) {
-        const double a = i / 254.99999999999997;
+        const double a = i / kByteScale;
         const double e = std::pow(2.0, 1.8 * std::log(a) * 1.4426950408889634);
         table[i] = e >= 1.0 ? 1.0 : (e > 0.0 ? e : 0.0);
     }
@@ -24,11 +24,12 @@ std::array<double, 256> gamma_table() {
 }
 
 // Image coordinates (u, v) of point before repetition; one pixel per unit.
-V2D project(const SURFACE& srf, const IIM_IMAGE& img, const TRIANGLE& tri, const V3D& point) {
+V2D project(const RT_VAR& settings, const SURFACE& srf, const IIM_IMAGE& img, const TRIANGLE& tri,
+          const V3D& point) {
     const double w = img.width, h = img.height;
     V3D p;
-    v3d_add(point, rt_var.pov, p);
-    if (tri.mat_index >= 0) v3d_trnsf(p, p, rt_var.img_mat[tri.mat_index]);
+    v3d_add(point, settings.pov, p);
+    if (tri.mat_index >= 0) v3d_trnsf(p, p, settings.img_mat[tri.mat_index]);
     if (srf.img_mode == 0) return {p.x - w / 2.0, p.y - h / 2.0};
 
     // Wrapped about the y axis: theta 0 at +x, 90 at +z, 180 at -x, 270 at -z.
@@ -37,12 +38,19 @@ V2D project(const SURFACE& srf, const IIM_IMAGE& img, const TRIANGLE& tri, const
     double theta = 0.0;
     if (len > kMachineEpsilon) {
         const double c = std::max(1.0 - q.x * q.x, 0.0);  // rounding can make it negative
-        theta = rad_to_deg(3.141592653589793 / 2.0 - std::atan2(q.x, std::sqrt(c)));
+        theta = rad_to_deg(kPi / 2.0 - std::atan2(q.x, std::sqrt(c)));
         if (q.y < 0.0) theta = 360.0 - theta;
     }
     double u = (360.0 / srf.img_arg) * ((theta / 360.0) * w);
     if (srf.img_mode == 2) u = w - u;
     return {u, p.y - h / 2.0};
+}
+
+// The material's colour filtered by the linear intensities of three pixel bytes.
+void filter_colour(const uint8_t* rgb, MATERIAL& m) {
+    m.color.r *= log_exp_gamma_fast(rgb[0]);
+    m.color.g *= log_exp_gamma_fast(rgb[1]);
+    m.color.b *= log_exp_gamma_fast(rgb[2]);
 }
 
 // Column or row of a coordinate in an image that repeats every size units;
@@ -55,22 +63,10 @@ int32_t wrap(double c, double size, bool downward) {
     return std::clamp(trunc_i32(c), 0, static_cast<int32_t>(size) - 1);
 }
 
+// The mask byte weighs the second material unclamped: mask 0 gives a hair above 1.
 void blend_by_mask(const SURFACE& srf, const uint8_t* px, MATERIAL& out) {
-    const MATERIAL& m0 = srf.mat[0];
-    const MATERIAL& m1 = srf.mat[1];
-    const double a = (255 - px[0]) / 254.99999999999997;  // weight of mat[1]
-    const double b1 = 1.0 - a;
-    out.color.r = log_exp_gamma_fast(px[1]) * (a * m1.color.r + b1 * m0.color.r);
-    out.color.g = log_exp_gamma_fast(px[2]) * (a * m1.color.g + b1 * m0.color.g);
-    out.color.b = log_exp_gamma_fast(px[3]) * (a * m1.color.b + b1 * m0.color.b);
-    out.luminous = a * m1.luminous + b1 * m0.luminous;
-    out.ambient = a * m1.ambient + b1 * m0.ambient;
-    out.diffuse = a * m1.diffuse + b1 * m0.diffuse;
-    out.specular = a * m1.specular + b1 * m0.specular;
-    out.spec_exp = a * m1.spec_exp + b1 * m0.spec_exp;
-    out.reflect = a * m1.reflect + b1 * m0.reflect;
-    out.transp = a * m1.transp + b1 * m0.transp;
-    out.refraction = a * m1.refraction + b1 * m0.refraction;
+    blend_materials(srf.mat[0], srf.mat[1], (255 - px[0]) / kByteScale, out);
+    filter_colour(px + 1, out);
 }
 
 // The bytes of pixel (cu, cv); null for the formats without pixels and for
@@ -95,10 +91,11 @@ double log_exp_gamma_fast(uint8_t value) {
     return table[value];
 }
 
-void rt_img_material(const TRIANGLE& tri, const V3D& point, MATERIAL& out) {
-    const SURFACE& srf = rt_var.surfaces[tri.srf_index];
-    const IIM_IMAGE& img = rt_var.images[srf.img_index];
-    const V2D uv = project(srf, img, tri, point);
+void rt_img_material(const Scene& scene, const TRIANGLE& tri, const V3D& point, MATERIAL& out) {
+    const RT_VAR& settings = scene.settings;
+    const SURFACE& srf = settings.surfaces[tri.srf_index];
+    const IIM_IMAGE& img = settings.images[srf.img_index];
+    const V2D uv = project(settings, srf, img, tri, point);
     const int64_t cu = wrap(uv.x, img.width, false);
     const int64_t cv = wrap(uv.y, img.height, true);  // row 0 at the top, y up
 
@@ -110,15 +107,13 @@ void rt_img_material(const TRIANGLE& tri, const V3D& point, MATERIAL& out) {
     switch (img.type) {
         case 0: out = srf.mat[(*px & (0x80 >> (cu % 8))) != 0 ? 1 : 0]; break;
         case 1: {
-            double t = *px / 254.99999999999997;
+            double t = *px / kByteScale;
             rt_material(srf, t, out);
             break;
         }
         case 4:
             out = srf.mat[0];
-            out.color.r *= log_exp_gamma_fast(px[0]);
-            out.color.g *= log_exp_gamma_fast(px[1]);
-            out.color.b *= log_exp_gamma_fast(px[2]);
+            filter_colour(px, out);
             break;
         default: blend_by_mask(srf, px, out); break;
     }

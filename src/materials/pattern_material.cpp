@@ -33,14 +33,8 @@ void _ptrn_dir_across(V3D& p) {
     p.z = 0.8535534 * q.x - 0.1464466 * q.y + 0.5 * q.z;
 }
 
-void rt_material(const SURFACE& srf, double& t, MATERIAL& out) {
-    if (t < 0.0)
-        t = 0.0;
-    else if (t > 1.0)
-        t = 1.0;
+void blend_materials(const MATERIAL& a, const MATERIAL& b, double t, MATERIAL& out) {
     const double s = 1.0 - t;
-    const MATERIAL& a = srf.mat[0];
-    const MATERIAL& b = srf.mat[1];
     out.color.r = t * b.color.r + s * a.color.r;
     out.color.g = t * b.color.g + s * a.color.g;
     out.color.b = t * b.color.b + s * a.color.b;
@@ -54,20 +48,27 @@ void rt_material(const SURFACE& srf, double& t, MATERIAL& out) {
     out.refraction = t * b.refraction + s * a.refraction;
 }
 
-void rt_ptrn_material(TraceState& ts, const TRIANGLE& tri, const V3D& point, MATERIAL& out) {
-    const SURFACE& srf = rt_var.surfaces[tri.srf_index];
+void rt_material(const SURFACE& srf, double& t, MATERIAL& out) {
+    if (t < 0.0)
+        t = 0.0;
+    else if (t > 1.0)
+        t = 1.0;
+    blend_materials(srf.mat[0], srf.mat[1], t, out);
+}
+
+void rt_ptrn_material(const Scene& scene, const TRIANGLE& tri, const V3D& point, MATERIAL& out) {
+    const RT_VAR& settings = scene.settings;
+    const SURFACE& srf = settings.surfaces[tri.srf_index];
     V3D p;
-    v3d_add(point, rt_var.pov, p);
-    if (tri.mat_index >= 0) v3d_trnsf(p, p, rt_var.ptrn_mat[tri.mat_index]);
-    // Large enough to keep the grid patterns' coordinates positive, so their
-    // truncations act as floors.
-    ts.ptrn_offset = srf.ptrn_scale * 62000000.0;
+    v3d_add(point, settings.pov, p);
+    if (tri.mat_index >= 0) v3d_trnsf(p, p, settings.ptrn_mat[tri.mat_index]);
+    const double offset = pattern_offset(srf);
     const double k = 1.0 / srf.ptrn_scale;
     p.x *= k;
     p.y *= k;
     p.z *= k;
     if (const DirRoutine dir = ptrn_dir_table[srf.ptrn_arg]) dir(p);
-    ptrn_table[srf.ptrn_type](ts, p, srf, out);
+    ptrn_table[srf.ptrn_type](offset, p, srf, out);
 }
 
 }  // namespace zy

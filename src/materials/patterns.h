@@ -6,14 +6,13 @@
 
 #include "geometry/xmath.h"
 #include "materials/materials.h"
-#include "scene/rt_var.h"
-#include "scene/trace_state.h"
 
 namespace zy {
 
 /// A pattern: fills out from the point p of pattern space (scaled and turned).
-/// Reads ts.ptrn_offset, set by rt_ptrn_material for this call.
-using PatternRoutine = void (*)(const TraceState& ts, const V3D& p, const SURFACE& srf, MATERIAL& out);
+/// offset, which the grid and wood patterns add before truncating, keeps
+/// their coordinates positive; rt_ptrn_material derives it from the scale.
+using PatternRoutine = void (*)(double offset, const V3D& p, const SURFACE& srf, MATERIAL& out);
 /// An orientation: permutes or turns the axes of p in place.
 using DirRoutine = void (*)(V3D& p);
 
@@ -45,38 +44,38 @@ double rt_ptrn_wood_massive(double offset, const V3D& p);
 double rt_ptrn_wood_ledges(double offset, const V3D& p);
 
 // Pattern routines, reached through ptrn_table (numbers in comments).
-void _ptrn_marble1(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);        // 1
-void _ptrn_marble2(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);        // 2
-void _ptrn_marble3(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);        // 3
-void _ptrn_marble4(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);        // 4
-void _ptrn_granite(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);        // 5
-void _ptrn_stone(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);          // 6
-void _ptrn_wood_massive(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);   // 7
-void _ptrn_wood_ledges(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);    // 8
-void _ptrn_random1(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);        // 9
-void _ptrn_random2(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);        // 10
-void _ptrn_random3(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);        // 11
-void _ptrn_random4(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);        // 12
-void _ptrn_strips1(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);        // 13
-void _ptrn_strips2(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);        // 14
-void _ptrn_strips3(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);        // 15
-void _ptrn_strips4(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);        // 16
-void _ptrn_spotted1(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);       // 17
-void _ptrn_spotted2(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);       // 18
-void _ptrn_dotted1(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);        // 19
-void _ptrn_dotted2(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);        // 20
-void _ptrn_soap(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);           // 21
-void _ptrn_turbulent(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);      // 22
-void _ptrn_spherical(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);      // 23
-void _ptrn_multi_color(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);    // 24
-void _ptrn_tiles_regular(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);  // 25
-void _ptrn_tiles_shift(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);    // 26
-void _ptrn_tiles_narrow(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);   // 27
-void _ptrn_checkered(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);      // 28
-void _ptrn_checkered_query(const TraceState&, const V3D&, const SURFACE&, MATERIAL&); // 29
-void _ptrn_free1(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);          // 30
-void _ptrn_free2(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);          // 31
-void _ptrn_free3(const TraceState&, const V3D&, const SURFACE&, MATERIAL&);          // 32
+void _ptrn_marble1(double, const V3D&, const SURFACE&, MATERIAL&);        // 1
+void _ptrn_marble2(double, const V3D&, const SURFACE&, MATERIAL&);        // 2
+void _ptrn_marble3(double, const V3D&, const SURFACE&, MATERIAL&);        // 3
+void _ptrn_marble4(double, const V3D&, const SURFACE&, MATERIAL&);        // 4
+void _ptrn_granite(double, const V3D&, const SURFACE&, MATERIAL&);        // 5
+void _ptrn_stone(double, const V3D&, const SURFACE&, MATERIAL&);          // 6
+void _ptrn_wood_massive(double, const V3D&, const SURFACE&, MATERIAL&);   // 7
+void _ptrn_wood_ledges(double, const V3D&, const SURFACE&, MATERIAL&);    // 8
+void _ptrn_random1(double, const V3D&, const SURFACE&, MATERIAL&);        // 9
+void _ptrn_random2(double, const V3D&, const SURFACE&, MATERIAL&);        // 10
+void _ptrn_random3(double, const V3D&, const SURFACE&, MATERIAL&);        // 11
+void _ptrn_random4(double, const V3D&, const SURFACE&, MATERIAL&);        // 12
+void _ptrn_strips1(double, const V3D&, const SURFACE&, MATERIAL&);        // 13
+void _ptrn_strips2(double, const V3D&, const SURFACE&, MATERIAL&);        // 14
+void _ptrn_strips3(double, const V3D&, const SURFACE&, MATERIAL&);        // 15
+void _ptrn_strips4(double, const V3D&, const SURFACE&, MATERIAL&);        // 16
+void _ptrn_spotted1(double, const V3D&, const SURFACE&, MATERIAL&);       // 17
+void _ptrn_spotted2(double, const V3D&, const SURFACE&, MATERIAL&);       // 18
+void _ptrn_dotted1(double, const V3D&, const SURFACE&, MATERIAL&);        // 19
+void _ptrn_dotted2(double, const V3D&, const SURFACE&, MATERIAL&);        // 20
+void _ptrn_soap(double, const V3D&, const SURFACE&, MATERIAL&);           // 21
+void _ptrn_turbulent(double, const V3D&, const SURFACE&, MATERIAL&);      // 22
+void _ptrn_spherical(double, const V3D&, const SURFACE&, MATERIAL&);      // 23
+void _ptrn_multi_color(double, const V3D&, const SURFACE&, MATERIAL&);    // 24
+void _ptrn_tiles_regular(double, const V3D&, const SURFACE&, MATERIAL&);  // 25
+void _ptrn_tiles_shift(double, const V3D&, const SURFACE&, MATERIAL&);    // 26
+void _ptrn_tiles_narrow(double, const V3D&, const SURFACE&, MATERIAL&);   // 27
+void _ptrn_checkered(double, const V3D&, const SURFACE&, MATERIAL&);      // 28
+void _ptrn_checkered_query(double, const V3D&, const SURFACE&, MATERIAL&); // 29
+void _ptrn_free1(double, const V3D&, const SURFACE&, MATERIAL&);          // 30
+void _ptrn_free2(double, const V3D&, const SURFACE&, MATERIAL&);          // 31
+void _ptrn_free3(double, const V3D&, const SURFACE&, MATERIAL&);          // 32
 
 void _ptrn_dir_y(V3D& p);      // 1: (y, x, z)
 void _ptrn_dir_z(V3D& p);      // 2: (z, x, y)

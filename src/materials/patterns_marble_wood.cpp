@@ -42,28 +42,28 @@ double rt_ptrn_wood_ledges(double offset, const V3D& p) {
     return rt_ptrn_wood_massive(offset, q);
 }
 
-void _ptrn_marble1(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_marble1(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     ptrn_blend(srf, rt_ptrn_marble(p, 0), out);
 }
 
-void _ptrn_marble2(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_marble2(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     ptrn_blend(srf, rt_ptrn_marble(p, 1), out);
 }
 
-void _ptrn_marble3(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_marble3(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     ptrn_blend(srf, rt_ptrn_marble(p, 2), out);
 }
 
-void _ptrn_marble4(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_marble4(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     ptrn_blend(srf, rt_ptrn_marble(p, 3), out);
 }
 
-void _ptrn_wood_massive(const TraceState& ts, const V3D& p, const SURFACE& srf, MATERIAL& out) {
-    ptrn_blend(srf, rt_ptrn_wood_massive(ts.ptrn_offset, p), out);
+void _ptrn_wood_massive(double offset, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+    ptrn_blend(srf, rt_ptrn_wood_massive(offset, p), out);
 }
 
-void _ptrn_wood_ledges(const TraceState& ts, const V3D& p, const SURFACE& srf, MATERIAL& out) {
-    ptrn_blend(srf, rt_ptrn_wood_ledges(ts.ptrn_offset, p), out);
+void _ptrn_wood_ledges(double offset, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+    ptrn_blend(srf, rt_ptrn_wood_ledges(offset, p), out);
 }
 
 }  // namespace zy

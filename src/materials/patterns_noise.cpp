@@ -29,7 +29,7 @@ double soap(const V3D& p) {
 
 }  // namespace
 
-void _ptrn_granite(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_granite(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     const V3D q{0.4 * p.x, 0.4 * p.y, 0.4 * p.z};
     const double t = (rt_noise(q.x, q.y, q.z) + rt_noise(2.0 * q.x, 2.0 * q.y, 2.0 * q.z) / 2.0 +
                       rt_noise(4.0 * q.x, 4.0 * q.y, 4.0 * q.z) / 4.0 +
@@ -39,64 +39,64 @@ void _ptrn_granite(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL
     ptrn_blend(srf, t, out);
 }
 
-void _ptrn_stone(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_stone(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     ptrn_blend(srf, rt_turbulence(p.x, p.y, p.z), out);
 }
 
-void _ptrn_random1(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_random1(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     ptrn_blend(srf, noise_tenth(p), out);
 }
 
-void _ptrn_random2(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_random2(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     ptrn_blend(srf, noise_streaked(p), out);
 }
 
-void _ptrn_random3(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_random3(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     ptrn_blend(srf, step_above_half(noise_tenth(p)), out);
 }
 
-void _ptrn_random4(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_random4(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     ptrn_blend(srf, step_above_half(noise_streaked(p)), out);
 }
 
-void _ptrn_strips3(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_strips3(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     const double u = p.x + 14.0 * noise_tenth(p);
-    ptrn_blend(srf, std::sin(3.141592653589793 * 0.1 * u) > 0.0 ? 1.0 : 0.0, out);
+    ptrn_blend(srf, std::sin(kPi * 0.1 * u) > 0.0 ? 1.0 : 0.0, out);
 }
 
-void _ptrn_strips4(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
-    constexpr double k = 3.141592653589793 * 0.1;
+void _ptrn_strips4(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+    constexpr double k = kPi * 0.1;
     const double u = p.x + 14.0 * noise_tenth(p) + 8.0 * (std::sin(k * p.z) + std::sin(k * p.y));
     ptrn_blend(srf, std::sin(k * u) > 0.4 ? 1.0 : 0.0, out);
 }
 
-void _ptrn_spotted1(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_spotted1(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     ptrn_blend(srf, spot(rt_noise(0.05 * p.x, 0.05 * p.y, 0.05 * p.z)), out);
 }
 
-void _ptrn_spotted2(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_spotted2(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     ptrn_blend(srf, spot(rt_turbulence(0.5 * p.x, 0.5 * p.y, 0.5 * p.z)), out);
 }
 
-void _ptrn_soap(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_soap(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     ptrn_blend(srf, soap(p), out);
 }
 
-void _ptrn_free1(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_free1(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     ptrn_blend(srf, soap(p), out);
 }
 
-void _ptrn_turbulent(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_turbulent(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     ptrn_blend(srf, rt_triangle_wave(2.5 * rt_turbulence(p.x, p.y, p.z)), out);
 }
 
-void _ptrn_spherical(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_spherical(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     const double v = 4.0 * rt_turbulence(0.2 * p.x, 0.2 * p.y, 0.2 * p.z) + 0.2 * v3d_len(p);
     ptrn_blend(srf, rt_triangle_wave(v), out);
 }
 
 // The second material only steers the hue of the first; its other values are unused.
-void _ptrn_multi_color(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_multi_color(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     const MATERIAL& a = srf.mat[0];
     const RT_COL& hue = srf.mat[1].color;
     out = a;

@@ -11,7 +11,6 @@ namespace zy {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr double kPiTenth = kPi * 0.1;
 
 // |sin(k y) + sin(k x) + sin(k z)| / 3.
@@ -36,16 +35,16 @@ double shifted_tiles(double offset, const V3D& p, double row_width) {
 
 }  // namespace
 
-void _ptrn_strips1(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_strips1(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     ptrn_blend(srf, std::pow(std::fabs(std::sin(kPiTenth * p.x)), 5.0), out);
 }
 
-void _ptrn_strips2(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_strips2(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     const double u = p.x + 10.0 * (std::sin(kPiTenth * p.z) + std::sin(kPiTenth * p.y));
     ptrn_blend(srf, std::sin(kPiTenth * u) > 0.4 ? 1.0 : 0.0, out);
 }
 
-void _ptrn_dotted1(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_dotted1(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     const double u1 = dots(0.25132741228718347, p);
     const double u2 = dots(0.19559771214331123, p);
     constexpr double k3 = 0.1495142134775268;
@@ -53,42 +52,42 @@ void _ptrn_dotted1(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL
     ptrn_blend(srf, u1 < u3 ? u2 : 1.0 - u2, out);
 }
 
-void _ptrn_dotted2(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_dotted2(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     ptrn_blend(srf, dots(0.25132741228718347, p), out);
 }
 
-void _ptrn_tiles_regular(const TraceState& ts, const V3D& p, const SURFACE& srf, MATERIAL& out) {
-    const double fx = cell_fraction(ts.ptrn_offset + p.x, 50.0);
-    const double fz = cell_fraction(ts.ptrn_offset + p.z, 50.0);
+void _ptrn_tiles_regular(double offset, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+    const double fx = cell_fraction(offset + p.x, 50.0);
+    const double fz = cell_fraction(offset + p.z, 50.0);
     ptrn_blend(srf, fz < 2.0 || fx < 2.0 ? 1.0 : 0.0, out);
 }
 
-void _ptrn_tiles_shift(const TraceState& ts, const V3D& p, const SURFACE& srf, MATERIAL& out) {
-    ptrn_blend(srf, shifted_tiles(ts.ptrn_offset, p, 50.0), out);
+void _ptrn_tiles_shift(double offset, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+    ptrn_blend(srf, shifted_tiles(offset, p, 50.0), out);
 }
 
-void _ptrn_tiles_narrow(const TraceState& ts, const V3D& p, const SURFACE& srf, MATERIAL& out) {
-    ptrn_blend(srf, shifted_tiles(ts.ptrn_offset, p, 25.0), out);
+void _ptrn_tiles_narrow(double offset, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+    ptrn_blend(srf, shifted_tiles(offset, p, 25.0), out);
 }
 
-void _ptrn_checkered(const TraceState& ts, const V3D& p, const SURFACE& srf, MATERIAL& out) {
-    const int64_t sum = int64_t{trunc_i32((ts.ptrn_offset + p.x) / 50.0)} + trunc_i32((ts.ptrn_offset + p.z) / 50.0);
+void _ptrn_checkered(double offset, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+    const int64_t sum = int64_t{trunc_i32((offset + p.x) / 50.0)} + trunc_i32((offset + p.z) / 50.0);
     ptrn_blend(srf, (sum & 1) != 0 ? 1.0 : 0.0, out);
 }
 
-void _ptrn_checkered_query(const TraceState& ts, const V3D& p, const SURFACE& srf, MATERIAL& out) {
-    const double x = ts.ptrn_offset + p.x;
-    const double z = ts.ptrn_offset + p.z;
+void _ptrn_checkered_query(double offset, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+    const double x = offset + p.x;
+    const double z = offset + p.z;
     ptrn_blend(srf, std::sin(kPi * z / 35.4) + std::sin(kPi * x / 35.4) > 0.0 ? 1.0 : 0.0, out);
 }
 
-void _ptrn_free2(const TraceState&, const V3D& p, const SURFACE& srf, MATERIAL& out) {
+void _ptrn_free2(double, const V3D& p, const SURFACE& srf, MATERIAL& out) {
     constexpr double k16 = kPi * 0.16;
     const double a = p.x + 4.0 * (std::sin(k16 * p.z) + std::sin(kPiTenth * p.y));
     const double b = p.x + 4.0 * (std::sin(kPiTenth * p.z) + std::sin(k16 * p.y));
     ptrn_blend(srf, (std::fabs(std::sin(kPiTenth * b)) + std::fabs(std::sin(kPiTenth * a))) / 2.0, out);
 }
 
-void _ptrn_free3(const TraceState&, const V3D&, const SURFACE& srf, MATERIAL& out) { ptrn_blend(srf, 0.0, out); }
+void _ptrn_free3(double, const V3D&, const SURFACE& srf, MATERIAL& out) { ptrn_blend(srf, 0.0, out); }
 
 }  // namespace zy

@@ -29,21 +29,22 @@ RayCounts rays_of_finished_frames;
 
 RayCounts rays_traced() { return rays_of_finished_frames; }
 
-BandRenderer::BandRenderer(int32_t first_line, int threads)
-    : threads_(threads < 1 ? 1 : threads),
+BandRenderer::BandRenderer(const Scene& scene, int32_t first_line, int threads)
+    : scene_(scene),
+      threads_(threads < 1 ? 1 : threads),
       // Odd widths run the blocks as for the next even width.
-      corner_count_((rt_var.res_x + 1) / 2 + 1),
-      band_size_(static_cast<std::size_t>(rt_var.res_x) * 3 * 2),
+      corner_count_((scene.settings.res_x + 1) / 2 + 1),
+      band_size_(static_cast<std::size_t>(scene.settings.res_x) * 3 * 2),
       group_(group_size(threads_, corner_count_, band_size_)),
       next_line_(first_line),
       states_(static_cast<std::size_t>(threads_)),
       corners_(static_cast<std::size_t>(group_ + 1) * static_cast<std::size_t>(corner_count_)),
       bytes_{std::vector<uint8_t>(static_cast<std::size_t>(group_) * band_size_),
              std::vector<uint8_t>(static_cast<std::size_t>(group_) * band_size_)} {
-    for (TraceState& ts : states_) ts.prepare_for_frame();
+    for (TraceState& ts : states_) ts.prepare_for_frame(scene.settings.n_tri);
     // The upper corner row of the first band.
     TraceState& ts = states_[0];
-    for (int32_t c = 0; c < corner_count_; ++c) rt_sample(ts, 2 * c, first_line, corner(0, c));
+    for (int32_t c = 0; c < corner_count_; ++c) rt_sample(ts, scene, 2 * c, first_line, corner(0, c));
 }
 
 BandRenderer::~BandRenderer() {
@@ -67,7 +68,7 @@ void BandRenderer::render_next(int32_t count, const std::function<void()>& meanw
         for (int64_t i = 0; i < corners; ++i) {
             const auto row = static_cast<int32_t>(i / corner_count_) + 1;
             const auto column = static_cast<int32_t>(i % corner_count_);
-            rt_sample(ts, 2 * column, next_line_ + 2 * row, corner(row, column));
+            rt_sample(ts, scene_, 2 * column, next_line_ + 2 * row, corner(row, column));
         }
 #pragma omp for schedule(dynamic, 32)
         for (int64_t i = 0; i < areas; ++i) {
@@ -78,8 +79,8 @@ void BandRenderer::render_next(int32_t count, const std::function<void()>& meanw
             m[2] = corner(band, block + 1);
             m[6] = corner(band + 1, block);
             m[8] = corner(band + 1, block + 1);
-            const BandRows rows{bytes + static_cast<std::size_t>(band) * band_size_, rt_var.res_x};
-            rt_area(ts, 2 * block, next_line_ + 2 * band, rows);
+            const BandRows rows{bytes + static_cast<std::size_t>(band) * band_size_, scene_.settings.res_x};
+            rt_area(ts, scene_, 2 * block, next_line_ + 2 * band, rows);
         }
     }
     shown_ = 1 - shown_;

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "scene/rt_var.h"
+#include "scene/scene.h"
 #include "scene/trace_state.h"
 
 namespace zy {
@@ -18,9 +18,9 @@ RayCounts rays_traced();
 
 class BandRenderer {
 public:
-    /// Prepares one trace state per thread for the current frame; the first
-    /// band starts at line first_line.
-    BandRenderer(int32_t first_line, int threads);
+    /// Prepares one trace state per thread for the frame's scene, which must
+    /// outlive the renderer; the first band starts at line first_line.
+    BandRenderer(const Scene& scene, int32_t first_line, int threads);
     /// Adds the rays of every thread to rays_traced().
     ~BandRenderer();
     BandRenderer(const BandRenderer&) = delete;
@@ -39,6 +39,7 @@ public:
 private:
     RT_COL& corner(int32_t row, int32_t column) { return corners_[static_cast<std::size_t>(row) * corner_count_ + column]; }
 
+    const Scene& scene_;
     int threads_;
     int32_t corner_count_;   // corners per corner row
     std::size_t band_size_;  // bytes of one band

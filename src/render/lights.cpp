@@ -15,16 +15,16 @@ namespace {
 constexpr int kExitListSize = 100;
 
 // Passes the light through occluder T at X; 0 when nothing gets through.
-int16_t filter(TraceState& ts, const TRIANGLE& T, const RT_RAY& s, const V3D& X, RT_COL& lc) {
+int16_t filter(TraceState& ts, const Scene& scene, const TRIANGLE& T, const RT_RAY& s, const V3D& X, RT_COL& lc) {
     if ((T.flags & kTriOpaque) != 0) return 0;
     MATERIAL m;
-    surface_material_at(ts, T, X, m);
+    surface_material_at(scene, T, X, m);
     if (m.transp == 0) return 0;
     V3D nT;
-    rt_tri_nrm(ts, T, s, X, nT);
-    rt_perturb_nrm(ts, T, X, nT);
+    rt_tri_nrm(T, s, X, nT, ts.back[static_cast<std::size_t>(scene.slot(&T))]);
+    rt_perturb_nrm(scene, T, X, nT);
     const double w = m.transp * (m.transp + (1 - m.transp) * std::fabs(v3d_scal(s.dir, nT)));
-    if ((rt_var.surfaces[T.srf_index].srf_flags & kSrfTinted) != 0) {
+    if ((scene.settings.surfaces[T.srf_index].srf_flags & kSrfTinted) != 0) {
         lc.r = lc.r * w * m.color.r;
         lc.g = lc.g * w * m.color.g;
         lc.b = lc.b * w * m.color.b;
@@ -65,9 +65,9 @@ uint32_t next_shadow_ray(TraceState& ts) {
 }
 
 // The shadow test's reads of the cell's reference i, asked for ahead.
-void prefetch_tests(const TraceState& ts, const CELL& cell, int32_t i) {
-    prefetch_reference(ts, cell, i);
-    if (i < cell.count) __builtin_prefetch(&ts.shadow_miss[static_cast<std::size_t>(cell.tris[i] - rt_var.tris)]);
+void prefetch_tests(const TraceState& ts, const TRIANGLE* frame_tris, const CELL& cell, int32_t i) {
+    prefetch_reference(ts, frame_tris, cell, i);
+    if (i < cell.count) __builtin_prefetch(&ts.shadow_miss[static_cast<std::size_t>(cell.tris[i] - frame_tris)]);
 }
 
 void mark(TraceState& ts, int32_t slot) {
@@ -78,11 +78,12 @@ void mark(TraceState& ts, int32_t slot) {
 
 }  // namespace
 
-void rt_lightsource(const RT_RAY& ray, const double& max, RT_COL& colour, double& dist) {
+void rt_lightsource(const Scene& scene, const RT_RAY& ray, const double& max, RT_COL& colour, double& dist) {
+    const RT_VAR& settings = scene.settings;
     double best = max;
     const LIGHT* hit = nullptr;
-    for (int32_t i = 0; i < rt_var.n_light_refs_stored; ++i) {
-        const LIGHT& light = *rt_var.light_refs[i];
+    for (int32_t i = 0; i < settings.n_light_refs_stored; ++i) {
+        const LIGHT& light = *settings.light_refs[i];
         V3D w;
         v3d_sub(ray.org, light.pos, w);
         const double b = v3d_scal(ray.dir, w);
@@ -102,19 +103,19 @@ void rt_lightsource(const RT_RAY& ray, const double& max, RT_COL& colour, double
     }
 }
 
-int16_t rt_bright(TraceState& ts, const TRIANGLE& tri, const V3D& p, const V3D& n, const V3D& L, const double& dist,
-                  RT_COL& lc) {
+int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, const V3D& p, const V3D& n, const V3D& L,
+                  const double& dist, RT_COL& lc) {
     RT_RAY s{};
     s.org = p;
     s.dir = L;
-    rt_ray_init(ts, s);
+    rt_ray_init(ts, scene, s);
 
-    const int tri_back = ts.back[tri_slot(&tri)];
+    const uint8_t tri_back = ts.back[static_cast<std::size_t>(scene.slot(&tri))];
     int behind = v3d_scal(s.dir, tri.nrm) < 0 ? 1 : 0;
     if (tri_back == 1) behind = 1 - behind;
     if (behind == 1) {
         if ((tri.flags & kTriFlat) != 0) return 0;
-        if (rt_tri_vault(ts, tri, s.org, s.dir, n) == 1) return 0;
+        if (rt_tri_vault(tri, tri_back, s.org, s.dir, n) == 1) return 0;
     }
 
     // Facets of the hit's own smooth body that the ray leaves through while the
@@ -123,14 +124,16 @@ int16_t rt_bright(TraceState& ts, const TRIANGLE& tri, const V3D& p, const V3D& 
     int exit_n = 0;
     ++ts.rays.shadow;
     const uint32_t ray_number = next_shadow_ray(ts);
+    const TRIANGLE* const frame_tris = scene.settings.tris;
+    const SURFACE* const surfaces = scene.settings.surfaces;
     SearchTri spare;
-    for (const CELL* cell = rt_cell_first(s); cell != nullptr;) {
-        for (int32_t i = 0; i < kSearchPrefetch; ++i) prefetch_tests(ts, *cell, i);
+    for (const CELL* cell = rt_cell_first(scene, s); cell != nullptr;) {
+        for (int32_t i = 0; i < kSearchPrefetch; ++i) prefetch_tests(ts, frame_tris, *cell, i);
         for (int32_t i = 0; i < cell->count; ++i) {
-            prefetch_tests(ts, *cell, i + kSearchPrefetch);
+            prefetch_tests(ts, frame_tris, *cell, i + kSearchPrefetch);
             const TRIANGLE& T = *cell->tris[i];
             // Cells hold only frame triangles, whose slot is their index.
-            const auto slot = static_cast<int32_t>(&T - rt_var.tris);
+            const auto slot = static_cast<int32_t>(&T - frame_tris);
             if (&T == &tri || (ts.ray_mark[slot] & kMarkTested) != 0 || ts.shadow_miss[slot] == ray_number) continue;
             // The test is a pure function of the ray and the triangle: one
             // that failed fails again in the next cells, and asking it before
@@ -138,7 +141,7 @@ int16_t rt_bright(TraceState& ts, const TRIANGLE& tri, const V3D& p, const V3D& 
             // unmarked, and reads the surface only for hits.
             double den;
             const double t = occluder_distance(search_tri(*cell, T, slot, spare), s, dist, den);
-            if (!(t < dist) || (rt_var.surfaces[T.srf_index].srf_flags & kSrfNoShadow) != 0) {
+            if (!(t < dist) || (surfaces[T.srf_index].srf_flags & kSrfNoShadow) != 0) {
                 ts.shadow_miss[slot] = ray_number;
                 continue;
             }
@@ -147,28 +150,29 @@ int16_t rt_bright(TraceState& ts, const TRIANGLE& tri, const V3D& p, const V3D& 
             if (tri_back == 1) leaves = 1 - leaves;
             if (behind == 1 && T.group == tri.group && leaves == 1) {
                 if (exit_n < kExitListSize) exits[exit_n++] = &T;
-            } else if (filter(ts, T, s, point_along(s, t), lc) == 0) {
+            } else if (filter(ts, scene, T, s, point_along(s, t), lc) == 0) {
                 return 0;
             }
             mark(ts, slot);
         }
-        const CELL* next = rt_cell_next(s);
+        const CELL* next = rt_cell_next(scene, s);
         if (next == cell) break;
         cell = next;
     }
     for (int i = 0; i + 1 < exit_n; ++i) {
         const TRIANGLE& T = *exits[i];
-        if (filter(ts, T, s, point_along(s, ts.t[tri_slot(&T)]), lc) == 0) return 0;
+        if (filter(ts, scene, T, s, point_along(s, ts.t[static_cast<std::size_t>(scene.slot(&T))]), lc) == 0) return 0;
     }
 
-    if (rt_var.floor_on == 1 && &tri != &floor_tri) {
-        if ((rt_var.surfaces[floor_tri.srf_index].srf_flags & kSrfNoShadow) != 0) return 1;
-        ts.t[tri_slot(&floor_tri)] = kFltMax;
-        const double fy = floor_height();
+    const TRIANGLE& floor = scene.floor;
+    if (scene.settings.floor_on == 1 && &tri != &floor) {
+        if ((surfaces[floor.srf_index].srf_flags & kSrfNoShadow) != 0) return 1;
+        ts.t[static_cast<std::size_t>(scene.slot(&floor))] = kFltMax;
+        const double fy = scene.floor_height();
         double t = kFltMax;
         V3D X;
-        if ((s.org.y > fy && s.dir.y < 0) || (s.org.y < fy && s.dir.y > 0)) rt_floor_intersect(ts, s, X, t);
-        if (t < dist && filter(ts, floor_tri, s, X, lc) == 0) return 0;
+        if ((s.org.y > fy && s.dir.y < 0) || (s.org.y < fy && s.dir.y > 0)) rt_floor_intersect(ts, scene, s, X, t);
+        if (t < dist && filter(ts, scene, floor, s, X, lc) == 0) return 0;
     }
     return 1;
 }

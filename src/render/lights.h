@@ -5,17 +5,17 @@
 
 #include "geometry/ray.h"
 #include "geometry/triangle.h"
-#include "scene/rt_var.h"
+#include "scene/scene.h"
 #include "scene/trace_state.h"
 
 namespace zy {
 
 /// Nearest light sphere met by ray at a distance in (0, max): its colour into
 /// colour and the distance into dist; otherwise dist = kFltMax, colour untouched.
-void rt_lightsource(const RT_RAY& ray, const double& max, RT_COL& colour, double& dist);
+void rt_lightsource(const Scene& scene, const RT_RAY& ray, const double& max, RT_COL& colour, double& dist);
 /// 1 when light from unit direction L at distance dist reaches point p of tri
 /// (n its unperturbed shading normal), lc dimmed by transparent occluders; 0 in shadow.
-int16_t rt_bright(TraceState& ts, const TRIANGLE& tri, const V3D& p, const V3D& n, const V3D& L, const double& dist,
-                  RT_COL& lc);
+int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, const V3D& p, const V3D& n, const V3D& L,
+                  const double& dist, RT_COL& lc);
 
 }  // namespace zy

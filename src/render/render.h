@@ -17,17 +17,16 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
-#include "geometry/ray.h"
-#include "geometry/triangle.h"
-#include "scene/rt_var.h"
-#include "scene/trace_state.h"
+#include "scene/scene.h"
 
 namespace zy {
 
-/// Renders frame rt_var.frame_current into its picture file, resuming at
+/// Names the picture of the scene's frame settings.frame_current into out_name
+/// (the settings' out_name) and renders the frame into it, resuming at
 /// first_line; the picture file stays open for the driver to close.
-void rt_run();
+void rt_run(const Scene& scene, std::span<char> out_name);
 
 /// Hook called after every written row pair; does nothing.
 void rt_user_break();

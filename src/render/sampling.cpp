@@ -9,18 +9,16 @@ namespace zy {
 
 namespace {
 
-// The largest double below 255: 1.0 becomes 255 and 0.5 becomes 127.
-constexpr double kByteScale = 254.99999999999997;
-
-void sample_at(TraceState& ts, double x, double y, RT_COL& colour) {
-    const V3D& dx = rt_var.pixel_dx;
-    const V3D& dy = rt_var.pixel_dy;
-    const V3D& origin = rt_var.pixel_origin;
+void sample_at(TraceState& ts, const Scene& scene, double x, double y, RT_COL& colour) {
+    const RT_VAR& settings = scene.settings;
+    const V3D& dx = settings.pixel_dx;
+    const V3D& dy = settings.pixel_dy;
+    const V3D& origin = settings.pixel_origin;
     RT_RAY& ray = ts.scene_ray;
-    ray.org = rt_var.eye;
+    ray.org = settings.eye;
     ray.dir = {dx.x * x + origin.x - dy.x * y, dx.y * x + origin.y - dy.y * y, dx.z * x + origin.z - dy.z * y};
     ++ts.rays.primary;
-    rt_intersect(ts, ray, nullptr, colour);
+    rt_intersect(ts, scene, ray, nullptr, colour);
     colour.r = RT_GAMMA_CORRECT(colour.r);
     colour.g = RT_GAMMA_CORRECT(colour.g);
     colour.b = RT_GAMMA_CORRECT(colour.b);
@@ -58,15 +56,15 @@ uint8_t colour_byte(double c) {
     return static_cast<uint8_t>(trunc_i32(k * kByteScale + 0.5));
 }
 
-void rt_sample(TraceState& ts, int32_t x, int32_t y, RT_COL& colour) {
-    sample_at(ts, static_cast<double>(x), static_cast<double>(y), colour);
+void rt_sample(TraceState& ts, const Scene& scene, int32_t x, int32_t y, RT_COL& colour) {
+    sample_at(ts, scene, static_cast<double>(x), static_cast<double>(y), colour);
 }
 
-void rt_sample3(TraceState& ts, int32_t x, int32_t y, RT_COL s[3]) {
+void rt_sample3(TraceState& ts, const Scene& scene, int32_t x, int32_t y, RT_COL s[3]) {
     const double fx = x, fy = y;
-    sample_at(ts, fx + 0.5, fy, s[0]);
-    sample_at(ts, fx, fy + 0.5, s[1]);
-    sample_at(ts, fx + 0.5, fy + 0.5, s[2]);
+    sample_at(ts, scene, fx + 0.5, fy, s[0]);
+    sample_at(ts, scene, fx, fy + 0.5, s[1]);
+    sample_at(ts, scene, fx + 0.5, fy + 0.5, s[2]);
 }
 
 int16_t rt_col_cmp(const RT_COL& a, const RT_COL& b, const RT_COL& c, const RT_COL& d, const double& tol) {
@@ -78,16 +76,16 @@ int16_t rt_col_cmp(const RT_COL& a, const RT_COL& b, const RT_COL& c, const RT_C
     return 0;
 }
 
-void rt_area(TraceState& ts, int32_t x, int32_t y, const BandRows& rows) {
+void rt_area(TraceState& ts, const Scene& scene, int32_t x, int32_t y, const BandRows& rows) {
     RT_COL* m = ts.col_matrix;
-    if (rt_col_cmp(m[0], m[2], m[6], m[8], rt_var.aa_tolerance)) {
-        rt_sample(ts, x + 1, y, m[1]);
-        rt_sample(ts, x, y + 1, m[3]);
-        rt_sample(ts, x + 1, y + 1, m[4]);
+    if (rt_col_cmp(m[0], m[2], m[6], m[8], scene.settings.aa_tolerance)) {
+        rt_sample(ts, scene, x + 1, y, m[1]);
+        rt_sample(ts, scene, x, y + 1, m[3]);
+        rt_sample(ts, scene, x + 1, y + 1, m[4]);
         // m5 and m7, at (x + 2, y + 1) and (x + 1, y + 2), belong to the
         // neighbouring blocks and nothing reads them here: a sample changes
         // nothing but its own colour, so they are not traced.
-        rt_antialias(ts, x, y);
+        rt_antialias(ts, scene, x, y);
     } else {
         m[1] = {(m[2].r + m[0].r) / 2, (m[2].g + m[0].g) / 2, (m[2].b + m[0].b) / 2};
         m[3] = {(m[6].r + m[0].r) / 2, (m[6].g + m[0].g) / 2, (m[6].b + m[0].b) / 2};
@@ -100,7 +98,7 @@ void rt_area(TraceState& ts, int32_t x, int32_t y, const BandRows& rows) {
     store(rows, 1, x + 1, m[4]);
 }
 
-void rt_antialias(TraceState& ts, int32_t x, int32_t y) {
+void rt_antialias(TraceState& ts, const Scene& scene, int32_t x, int32_t y) {
     struct Test {
         int a, b, c, d;  // the colours compared
         int dx, dy;      // the pixel supersampled, relative to the block
@@ -111,9 +109,9 @@ void rt_antialias(TraceState& ts, int32_t x, int32_t y) {
         {0, 1, 3, 4, 0, 0, 0}, {1, 2, 4, 8, 1, 0, 1}, {3, 4, 6, 8, 0, 1, 3}, {4, 2, 6, 8, 1, 1, 4}};
     RT_COL* m = ts.col_matrix;
     for (const Test& t : kTests) {
-        if (!rt_col_cmp(m[t.a], m[t.b], m[t.c], m[t.d], rt_var.aa_tolerance2)) continue;
+        if (!rt_col_cmp(m[t.a], m[t.b], m[t.c], m[t.d], scene.settings.aa_tolerance2)) continue;
         RT_COL s[3];
-        rt_sample3(ts, x + t.dx, y + t.dy, s);
+        rt_sample3(ts, scene, x + t.dx, y + t.dy, s);
         average_in(m[t.pixel], s);
     }
 }

@@ -22,22 +22,23 @@ struct LightSum {
 };
 
 // Mirror direction of v about N, kept on the viewer's side of the facet.
-V3D mirror_direction(const TraceState& ts, const TRIANGLE& tri, const V3D& v, const V3D& N, const V3D& normal) {
+V3D mirror_direction(uint8_t back, const TRIANGLE& tri, const V3D& v, const V3D& N, const V3D& normal) {
     const double k = -2 * v3d_scal(N, v);
     V3D r{v.x + k * N.x, v.y + k * N.y, v.z + k * N.z};
     v3d_nrm_unless_degenerate(r);
     const double side = v3d_scal(tri.nrm, r);
-    if (ts.back[tri_slot(&tri)] == 1 ? side > 0 : side < 0) r = N;
+    if (back == 1 ? side > 0 : side < 0) r = N;
     if (v3d_scal(normal, r) < 0) v3d_flip(r);
     return r;
 }
 
 // Diffuse and specular light of every light that reaches the hit.
-LightSum gather_lights(TraceState& ts, const TRIANGLE& tri, const MATERIAL& m, bool metal, const V3D& hit,
-                    const V3D& normal, const V3D& N, const V3D& r) {
+LightSum gather_lights(TraceState& ts, const Scene& scene, const TRIANGLE& tri, const MATERIAL& m, bool metal,
+                       const V3D& hit, const V3D& normal, const V3D& N, const V3D& r) {
+    const RT_VAR& settings = scene.settings;
     LightSum sum;
-    for (int32_t i = 0; i < rt_var.n_light; ++i) {
-        const LIGHT& light = rt_var.lights[i];
+    for (int32_t i = 0; i < settings.n_light; ++i) {
+        const LIGHT& light = settings.lights[i];
         V3D L;
         v3d_sub(light.pos, hit, L);
         const double q = v3d_len_sqr(L);
@@ -57,8 +58,8 @@ LightSum gather_lights(TraceState& ts, const TRIANGLE& tri, const MATERIAL& m, b
         const double nl = v3d_scal(L, N);
         if (nl <= 0) continue;
         RT_COL lc = light.col;
-        if (rt_var.light_on == 0) continue;
-        if (rt_bright(ts, tri, hit, normal, L, dist, lc) == 0) continue;
+        if (settings.light_on == 0) continue;
+        if (rt_bright(ts, scene, tri, hit, normal, L, dist, lc) == 0) continue;
         const double f = nl * nl * m.diffuse * att;
         sum.diffuse.r += m.color.r * f * lc.r;
         sum.diffuse.g += m.color.g * f * lc.g;
@@ -83,13 +84,13 @@ LightSum gather_lights(TraceState& ts, const TRIANGLE& tri, const MATERIAL& m, b
 }
 
 // A secondary ray from the hit; depth counts it while it is traced.
-RT_COL trace_secondary(TraceState& ts, const TRIANGLE& tri, const V3D& org, const V3D& dir) {
+RT_COL trace_secondary(TraceState& ts, const Scene& scene, const TRIANGLE& tri, const V3D& org, const V3D& dir) {
     RT_RAY ray{};
     ray.org = org;
     ray.dir = dir;
     RT_COL c{0, 0, 0};
     ++ts.rays.secondary;
-    rt_intersect(ts, ray, &tri, c);
+    rt_intersect(ts, scene, ray, &tri, c);
     return c;
 }
 
@@ -107,71 +108,74 @@ void add_weighted(RT_COL& sum, const RT_COL& c, double w, const RT_COL* tint) {
 
 }  // namespace
 
-void rt_intersect(TraceState& ts, RT_RAY& ray, const TRIANGLE* exclude, RT_COL& colour) {
-    rt_ray_init(ts, ray);
+void rt_intersect(TraceState& ts, const Scene& scene, RT_RAY& ray, const TRIANGLE* exclude, RT_COL& colour) {
+    rt_ray_init(ts, scene, ray);
     V3D hit;
-    const TRIANGLE* tri = rt_find_tri(ts, ray, exclude, hit);
+    const TRIANGLE* tri = rt_find_tri(ts, scene, ray, exclude, hit);
     double d;
     if (tri != nullptr) {
         // Nested rays may overwrite the triangle's cached distance: keep it now.
-        const double t = ts.t[tri_slot(tri)];
+        const std::size_t slot = static_cast<std::size_t>(scene.slot(tri));
+        const double t = ts.t[slot];
         double d_light;
-        rt_lightsource(ray, t, colour, d_light);
+        rt_lightsource(scene, ray, t, colour, d_light);
         if (d_light < t) {
             d = d_light;
         } else {
             d = t;
             V3D normal;
-            rt_tri_nrm(ts, *tri, ray, hit, normal);
-            rt_exposure(ts, *tri, ray, hit, normal, colour);
+            rt_tri_nrm(*tri, ray, hit, normal, ts.back[slot]);
+            rt_exposure(ts, scene, *tri, ray, hit, normal, colour);
         }
-    } else if (rt_var.floor_on == 1) {
+    } else if (scene.settings.floor_on == 1) {
         double d_light;
-        rt_lightsource(ray, kFltMax, colour, d_light);
+        rt_lightsource(scene, ray, kFltMax, colour, d_light);
         if (d_light < kFltMax)
             d = d_light;
         else
-            rt_hemisphere(ray, colour, d);
+            rt_hemisphere(scene, ray, colour, d);
     } else {
-        colour = rt_var.sky_color1;
+        colour = scene.settings.sky_color1;
         d = kFltMax;
     }
-    if (rt_var.fog_on == 1) rt_fog(d, colour);
+    if (scene.settings.fog_on == 1) rt_fog(scene, d, colour);
 }
 
-void rt_exposure(TraceState& ts, const TRIANGLE& tri, const RT_RAY& ray, const V3D& hit, const V3D& normal,
-                 RT_COL& colour) {
-    const SURFACE& srf = rt_var.surfaces[tri.srf_index];
+void rt_exposure(TraceState& ts, const Scene& scene, const TRIANGLE& tri, const RT_RAY& ray, const V3D& hit,
+                 const V3D& normal, RT_COL& colour) {
+    const RT_VAR& settings = scene.settings;
+    const SURFACE& srf = settings.surfaces[tri.srf_index];
     const bool metal = (srf.srf_flags & kSrfMetal) != 0;
     const bool tinted = (srf.srf_flags & kSrfTinted) != 0;
     MATERIAL m;
-    surface_material_at(ts, tri, hit, m);
+    surface_material_at(scene, tri, hit, m);
 
-    const RT_COL& amb = rt_var.ambient_color;
+    const RT_COL& amb = settings.ambient_color;
     const RT_COL A{m.color.r * m.ambient * amb.r, m.color.g * m.ambient * amb.g, m.color.b * m.ambient * amb.b};
 
     V3D N = normal;
-    rt_perturb_nrm(ts, tri, hit, N);
+    rt_perturb_nrm(scene, tri, hit, N);
     const V3D& v = ray.dir;
-    const V3D r = mirror_direction(ts, tri, v, N, normal);
+    const uint8_t& back = ts.back[static_cast<std::size_t>(scene.slot(&tri))];
+    const V3D r = mirror_direction(back, tri, v, N, normal);
 
     LightSum light;
-    if (m.diffuse > 0 || m.specular > 0) light = gather_lights(ts, tri, m, metal, hit, normal, N, r);
+    if (m.diffuse > 0 || m.specular > 0) light = gather_lights(ts, scene, tri, m, metal, hit, normal, N, r);
 
     double kr = m.reflect;
     RT_COL T{0, 0, 0};
-    if (rt_var.refract_on == 1 && ts.depth < rt_var.max_depth && m.transp > 0) {
+    if (settings.refract_on == 1 && ts.depth < settings.max_depth && m.transp > 0) {
         const double w = m.refraction < _refr_table[1]
                              ? m.transp
                              : m.transp * (m.transp + (1 - m.transp) * std::fabs(v3d_scal(v, N)));
         if (w > 0) {
             ++ts.depth;
             V3D refracted;
-            if (rt_refract(ts, tri, N, v, m.refraction, refracted) == 1) {
-                add_weighted(T, trace_secondary(ts, tri, hit, refracted), w, tinted ? &m.color : nullptr);
+            if (rt_refract(back, N, v, m.refraction, refracted) == 1) {
+                add_weighted(T, trace_secondary(ts, scene, tri, hit, refracted), w, tinted ? &m.color : nullptr);
             } else if (ts.depth > 1) {
                 // Total internal reflection inside a secondary ray: go straight on.
-                const RT_COL c = trace_secondary(ts, tri, hit, v);
+                const RT_COL c = trace_secondary(ts, scene, tri, hit, v);
                 T.r += c.r;
                 T.g += c.g;
                 T.b += c.b;
@@ -185,9 +189,9 @@ void rt_exposure(TraceState& ts, const TRIANGLE& tri, const RT_RAY& ray, const V
     }
 
     RT_COL R{0, 0, 0};
-    if (rt_var.reflect_on == 1 && ts.depth < rt_var.max_depth && kr > 0) {
+    if (settings.reflect_on == 1 && ts.depth < settings.max_depth && kr > 0) {
         ++ts.depth;
-        add_weighted(R, trace_secondary(ts, tri, hit, r), kr, metal ? &m.color : nullptr);
+        add_weighted(R, trace_secondary(ts, scene, tri, hit, r), kr, metal ? &m.color : nullptr);
         --ts.depth;
     }
 
@@ -202,15 +206,14 @@ void rt_exposure(TraceState& ts, const TRIANGLE& tri, const RT_RAY& ray, const V
     colour.b = std::min(1.0, std::max(bb, S.b) + R.b + T.b);
 }
 
-int16_t rt_refract(const TraceState& ts, const TRIANGLE& tri, const V3D& N, const V3D& v, const double& refraction,
-                   V3D& out) {
+int16_t rt_refract(uint8_t back, const V3D& N, const V3D& v, const double& refraction, V3D& out) {
     V3D M{-N.x, -N.y, -N.z};
     double c = v3d_scal(v, M);
     if (c < kFltEpsilon) {
         M = N;
         c = -c;
     }
-    const double q = ts.back[tri_slot(&tri)] == 1 ? _refr_table[0] / refraction : refraction / _refr_table[0];
+    const double q = back == 1 ? _refr_table[0] / refraction : refraction / _refr_table[0];
     const double k = c * c + q * q;
     if (k < kRefractLimit) return 0;
     const double s = std::sqrt(k - 1) - c + 1;

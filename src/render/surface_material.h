@@ -2,13 +2,12 @@
 #pragma once
 
 #include "geometry/triangle.h"
-#include "scene/rt_var.h"
-#include "scene/trace_state.h"
+#include "scene/scene.h"
 
 namespace zy {
 
 /// Image material, else pattern material, else the surface's first material.
 /// The floor has no image.
-void surface_material_at(TraceState& ts, const TRIANGLE& tri, const V3D& point, MATERIAL& m);
+void surface_material_at(const Scene& scene, const TRIANGLE& tri, const V3D& point, MATERIAL& m);
 
 }  // namespace zy

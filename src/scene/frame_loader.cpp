@@ -130,13 +130,12 @@ void rt_read_light() {
         light.kind = rec.kind;
         light.pos = widen(rec.pos);
         light.dir = widen(rec.dir);
-        light.col = {rec.color[0] / 254.99999999999997, rec.color[1] / 254.99999999999997,
-                     rec.color[2] / 254.99999999999997};
+        light.col = {rec.color[0] / kByteScale, rec.color[1] / kByteScale, rec.color[2] / kByteScale};
         light.radius = rec.radius;
         light.att0 = 1.0;
         light.att1 = kAttenuation[rec.attenuation];
-        light.cos_out = std::cos(rec.cone_angle / 2.0 * 0.017453292519943295);
-        light.cos_in = std::cos((100.0 - rec.cone_soft) * rec.cone_angle / 100.0 / 2.0 * 0.017453292519943295);
+        light.cos_out = std::cos(rec.cone_angle / 2.0 * kDegree);
+        light.cos_in = std::cos((100.0 - rec.cone_soft) * rec.cone_angle / 100.0 / 2.0 * kDegree);
         rt_pov_relative(light.pos);
     }
     rebuild_light_refs();

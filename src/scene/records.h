@@ -42,13 +42,17 @@ struct RT_MAT_BLOCK {
     uint8_t reserved;
 };
 
+/// Switch bits of RT_INF::flags.
+inline constexpr int16_t kInfReflect = 1, kInfRefract = 2, kInfLights = 4, kInfFloor = 8, kInfClouds = 16,
+                         kInfFog = 32;
+
 /// Render settings, the head of the settings file (200 bytes).
 struct RT_INF {
     char path[82];            ///< scene directory, zero-terminated
     int16_t res_x, res_y;     ///< picture size in pixels
     int16_t aa_level;         ///< antialiasing level 0..2
     int16_t max_depth;        ///< secondary ray nesting limit
-    int16_t flags;            ///< 1 reflect, 2 refract, 4 lights, 8 floor, 16 clouds, 32 fog
+    int16_t flags;            ///< kInf* switch bits
     int16_t sky_height;       ///< percent of the sky layer height
     uint8_t sky_color1[3], reserved1;
     uint8_t sky_color2[3], reserved2;

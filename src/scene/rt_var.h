@@ -16,6 +16,10 @@ struct RT_COL {
     double r, g, b;
 };
 
+/// Divisor of a colour byte and factor of a picture byte: the largest double
+/// below 255, so that byte 255 reads a hair above 1 and 0.5 writes 127.
+inline constexpr double kByteScale = 254.99999999999997;
+
 /// Run-time material: fractions unless noted.
 struct MATERIAL {
     RT_COL color;

@@ -31,7 +31,7 @@ void copy_field(char* destination, const char* source, std::size_t size) {
 }
 
 RT_COL colour_of(const uint8_t rgb[3]) {
-    return {rgb[0] / 254.99999999999997, rgb[1] / 254.99999999999997, rgb[2] / 254.99999999999997};
+    return {rgb[0] / kByteScale, rgb[1] / kByteScale, rgb[2] / kByteScale};
 }
 
 void check_counts(const RT_INF& inf) {
@@ -40,7 +40,7 @@ void check_counts(const RT_INF& inf) {
     if (negative || inf.n_img > kMaxImages) ZY_STOP(kErrFormat);
     if (inf.res_x < 1 || inf.res_y < 1 || inf.res_y > 32766) ZY_STOP(kErrFormat);
     if (inf.max_depth > 64 || !std::isfinite(inf.fog_distance)) ZY_STOP(kErrFormat);
-    if (inf.flags & 8) {
+    if (inf.flags & kInfFloor) {
         const SurfaceChoice floor{inf.floor_mat,        inf.floor_ptrn_type,  inf.floor_ptrn_arg,
                                   inf.floor_bump_type,  inf.floor_ptrn_scale, inf.floor_bump_depth,
                                   inf.floor_bump_scale, 0.0f,                 0,
@@ -78,7 +78,7 @@ void read_surfaces(int16_t wave_period) {
                                    rec.img_mode,   rec.img_index,  rec.srf_flags};
         if (!surface_choice_valid(choice, wave_period, rt_var.n_img)) ZY_STOP(kErrFormat);
         SURFACE& s = rt_var.surfaces[i];
-        for (int k = 0; k < 2; ++k) s.mat[k] = material_from_block(rec.mat[k], 254.99999999999997);
+        for (int k = 0; k < 2; ++k) s.mat[k] = material_from_block(rec.mat[k], kByteScale);
         s.img_mode = rec.img_mode;
         s.img_index = rec.img_index;
         s.ptrn_type = rec.ptrn_type;
@@ -139,12 +139,12 @@ void take_picture_settings(const RT_INF& inf) {
     copy_field(rt_var.path, inf.path, sizeof inf.path);
     rt_var.res_x = inf.res_x;
     rt_var.res_y = inf.res_y;
-    rt_var.light_on = (inf.flags & 4) ? 1 : 0;
-    rt_var.reflect_on = (inf.flags & 1) ? 1 : 0;
-    rt_var.refract_on = (inf.flags & 2) ? 1 : 0;
-    rt_var.floor_on = (inf.flags & 8) ? 1 : 0;
-    rt_var.fog_on = (inf.flags & 32) ? 1 : 0;
-    rt_var.clouds_on = (inf.flags & 16) ? 1 : 0;
+    rt_var.light_on = (inf.flags & kInfLights) ? 1 : 0;
+    rt_var.reflect_on = (inf.flags & kInfReflect) ? 1 : 0;
+    rt_var.refract_on = (inf.flags & kInfRefract) ? 1 : 0;
+    rt_var.floor_on = (inf.flags & kInfFloor) ? 1 : 0;
+    rt_var.fog_on = (inf.flags & kInfFog) ? 1 : 0;
+    rt_var.clouds_on = (inf.flags & kInfClouds) ? 1 : 0;
     rt_var.max_depth = inf.max_depth;
     switch (inf.aa_level) {
         case 0: rt_var.aa_tolerance = 0.8; rt_var.aa_tolerance2 = 1.0; break;
@@ -166,7 +166,7 @@ void take_sky_fog_and_floor(const RT_INF& inf) {
     rt_var.cloud_a = inf.cloud_a / 100.0;
     rt_var.cloud_b = inf.cloud_b / 100.0 + 0.5;
     rt_var.fog_distance = inf.fog_distance;
-    rt_var.floor_radius = std::fabs(std::sin(0.5 * 3.141592653589793 - std::asin(0.9953125))) * 640000000.0 * 1.01;
+    rt_var.floor_radius = std::fabs(std::sin(0.5 * kPi - std::asin(0.9953125))) * 640000000.0 * 1.01;
     floor_radius_sqr = rt_var.floor_radius * rt_var.floor_radius;
 }
 

@@ -2,8 +2,8 @@
 
 namespace zy {
 
-void TraceState::prepare_for_frame() {
-    const std::size_t slots = static_cast<std::size_t>(rt_var.n_tri < 0 ? 0 : rt_var.n_tri) + 1;
+void TraceState::prepare_for_frame(int32_t n_tri) {
+    const std::size_t slots = static_cast<std::size_t>(n_tri < 0 ? 0 : n_tri) + 1;
     ray_mark.assign(slots, 0);
     t.assign(slots, kFltMax);
     back.assign(slots, 0);

@@ -32,7 +32,7 @@ struct RayCounts {
 };
 
 struct alignas(64) TraceState {
-    /// Per-triangle search cache, indexed by tri_slot() (the floor last).
+    /// Per-triangle search cache, indexed by Scene::slot() (the floor last).
     std::vector<uint8_t> ray_mark;
     std::vector<double> t;
     /// 1 when the latest rt_tri_nrm on the triangle met its back side.
@@ -44,9 +44,6 @@ struct alignas(64) TraceState {
     int16_t depth = 0;
     /// The primary ray.
     RT_RAY scene_ray{};
-    /// Pattern and bump offsets, valid during one material / bump call.
-    double ptrn_offset = 0.0;
-    double bump_offset = 0.0;
     /// The 3 x 3 sample grid of the current block (row by row).
     RT_COL col_matrix[9]{};
     /// Rays traced with this state.
@@ -57,8 +54,8 @@ struct alignas(64) TraceState {
     std::vector<uint32_t> shadow_miss;
     uint32_t shadow_ray = 0;
 
-    /// Sizes the caches for the current frame's n_tri (+ the floor) and clears them.
-    void prepare_for_frame();
+    /// Sizes the caches for a frame of n_tri triangles (+ the floor) and clears them.
+    void prepare_for_frame(int32_t n_tri);
 };
 
 }  // namespace zy

@@ -1,4 +1,4 @@
-// The tree's root, thresholds and clipping for scenes worked out by hand; the
+// The tree's root and clipping for scenes worked out by hand; the
 // division itself is compared with a plain transcription in the tree-equality test.
 #include <gtest/gtest.h>
 
@@ -7,24 +7,6 @@
 
 namespace zy::test {
 namespace {
-
-TEST(CellThresholds, TableGrowsByTheRateAndRounds) {
-    const struct {
-        int16_t start;
-        double rate;
-        std::vector<int16_t> table;
-    } cases[] = {
-        {12, 4.0, {12, 15, 19, 24, 30, 38, 48, 60, 75, 94, 0}},
-        // 10, 10/2+10+.5 = 15.5 -> 15, 15/2+15+.5 = 23, then 35, 53, ...
-        {10, 2.0, {10, 15, 23, 35, 53, 80, 120, 180, 270, 405}},
-    };
-    for (const auto& c : cases) {
-        rt_cell_init_tht(c.start, c.rate);
-        for (std::size_t level = 0; level < c.table.size(); ++level)
-            EXPECT_EQ(cell_threshold_table[level], c.table[level]) << c.rate << " level " << level;
-    }
-    rt_cell_init_tht(12, 4.0);
-}
 
 TEST(CellRoot, CubeAroundTheSceneBoxWithTolerances) {
     // The cube's side is the largest extent E, each axis centred on its
@@ -54,12 +36,13 @@ TEST(CellRoot, CubeAroundTheSceneBoxWithTolerances) {
 TEST(CellRoot, EmptyFrameHasAnInvertedRootThatNoRayEnters) {
     CellFrame frame({});
     frame.build();
+    const Scene scene = frame.scene();
     for (int a = 0; a < 3; ++a) EXPECT_GT(scene_cell.min[a], scene_cell.max[a]);
-    EXPECT_EQ(rt_find_cell({0, 0, 0}), nullptr);
-    RT_RAY ray = ray_from(frame.trace(), {0, 0, 0}, {0.3, 0.2, 1});
-    EXPECT_EQ(rt_cell_first(ray), nullptr);
+    EXPECT_EQ(rt_find_cell(scene, {0, 0, 0}), nullptr);
+    RT_RAY ray = ray_from(frame.trace(), scene, {0, 0, 0}, {0.3, 0.2, 1});
+    EXPECT_EQ(rt_cell_first(scene, ray), nullptr);
     V3D hit;
-    EXPECT_EQ(rt_find_tri(frame.trace(), ray, nullptr, hit), nullptr);
+    EXPECT_EQ(rt_find_tri(frame.trace(), scene, ray, nullptr, hit), nullptr);
 }
 
 TEST(CellMemory, RootArrayFailureStopsWithMemoryError) {

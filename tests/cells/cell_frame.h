@@ -13,7 +13,7 @@
 #include "cells/search.h"
 #include "driver/memoire.h"
 #include "driver/program_state.h"
-#include "geometry/floor.h"
+#include "support/scene_records.h"
 #include "support/test_support.h"
 
 namespace zy::test {
@@ -33,11 +33,11 @@ class CellFrame {
 public:
     explicit CellFrame(const std::vector<Corners>& corners) : tris_(corners.size()) {
         for (const Corners& c : corners) points_.insert(points_.end(), {c.a, c.b, c.c});
-        rt_var.n_srf = 0;
-        rt_var.n_pnt = static_cast<int32_t>(points_.size());
-        rt_var.n_tri = static_cast<int32_t>(tris_.size());
-        rt_var.points = points_.data();
-        rt_var.tris = tris_.data();
+        RT_VAR& settings = records_.settings;
+        settings.n_pnt = static_cast<int32_t>(points_.size());
+        settings.n_tri = static_cast<int32_t>(tris_.size());
+        settings.points = points_.data();
+        settings.tris = tris_.data();
         for (std::size_t k = 0; k < tris_.size(); ++k) {
             TRIANGLE& t = tris_[k];
             t.flags = kTriFlat;
@@ -48,7 +48,7 @@ public:
             }
             rt_tri_init(t);
         }
-        ts_.prepare_for_frame();
+        ts_.prepare_for_frame(size());
         rt_cell_init_tht(12, 4.0);
     }
     CellFrame(const CellFrame&) = delete;
@@ -57,14 +57,21 @@ public:
     /// Builds the tree of the frame (per-frame memory, as in the frame loop).
     void build() {
         set_block_mark(1);
-        rt_preprocess();
+        rt_preprocess(records_.settings);
     }
+    /// The frame with the tree that build() made.
+    Scene scene() const {
+        return {records_.settings, records_.floor, records_.floor_radius_sqr, scene_cell, cell_tolerance, scene_t};
+    }
+    /// The frame's records; their root, tolerances and step hold a tree made by hand.
+    SceneRecords& records() { return records_; }
     /// Turns the floor on at height fy with radius r.
     void set_floor(double fy, double r) {
-        rt_var.floor_on = 1;
-        floor_crd[0] = {-r, fy, -r};
-        floor_radius_sqr = r * r;
+        records_.settings.floor_on = 1;
+        records_.floor_crd[0] = {-r, fy, -r};
+        records_.floor_radius_sqr = r * r;
     }
+    const TRIANGLE* floor() const { return &records_.floor; }
 
     const TRIANGLE* tri(int i) const { return &tris_[static_cast<std::size_t>(i)]; }
     int index_of(const TRIANGLE* t) const { return static_cast<int>(t - tris_.data()); }
@@ -73,17 +80,18 @@ public:
 
 private:
     InProcess process_;
+    SceneRecords records_;
     std::vector<V3D> points_;
     std::vector<TRIANGLE> tris_;
     TraceState ts_;
 };
 
 /// A ray with origin and direction, prepared for a search.
-inline RT_RAY ray_from(TraceState& ts, const V3D& org, const V3D& dir) {
+inline RT_RAY ray_from(TraceState& ts, const Scene& scene, const V3D& org, const V3D& dir) {
     RT_RAY ray{};
     ray.org = org;
     ray.dir = dir;
-    rt_ray_init(ts, ray);
+    rt_ray_init(ts, scene, ray);
     return ray;
 }
 
@@ -98,7 +106,7 @@ struct PlainHit {
     bool generic = true;
 };
 
-inline PlainHit plain_nearest(const RT_RAY& ray, const TRIANGLE* exclude) {
+inline PlainHit plain_nearest(const Scene& scene, const RT_RAY& ray, const TRIANGLE* exclude) {
     constexpr double kGap = 1e-9;
     PlainHit best;
     double second_t = kFltMax;
@@ -112,8 +120,8 @@ inline PlainHit plain_nearest(const RT_RAY& ray, const TRIANGLE* exclude) {
         }
     };
     const auto at = [&](double t) { return V3D{ray.org.x + t * ray.dir.x, ray.org.y + t * ray.dir.y, ray.org.z + t * ray.dir.z}; };
-    for (int32_t k = 0; k < rt_var.n_tri; ++k) {
-        const TRIANGLE& tri = rt_var.tris[k];
+    for (int32_t k = 0; k < scene.settings.n_tri; ++k) {
+        const TRIANGLE& tri = scene.settings.tris[k];
         const double den = v3d_scal(ray.dir, tri.nrm);
         if (&tri == exclude || den == 0) continue;
         const double t = (tri.d - v3d_scal(ray.org, tri.nrm)) / den;
@@ -126,19 +134,20 @@ inline PlainHit plain_nearest(const RT_RAY& ray, const TRIANGLE* exclude) {
         }
         if (inside) offer(&tri, t);
     }
-    if (rt_var.floor_on && exclude != &floor_tri) {
-        const double t = (floor_height() - ray.org.y) / ray.dir.y;
+    if (scene.settings.floor_on && exclude != &scene.floor) {
+        const double t = (scene.floor_height() - ray.org.y) / ray.dir.y;
         const V3D p = at(t);
-        if (t > kFltEpsilon && t < kFltMax && p.z * p.z + p.x * p.x <= floor_radius_sqr) offer(&floor_tri, t);
+        if (t > kFltEpsilon && t < kFltMax && p.z * p.z + p.x * p.x <= scene.floor_radius_sqr) offer(&scene.floor, t);
     }
     if (second_t < kFltMax && second_t - best.t < kGap * std::max(1.0, best.t)) best.generic = false;
-    if (best.tri != nullptr && best.tri != &floor_tri) {
+    if (best.tri != nullptr && best.tri != &scene.floor) {
         const V3D p = at(best.t);
         const double c[3] = {p.x, p.y, p.z};
-        const CELL* leaf = rt_find_cell(p);
+        const CELL* leaf = rt_find_cell(scene, p);
+        const double step = scene.step;
         int near_faces = 0;
         for (int a = 0; leaf != nullptr && a < 3; ++a)
-            near_faces += std::fabs(c[a] - leaf->min[a]) < 2 * scene_t || std::fabs(leaf->max[a] - c[a]) < 2 * scene_t;
+            near_faces += std::fabs(c[a] - leaf->min[a]) < 2 * step || std::fabs(leaf->max[a] - c[a]) < 2 * step;
         if (near_faces >= 2) best.generic = false;
     }
     return best;

@@ -15,8 +15,9 @@ namespace {
 // The marks a ray init clears are checked on every ray of the search cross-check.
 TEST(RayInit, EveryComponentGetsASignAndTheDirectionUnitLength) {
     CellFrame frame({});
-    scene_t = 0.5;
-    RT_RAY ray = ray_from(frame.trace(), {1, 2, 3}, {0, 0, 1});
+    frame.records().step = 0.5;
+    const Scene scene = frame.records().scene();
+    RT_RAY ray = ray_from(frame.trace(), scene, {1, 2, 3}, {0, 0, 1});
     // Zero components are widened to a tiny positive one.
     constexpr double kWidened = 1.192093e-06;
     const double len = std::sqrt(kWidened * kWidened + kWidened * kWidened + 1.0);
@@ -24,7 +25,7 @@ TEST(RayInit, EveryComponentGetsASignAndTheDirectionUnitLength) {
     EXPECT_TRUE(ray.sgn[0] == 1 && ray.sgn[1] == 1 && ray.sgn[2] == 1);
     EXPECT_TRUE(ray.seg_dir.z == ray.dir.z * 0.5 && ray.seg_org.y == 2.0);
     // A tiny negative component keeps its sign; a large one is only scaled.
-    ray = ray_from(frame.trace(), {0, 0, 0}, {-1e-9, 0, -2});
+    ray = ray_from(frame.trace(), scene, {0, 0, 0}, {-1e-9, 0, -2});
     EXPECT_TRUE(ray.dir.x < 0 && ray.dir.y > 0);
     EXPECT_NEAR(ray.dir.z, -1.0, 1e-11);
     EXPECT_TRUE(ray.sgn[0] == -1 && ray.sgn[1] == 1 && ray.sgn[2] == -1);
@@ -34,9 +35,10 @@ TEST(RayInit, EveryComponentGetsASignAndTheDirectionUnitLength) {
 class SplitCube : public testing::Test {
 protected:
     SplitCube() : frame_({}) {
-        scene_cell = cube_leaf(0, 8);
-        scene_cell.leaf = 0;
-        std::fill_n(scene_cell.mid, 3, 4.0);
+        CELL& root = frame_.records().root;
+        root = cube_leaf(0, 8);
+        root.leaf = 0;
+        std::fill_n(root.mid, 3, 4.0);
         for (int i = 0; i < 8; ++i) {
             kids_[i] = cube_leaf(0, 4);
             kids_[i].level = 1;
@@ -44,23 +46,23 @@ protected:
                 kids_[i].min[a] = (i >> a) & 1 ? 4 : 0;
                 kids_[i].max[a] = kids_[i].min[a] + 4;
             }
-            scene_cell.child[i] = &kids_[i];
+            root.child[i] = &kids_[i];
         }
-        scene_t = 8.0 / 20480;
+        frame_.records().step = 8.0 / 20480;
     }
-    ~SplitCube() override { scene_cell = CELL{}; }
 
-    RT_RAY ray(const V3D& org, const V3D& dir) { return ray_from(frame_.trace(), org, dir); }
+    RT_RAY ray(const V3D& org, const V3D& dir) { return ray_from(frame_.trace(), scene_, org, dir); }
     const CELL* kid(int i) const { return &kids_[i]; }
 
     CellFrame frame_;
     CELL kids_[8]{};
+    const Scene scene_ = frame_.records().scene();
 };
 
 TEST_F(SplitCube, PointsFindTheirLeafAndSplitPlanesGoLow) {
     const std::pair<V3D, int> cases[] = {{{5, 3, 4}, 1},     {{4, 4, 4}, 0},      {{8, 8, 8}, 7},       {{0, 0, 0}, 0},
                                          {{4.5, 4.5, 3}, 3}, {{8.001, 0, 0}, -1}, {{1, -1e-12, 1}, -1}};
-    for (auto [p, leaf] : cases) EXPECT_EQ(rt_find_cell(p), leaf < 0 ? nullptr : kid(leaf)) << p.x << " " << p.y;
+    for (auto [p, leaf] : cases) EXPECT_EQ(rt_find_cell(scene_, p), leaf < 0 ? nullptr : kid(leaf)) << p.x << " " << p.y;
 }
 
 // Without a step a walk point on the split plane stays there, and the plane
@@ -68,43 +70,43 @@ TEST_F(SplitCube, PointsFindTheirLeafAndSplitPlanesGoLow) {
 // going down it has reached the next cell. (Walks with a step are checked below
 // and by the search cross-check.)
 TEST_F(SplitCube, WalkWithoutAStepFromASplitPlane) {
-    scene_t = 0;
+    frame_.records().step = 0;
     for (const double dx : {1.0, -1.0}) {
         RT_RAY r = ray({4 - 3 * dx, 1, 1}, {dx, 0, 0});
         r.seg_org = {4, 1, 1};
         r.cell = kid(dx > 0 ? 0 : 1);
         const CELL* want = dx > 0 ? nullptr : kid(0);
-        EXPECT_EQ(rt_cell_next(r), want);
+        EXPECT_EQ(rt_cell_next(scene_, r), want);
         EXPECT_EQ(r.cell, want);
     }
 }
 
 // The step of rt_cell_next as defined: the exit face of the current cell, the
 // point pushed one step beyond it, and its leaf located from the root.
-const CELL* plain_next(RT_RAY& ray) {
+const CELL* plain_next(const Scene& scene, RT_RAY& ray) {
     double t;
     if (ray.cell == nullptr || !rt_cell_i_intersect(*ray.cell, ray, t)) return nullptr;
     ray.seg_org = {ray.seg_org.x + t * ray.dir.x + ray.seg_dir.x, ray.seg_org.y + t * ray.dir.y + ray.seg_dir.y,
                    ray.seg_org.z + t * ray.dir.z + ray.seg_dir.z};
-    const CELL* cell = rt_find_cell(ray.seg_org);
+    const CELL* cell = rt_find_cell(scene, ray.seg_org);
     ray.cell = cell == ray.cell ? nullptr : cell;
     return ray.cell;
 }
 
 // Walks the ray with rt_cell_next and with plain_next side by side; the number
 // of steps taken.
-int expect_same_walk(TraceState& ts, const V3D& org, const V3D& dir) {
-    RT_RAY fast = ray_from(ts, org, dir);
+int expect_same_walk(TraceState& ts, const Scene& scene, const V3D& org, const V3D& dir) {
+    RT_RAY fast = ray_from(ts, scene, org, dir);
     RT_RAY plain = fast;
-    const CELL* a = rt_cell_first(fast);
-    const CELL* b = rt_cell_first(plain);
+    const CELL* a = rt_cell_first(scene, fast);
+    const CELL* b = rt_cell_first(scene, plain);
     int steps = 0;
     for (; a != nullptr || b != nullptr; ++steps) {
         EXPECT_EQ(a, b) << "step " << steps;
         EXPECT_EQ(std::memcmp(&fast.seg_org, &plain.seg_org, sizeof(V3D)), 0) << "step " << steps;
         if (a != b) break;
-        a = rt_cell_next(fast);
-        b = plain_next(plain);
+        a = rt_cell_next(scene, fast);
+        b = plain_next(scene, plain);
     }
     return steps;
 }
@@ -122,7 +124,7 @@ int walk_from_every_cell_corner(CellFrame& frame) {
                               {c.min[0], c.max[1], c.min[2]},
                               {(c.min[0] + c.max[0]) / 2, (c.min[1] + c.max[1]) / 2, (c.min[2] + c.max[2]) / 2}};
         for (const V3D& p : points)
-            for (const V3D& d : dirs) steps += expect_same_walk(frame.trace(), p, d);
+            for (const V3D& d : dirs) steps += expect_same_walk(frame.trace(), frame.scene(), p, d);
     }
     return steps;
 }
@@ -140,7 +142,8 @@ TEST(WalkShortcut, EveryStepLandsInTheLeafFoundFromTheRoot) {
     random.build();
     std::uniform_real_distribution<double> around(-3.0, 13.0), dir(-1.0, 1.0);
     for (int r = 0; r < 2000; ++r)
-        expect_same_walk(random.trace(), {around(rng), around(rng), around(rng)}, {dir(rng), dir(rng), dir(rng)});
+        expect_same_walk(random.trace(), random.scene(), {around(rng), around(rng), around(rng)},
+                         {dir(rng), dir(rng), dir(rng)});
 }
 
 TEST(WalkShortcut, SplitsThatRoundOntoACellFaceKeepTheWalkExact) {

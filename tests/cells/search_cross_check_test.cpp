@@ -34,16 +34,17 @@ void expect_tag_list_consistent(const CellFrame& frame, const TraceState& ts, Ta
 }
 
 void cross_check(CellFrame& frame, std::mt19937& rng, int rays, double extent, Tally& tally) {
+    const Scene scene = frame.scene();
     std::uniform_real_distribution<double> inside(0.0, extent), around(-0.5 * extent, 1.5 * extent), dir(-1.0, 1.0);
     std::uniform_int_distribution<int> pick(0, frame.size() - 1);
     for (int r = 0; r < rays; ++r) {
         const bool from_outside = r % 3 == 0;
         const V3D org = from_outside ? V3D{around(rng), around(rng), around(rng)} : V3D{inside(rng), inside(rng), inside(rng)};
-        RT_RAY ray = ray_from(frame.trace(), org, {dir(rng), dir(rng), dir(rng)});
+        RT_RAY ray = ray_from(frame.trace(), scene, org, {dir(rng), dir(rng), dir(rng)});
         const TRIANGLE* exclude = r % 5 == 0 ? frame.tri(pick(rng)) : nullptr;
-        const PlainHit plain = plain_nearest(ray, exclude);
+        const PlainHit plain = plain_nearest(scene, ray, exclude);
         V3D hit{};
-        const TRIANGLE* found = rt_find_tri(frame.trace(), ray, exclude, hit);
+        const TRIANGLE* found = rt_find_tri(frame.trace(), scene, ray, exclude, hit);
         expect_tag_list_consistent(frame, frame.trace(), tally);
         if (!plain.generic) {
             ++tally.skipped;
@@ -53,7 +54,7 @@ void cross_check(CellFrame& frame, std::mt19937& rng, int rays, double extent, T
         ASSERT_EQ(found, plain.tri) << "ray " << r;
         if (found == nullptr) continue;
         ++tally.hits;
-        const double t = frame.trace().t[static_cast<std::size_t>(tri_slot(found))];
+        const double t = frame.trace().t[static_cast<std::size_t>(scene.slot(found))];
         ASSERT_TRUE(same_bits(t, plain.t)) << "ray " << r;
         EXPECT_TRUE(same_bits(hit.x, ray.dir.x * t + ray.org.x) && same_bits(hit.y, ray.dir.y * t + ray.org.y) &&
                     same_bits(hit.z, ray.dir.z * t + ray.org.z));
@@ -71,7 +72,6 @@ TEST(SearchCrossCheck, SameNearestHitAsThePlainLoop) {
             frame.build();
             if (scene == 1) frame.set_floor(2.5, 8.0);
             cross_check(frame, rng, 400, 10.0, tally);
-            rt_var.floor_on = 0;
         }
     }
     EXPECT_LT(tally.skipped * 50, tally.compared);

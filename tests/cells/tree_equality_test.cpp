@@ -23,14 +23,14 @@ namespace {
 // count at every step. Built over the root box left by the real build.
 class ListWalkTree {
 public:
-    explicit ListWalkTree(const CELL& built_root) {
+    ListWalkTree(const CELL& built_root, const RT_VAR& settings) {
         std::copy_n(built_root.min, 3, root_.min);
         std::copy_n(built_root.max, 3, root_.max);
         root_.leaf = 1;
         auto& all = arrays_.emplace_back();
-        for (int32_t k = 0; k < rt_var.n_tri; ++k) all.push_back(&rt_var.tris[k]);
+        for (int32_t k = 0; k < settings.n_tri; ++k) all.push_back(&settings.tris[k]);
         root_.tris = all.data();
-        root_.count = rt_var.n_tri;
+        root_.count = settings.n_tri;
         std::list<CELL*> waiting{&root_};
         while (!waiting.empty()) {
             const auto fullest = std::max_element(waiting.begin(), waiting.end(),
@@ -80,7 +80,7 @@ private:
 void expect_same_as_list_walk(const std::vector<Corners>& corners, int min_depth) {
     CellFrame frame(corners);
     frame.build();
-    const ListWalkTree reference(scene_cell);
+    const ListWalkTree reference(scene_cell, frame.scene().settings);
     EXPECT_EQ(tree_difference(scene_cell, reference.root(), "root"), "");
     const std::vector<const CELL*> cells = cells_of(scene_cell);
     const auto by_level = [](const CELL* a, const CELL* b) { return a->level < b->level; };
@@ -200,10 +200,11 @@ TEST(CellMemory, FailedDivisionLeavesOneCellUndividedAndSearchStillExact) {
         memoire_fail_after(-1);
         EXPECT_EQ(undivided_cells(scene_cell, full), 1) << failing;
         for (int r = 0; r < 300; ++r) {
-            RT_RAY ray = ray_from(frame.trace(), {coord(rng), coord(rng), coord(rng)}, {dir(rng), dir(rng), dir(rng)});
-            const PlainHit plain = plain_nearest(ray, nullptr);
+            const Scene scene = frame.scene();
+            RT_RAY ray = ray_from(frame.trace(), scene, {coord(rng), coord(rng), coord(rng)}, {dir(rng), dir(rng), dir(rng)});
+            const PlainHit plain = plain_nearest(scene, ray, nullptr);
             V3D hit;
-            const TRIANGLE* found = rt_find_tri(frame.trace(), ray, nullptr, hit);
+            const TRIANGLE* found = rt_find_tri(frame.trace(), scene, ray, nullptr, hit);
             if (plain.generic) {
                 EXPECT_EQ(found, plain.tri) << failing << " ray " << r;
             }

@@ -21,10 +21,12 @@ struct Found {
     RT_RAY ray;
 };
 
+// A search in the frame with its built tree.
 Found search(CellFrame& frame, const V3D& org, const V3D& dir, const TRIANGLE* exclude = nullptr) {
-    Found f{nullptr, kFltMax, {}, ray_from(frame.trace(), org, dir)};
-    f.tri = rt_find_tri(frame.trace(), f.ray, exclude, f.hit);
-    if (f.tri != nullptr) f.t = frame.trace().t[static_cast<std::size_t>(tri_slot(f.tri))];
+    const Scene scene = frame.scene();
+    Found f{nullptr, kFltMax, {}, ray_from(frame.trace(), scene, org, dir)};
+    f.tri = rt_find_tri(frame.trace(), scene, f.ray, exclude, f.hit);
+    if (f.tri != nullptr) f.t = frame.trace().t[static_cast<std::size_t>(scene.slot(f.tri))];
     return f;
 }
 
@@ -63,9 +65,10 @@ TEST(TriangleSearch, HitCountsWithinTheCellGrownByItsTolerance) {
         CellFrame frame({wall_at(c.below), wall_at(c.above)});
         const TRIANGLE* both[2] = {frame.tri(0), frame.tri(1)};
         const CELL cell = cube_leaf(0, 1, both, 2);
-        cell_tolerance[0] = 0.01;
-        RT_RAY ray = ray_from(frame.trace(), {0.5, 0.5, 0.5}, {0, 0, c.dz});
-        const TRIANGLE* found = rt_cell_find_tri(frame.trace(), cell, ray, nullptr);
+        frame.records().cell_tolerance[0] = 0.01;
+        const Scene scene = frame.records().scene();
+        RT_RAY ray = ray_from(frame.trace(), scene, {0.5, 0.5, 0.5}, {0, 0, c.dz});
+        const TRIANGLE* found = rt_cell_find_tri(frame.trace(), scene, cell, ray, nullptr);
         EXPECT_EQ(found == nullptr ? -1 : frame.index_of(found), c.found) << c.below << " " << c.dz;
     }
 }
@@ -84,22 +87,24 @@ TEST(TriangleSearch, FullTagListLeavesLaterTrianglesUnmarked) {
     CellFrame frame(corners);
     std::vector<const TRIANGLE*> all;
     for (int k = 0; k < frame.size(); ++k) all.push_back(frame.tri(k));
-    scene_cell = cube_leaf(-1, 10, all.data(), frame.size());
-    cell_tolerance[0] = 0.01;
-    scene_t = 11.0 / 20480;
+    SceneRecords& records = frame.records();
+    records.root = cube_leaf(-1, 10, all.data(), frame.size());
+    records.cell_tolerance[0] = 0.01;
+    records.step = 11.0 / 20480;
+    const Scene scene = records.scene();
 
-    const Found f = search(frame, {0, 0.5, 0.5}, {1, 0, 0});
-    ASSERT_EQ(f.tri, frame.tri(1200));
-    EXPECT_NEAR(f.t, 3.4, 1e-9);
+    V3D hit;
+    RT_RAY ray = ray_from(frame.trace(), scene, {0, 0.5, 0.5}, {1, 0, 0});
+    ASSERT_EQ(rt_find_tri(frame.trace(), scene, ray, nullptr, hit), frame.tri(1200));
+    EXPECT_NEAR(hit.x, 3.4, 1e-9);
     const TraceState& ts = frame.trace();
     EXPECT_EQ(ts.tri_taged_n, kTagListSize);
     EXPECT_EQ(ts.ray_mark[10], kMarkTested | kMarkHit);
     EXPECT_TRUE(ts.ray_mark[11] == kMarkTested && ts.ray_mark[999] == kMarkTested);
     EXPECT_EQ(std::count(ts.ray_mark.begin() + 1000, ts.ray_mark.end(), 0), 501);
     // The next ray clears every mark.
-    ray_from(frame.trace(), {0, 0, 0}, {1, 0, 0});
+    ray_from(frame.trace(), scene, {0, 0, 0}, {1, 0, 0});
     EXPECT_EQ(std::count(ts.ray_mark.begin(), ts.ray_mark.end(), 0), 1501);
-    scene_cell = CELL{};
 }
 
 // A triangle x, z in [-1, 1] (x + z <= 0) at height y0, the floor at -0.05;
@@ -110,13 +115,13 @@ TEST(FloorSearch, FloorIsHitFromAboveAndBelowAndLosesTies) {
         frame.build();
         frame.set_floor(-0.05, 1000);
         // Over the triangle: in the floor plane it wins the tie; below it the floor is nearer.
-        EXPECT_EQ(search(frame, {-0.3, 1, -0.2}, {0, -1, 0}).tri, y0 == -0.05 ? frame.tri(0) : &floor_tri) << y0;
+        EXPECT_EQ(search(frame, {-0.3, 1, -0.2}, {0, -1, 0}).tri, y0 == -0.05 ? frame.tri(0) : frame.floor()) << y0;
         const Found f = search(frame, {3, 1, 0}, {0, -1, 0});
-        ASSERT_EQ(f.tri, &floor_tri);
+        ASSERT_EQ(f.tri, frame.floor());
         EXPECT_NEAR(f.hit.y, -0.05, 1e-12);
         EXPECT_EQ(frame.trace().t[2], f.t);
-        EXPECT_EQ(search(frame, {3, -1, 0}, {0, 1, 0}).tri, &floor_tri);
-        EXPECT_EQ(search(frame, {3, 1, 0}, {0, -1, 0}, &floor_tri).tri, nullptr);
+        EXPECT_EQ(search(frame, {3, -1, 0}, {0, 1, 0}).tri, frame.floor());
+        EXPECT_EQ(search(frame, {3, 1, 0}, {0, -1, 0}, frame.floor()).tri, nullptr);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "driver/program.h"
 #include "driver/program_state.h"
 #include "geometry/floor.h"
 #include "render/test_scenes.h"
@@ -20,7 +21,7 @@ using test::InProcess;
 writer::Scene floor_scene(uint8_t transp = 0) {
     writer::Scene scene = test::small_scene();
     RT_INF& inf = scene.settings.inf;
-    inf.flags |= test::kFloor;
+    inf.flags |= kInfFloor;
     for (RT_MAT_BLOCK& m : inf.floor_mat) {
         m = test::material(255, 51, 0, 0, 70);
         m.spec_exp = 12;
@@ -47,7 +48,7 @@ double floor_distance(TraceState& ts, V3D org, V3D dir, V3D* hit = nullptr) {
     ray.dir = dir;
     V3D p{};
     double t = 0;
-    rt_floor_intersect(ts, ray, p, t);
+    rt_floor_intersect(ts, frame_scene(), ray, p, t);
     if (hit) *hit = p;
     return t;
 }
@@ -57,7 +58,7 @@ TEST(Floor, SettingsBuildAFlatUpwardTriangleAndItsSurface) {
         InProcess run;
         load_settings(run, floor_scene(transp));
         EXPECT_TRUE(floor_tri.nrm.x == 0.0 && floor_tri.nrm.y == 1.0 && floor_tri.nrm.z == 0.0);
-        EXPECT_TRUE(floor_tri.d == -0.05 && floor_height() == -0.05);
+        EXPECT_TRUE(floor_tri.d == -0.05 && frame_scene().floor_height() == -0.05);
         EXPECT_TRUE(floor_tri.group == -1 && floor_tri.mat_index == -1 && floor_tri.srf_index == rt_var.n_srf);
         EXPECT_EQ(floor_tri.flags, transp ? kTriFlat : kTriFlat | kTriOpaque);
         const SURFACE& s = rt_var.surfaces[rt_var.n_srf];
@@ -78,7 +79,7 @@ TEST(Floor, RayMeetsTheDiscUpToItsRim) {
     load_settings(run, floor_scene());
     rt_floor_place();
     TraceState ts;
-    ts.prepare_for_frame();
+    ts.prepare_for_frame(rt_var.n_tri);
     const double cached = 1.05, r = rt_var.floor_radius;
     V3D hit{};
     EXPECT_DOUBLE_EQ(floor_distance(ts, {0, 1, 0}, {0, -1, 0}, &hit), cached);
@@ -105,7 +106,7 @@ TEST(Floor, FollowsThePointOfViewOfEveryFrame) {
         testing::internal::GetCapturedStdout();
         rt_floor_place();
         TraceState ts;
-        ts.prepare_for_frame();
+        ts.prepare_for_frame(rt_var.n_tri);
         V3D hit{};
         ASSERT_LT(floor_distance(ts, {0, 1, 0}, {0, -1, 0}, &hit), kFltMax);
         EXPECT_NEAR(hit.y + rt_var.pov.y, -0.05, 1e-12) << "frame " << frame;

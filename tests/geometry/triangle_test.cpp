@@ -7,7 +7,6 @@
 #include "geometry/ray.h"
 #include "geometry/triangle.h"
 #include "scene/rt_var.h"
-#include "scene/trace_state.h"
 
 namespace zy {
 namespace {
@@ -18,36 +17,28 @@ void expect_vec(const V3D& v, const V3D& want) {
     EXPECT_DOUBLE_EQ(v.z, want.z);
 }
 
-// One triangle (0,0,0), (1,0,0), (0,1,0) in rt_var.tris.
+// One triangle (0,0,0), (1,0,0), (0,1,0) of surface 0.
 class TriangleTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::memset(&rt_var, 0, sizeof rt_var);
-        rt_var.n_tri = 1;
-        rt_var.n_pnt = 3;
-        rt_var.points = points;
-        rt_var.tris = &tri;
-        tri = TRIANGLE{};
+        std::memset(&rt_var, 0, sizeof rt_var);  // n_srf 0: surface 0 is valid
         for (int i = 0; i < 3; ++i) {
             tri.v[i] = &points[i];
             tri.vn[i] = {0, 0, 1};
         }
-        ts.prepare_for_frame();
     }
 
     // The normal at p seen along dir; back receives the side flag.
-    V3D normal(const V3D& dir, const V3D& p, int& back) {
+    V3D normal(const V3D& dir, const V3D& p, uint8_t& back) {
         RT_RAY ray{};
         ray.dir = dir;
         V3D out;
-        rt_tri_nrm(ts, tri, ray, p, out);
-        back = ts.back[0];
+        rt_tri_nrm(tri, ray, p, out, back);
         return out;
     }
 
     V3D points[3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
     TRIANGLE tri{};
-    TraceState ts;
 };
 
 TEST_F(TriangleTest, PlaneEdgesBoxAndVaultStep) {
@@ -112,7 +103,7 @@ TEST_F(TriangleTest, NormalFacesTheRayFlatOrBlendedByBarycentricWeights) {
     rt_tri_init(tri);
     for (const auto& c : cases) {
         tri.flags = c.flat ? kTriFlat : 0;
-        int back = -1;
+        uint8_t back = 7;
         expect_vec(normal(c.dir, c.p, back), c.want);
         EXPECT_EQ(back, c.back) << c.dir.x << " " << c.dir.z;
     }
@@ -131,11 +122,11 @@ TEST_F(TriangleTest, VaultLightsSurfacesTurningTowardTheLight) {
         tri.vn[1] = {c.lean, 0, 1};
         rt_tri_init(tri);
         const V3D p{0.25, 0.25, 0};
-        int back;
+        uint8_t back;
         const V3D n = normal({0, 0, c.view_z}, p, back);
         V3D l{1, 0, -0.1};
         v3d_nrm(l);
-        EXPECT_EQ(rt_tri_vault(ts, tri, p, l, n), c.want) << c.lean << " " << c.view_z;
+        EXPECT_EQ(rt_tri_vault(tri, back, p, l, n), c.want) << c.lean << " " << c.view_z;
     }
 }
 

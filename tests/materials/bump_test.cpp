@@ -15,7 +15,7 @@ class Bumps : public MaterialScene {
 protected:
     /// The bent normal at a scene point, starting from n.
     V3D bent(const V3D& point, V3D n = {0, 1, 0}) {
-        rt_perturb_nrm(ts, tri, point, n);
+        rt_perturb_nrm(records.scene(), tri, point, n);
         return n;
     }
     /// Expects the bent normal at point to point along want.
@@ -34,14 +34,15 @@ TEST_F(Bumps, NoBumpLeavesTheNormalBitForBitAndDepthZeroOnlyRenormalises) {
     EXPECT_TRUE(n.x == 3.0 && n.y == 4.0 && n.z == 5.0);
 
     srf.bump_depth = 0.0;
-    rt_var.wave_period = 10;
+    settings.wave_period = 10;
     const double nan = std::numeric_limits<double>::quiet_NaN();
+    const BumpContext at{62000000.0, 0, 10};
     for (int type = 1; type <= kBumpCount; ++type) {
         ASSERT_NE(bump_table[type], nullptr) << type;
         srf.bump_type = static_cast<uint8_t>(type);
         for (const V3D& p : random_points(17, 20, 300.0)) {
             V3D d{nan, nan, nan};  // every bump writes all of d
-            bump_table[type](ts, p, V3D{0, 1, 0}, d);
+            bump_table[type](at, p, V3D{0, 1, 0}, d);
             EXPECT_TRUE(std::isfinite(d.x) && std::isfinite(d.y) && std::isfinite(d.z)) << "bump " << type;
             const V3D m = bent(p, {3.0, 0.0, 4.0});
             EXPECT_TRUE(m.x == 0.6 && m.y == 0.0 && m.z == 0.8) << "bump " << type;
@@ -62,13 +63,16 @@ TEST_F(Bumps, FloorTilesHaveFlatJointsAndTopsAndOutwardRimsAndPyramidsLeanToward
     srf.bump_scale = 2.0;                     // cells of 100 scene units
     expect_bent({206, 0, 40}, {-0.5, 1, 0});
     expect_bent({203, 0, 40}, {0, 1, 0});
-    srf.ptrn_scale = 3.0;  // the offset follows the pattern scale
-    bent({0, 0, 0});
-    EXPECT_EQ(ts.bump_offset, 186000000.0);
+    // Far below 0 the offset, from the pattern scale, decides: a joint at
+    // pattern scale 1, a rim at 2.
+    expect_bent({6 - 200000000, 0, 40}, {0, 1, 0});
+    srf.ptrn_scale = 2.0;
+    expect_bent({6 - 200000000, 0, 40}, {-0.5, 1, 0});
+    srf.ptrn_scale = 1.0;
 
     srf.bump_type = 7;
     srf.bump_depth = 1.0;
-    srf.bump_scale = srf.ptrn_scale = 1.0;
+    srf.bump_scale = 1.0;
     expect_bent({125, 0, 45}, {0, 1, 1});
     expect_bent({145, 0, 25}, {1, 1, 0});
     expect_bent({105, 0, 25}, {-1, 1, 0});
@@ -88,13 +92,13 @@ TEST_F(Bumps, MatricesCarryPointsInAndPerturbationsOut) {
 TEST_F(Bumps, AnimatedWavesRepeatAfterOnePeriod) {
     srf.bump_type = 6;
     srf.bump_depth = 1.0;
-    rt_var.wave_period = 12;
+    settings.wave_period = 12;
     int moved = 0;
     for (const V3D& p : random_points(19, 30, 200.0)) {
         V3D at[3];
         const int16_t frames[3] = {0, 12, 3};
         for (int k = 0; k < 3; ++k) {
-            rt_var.frame_current = frames[k];
+            settings.frame_current = frames[k];
             at[k] = bent(p);
         }
         EXPECT_TRUE(std::fabs(at[0].x - at[1].x) < 1e-9 && std::fabs(at[0].z - at[1].z) < 1e-9);

@@ -17,7 +17,7 @@ class Images : public MaterialScene {
 protected:
     void SetUp() override {
         MaterialScene::SetUp();
-        rt_var.images = images;
+        settings.images = images;
     }
 
     void install(int16_t type, int w, int h) {
@@ -27,7 +27,7 @@ protected:
 
     MATERIAL at(const V3D& point) {
         MATERIAL out{};
-        rt_img_material(tri, point, out);
+        rt_img_material(records.scene(), tri, point, out);
         return out;
     }
 
@@ -64,9 +64,9 @@ TEST_F(Images, FlatProjectionCentresAndRepeatsTheImageWithRowZeroOnTop) {
 }
 
 TEST_F(Images, PovAndImageMatrixPlaceTheImage) {
-    rt_var.pov = {10, 5, 0};
+    settings.pov = {10, 5, 0};
     EXPECT_EQ(pixel_of({-10, -5, 0}, 100, 50), Pixel(50, 25));
-    rt_var.pov = {0, 0, 0};
+    settings.pov = {0, 0, 0};
     tri.mat_index = 0;
     mats[2].m[0][0] = mats[2].m[1][1] = 0.5;  // the image twice as large in the scene
     EXPECT_EQ(pixel_of({20, 10, 0}, 100, 50), Pixel(60, 20));

@@ -10,8 +10,7 @@
 
 #include "materials/materials.h"
 #include "materials/noise.h"
-#include "scene/rt_var.h"
-#include "scene/trace_state.h"
+#include "support/scene_records.h"
 
 namespace zy::test {
 
@@ -45,31 +44,30 @@ inline std::vector<V3D> random_points(unsigned seed, int n, double range) {
 class MaterialScene : public ::testing::Test {
 protected:
     void SetUp() override {
-        rt_var = RT_VAR{};
         rt_noise_preprocess();
         srf = two_material_surface();
-        rt_var.surfaces = &srf;
+        settings.surfaces = &srf;
         for (auto& m : mats)
             for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0;
-        rt_var.ptrn_mat = &mats[0];
-        rt_var.bump_mat = &mats[1];
-        rt_var.img_mat = &mats[2];
+        settings.ptrn_mat = &mats[0];
+        settings.bump_mat = &mats[1];
+        settings.img_mat = &mats[2];
         tri.srf_index = 0;
         tri.mat_index = -1;
     }
-    void TearDown() override { rt_var = RT_VAR{}; }
 
     /// Material of the surface's pattern at a scene point.
     MATERIAL pattern_at(const V3D& point) {
         MATERIAL out{};
-        rt_ptrn_material(ts, tri, point, out);
+        rt_ptrn_material(records.scene(), tri, point, out);
         return out;
     }
 
+    SceneRecords records;
+    RT_VAR& settings = records.settings;
     SURFACE srf{};
     MAT4 mats[3]{};  ///< pattern, bump, image matrix of entry 0
     TRIANGLE tri{};
-    TraceState ts;
 };
 
 }  // namespace zy::test

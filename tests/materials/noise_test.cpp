@@ -1,4 +1,5 @@
-// Noise tables, lattice noise, turbulence and the triangle wave.
+// Noise tables, lattice noise, turbulence and the triangle wave; the values
+// themselves are fixed by the pictures of every noise pattern.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,31 +17,11 @@ protected:
 
 bool same_vector(const V3D& a, const V3D& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
 
-TEST(NoiseTables, KnownRowsAndShape) {
+TEST(NoiseTables, HashIsAPermutationAndRecordsStayWithinOne) {
     std::vector<int> seen(4096, 0);
     for (short v : hash_table) ++seen.at(static_cast<std::size_t>(v));
-    EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), 4096);  // a permutation
-    EXPECT_TRUE(hash_table[0] == 376 && hash_table[1] == 3401 && hash_table[11] == 2790);
-    EXPECT_TRUE(hash_table[4092] == 702 && hash_table[4095] == 329);
-
-    EXPECT_TRUE(r_table[0] == -1.0 && r_table[1] == -0.61239 && r_table[11] == -0.702235);
-    EXPECT_TRUE(r_table[255] == 0.290547 && r_table[263] == -0.981872 && r_table[266] == -0.347402);
-    EXPECT_EQ(std::count_if(r_table, r_table + 267, [](double v) { return v < 0.0; }), 130);
-    EXPECT_EQ(*std::max_element(r_table, r_table + 267), 0.987182);
-    EXPECT_GT(*std::min_element(r_table + 1, r_table + 267), -1.0);
-}
-
-TEST_F(Noise, LatticePointsGiveTheirRecordsConstantTerm) {
-    // The record a lattice point hashes to, worked out from the table directly.
-    const auto low12 = [](int c) { return (c + 5000000) & 0xFFF; };
-    const int points[][3] = {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {-7, 13, 250}, {4095, -4096, 99}};
-    for (const auto& q : points) {
-        const int m = hash_table[hash_table[hash_table[low12(q[0])] ^ low12(q[1])] ^ low12(q[2])] & 0xFF;
-        EXPECT_EQ(rt_noise(q[0], q[1], q[2]), std::clamp(r_table[m] / 2.0 + 0.5, 0.0, 1.0)) << q[0];
-        V3D d;
-        rt_dnoise(q[0], q[1], q[2], d);
-        EXPECT_TRUE(same_vector(d, {r_table[m] / 2.0, r_table[m + 4] / 2.0, r_table[m + 8] / 2.0})) << q[0];
-    }
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), 4096);
+    EXPECT_TRUE(std::all_of(r_table, r_table + 267, [](double v) { return v >= -1.0 && v <= 1.0; }));
 }
 
 TEST_F(Noise, StaysInRangeIsContinuousAndRepeatsEvery4096) {

@@ -12,6 +12,7 @@
 #include "render/lights.h"
 #include "render/shading.h"
 #include "render/test_scenes.h"
+#include "support/scene_records.h"
 
 namespace zy {
 namespace {
@@ -28,11 +29,11 @@ RT_RAY ray_from(V3D org, V3D dir) {
 
 // Two spheres of radius 1 around (0, 0, 10): the first wins ties.
 TEST(LightSphere, NearSideInFrontOfTheLimitFromOutsideAndStoredOnly) {
-    test::InProcess env;
+    test::SceneRecords records;
     LIGHT lights[2] = {{0, {0, 0, 10}, {0, 0, 0}, {1, 0.5, 0.25}, 1.0, 1, 0, 0, 0},
                        {0, {0, 0, 10}, {0, 0, 0}, {0, 1, 0}, 1.0, 1, 0, 0, 0}};
     LIGHT* refs[2] = {&lights[0], &lights[1]};
-    rt_var.light_refs = refs;
+    records.settings.light_refs = refs;
     const struct {
         V3D org;
         double limit, dist;
@@ -45,39 +46,31 @@ TEST(LightSphere, NearSideInFrontOfTheLimitFromOutsideAndStoredOnly) {
         {{0, 0, 0}, kFltMax, kFltMax, {0.3, 0.3, 0.3}, 0},  // references not stored
     };
     for (const auto& c : cases) {
-        rt_var.n_light_refs_stored = c.stored;
+        records.settings.n_light_refs_stored = c.stored;
         RT_COL colour{0.3, 0.3, 0.3};
         double dist = 0;
-        rt_lightsource(ray_from(c.org, {0, 0, 1}), c.limit, colour, dist);
+        rt_lightsource(records.scene(), ray_from(c.org, {0, 0, 1}), c.limit, colour, dist);
         EXPECT_EQ(dist, c.dist) << c.limit << " " << c.stored;
         EXPECT_TRUE(colour.r == c.colour.r && colour.g == c.colour.g && colour.b == c.colour.b) << c.limit;
     }
 }
 
 TEST(Refraction, SnellsLawAndTotalReflectionOnlyWhenLeaving) {
-    test::InProcess env;
-    TRIANGLE tri{};
-    rt_var.tris = &tri;
-    rt_var.n_tri = 1;
-    TraceState ts;
-    ts.prepare_for_frame();
     const V3D N{0, 0, -1};  // facing the viewer
     V3D out{};
-    ASSERT_EQ(rt_refract(ts, tri, N, {0.5, 0, std::sqrt(3.0) / 2}, 1.5 * 1.0003, out), 1);  // 30 degrees
-    EXPECT_NEAR(std::acos(out.z) * 180 / M_PI, 19.4712, 1e-3);
+    ASSERT_EQ(rt_refract(0, N, {0.5, 0, std::sqrt(3.0) / 2}, 1.5 * 1.0003, out), 1);  // 30 degrees
+    EXPECT_NEAR(rad_to_deg(std::acos(out.z)), 19.4712, 1e-3);
     EXPECT_NEAR(v3d_len(out), 1.0, 1e-12);
     EXPECT_GT(out.x, 0);
-    ASSERT_EQ(rt_refract(ts, tri, N, {0, 0, 1}, 2.4173, out), 1);  // head-on: undeflected
+    ASSERT_EQ(rt_refract(0, N, {0, 0, 1}, 2.4173, out), 1);  // head-on: undeflected
     EXPECT_NEAR(out.z, 1.0, 1e-12);
 
     V3D grazing{0.99, 0, 0.141};
     v3d_nrm(grazing);
-    ts.back[0] = 1;  // leaving the body
     out = {7, 7, 7};
-    EXPECT_EQ(rt_refract(ts, tri, N, grazing, 1.4588, out), 0);
+    EXPECT_EQ(rt_refract(1, N, grazing, 1.4588, out), 0);  // leaving the body
     EXPECT_EQ(out.x, 7);
-    ts.back[0] = 0;  // the same angle entering refracts
-    EXPECT_EQ(rt_refract(ts, tri, N, grazing, 1.4588, out), 1);
+    EXPECT_EQ(rt_refract(0, N, grazing, 1.4588, out), 1);  // the same angle entering refracts
 }
 
 // Writes the scene, loads frame 0 and prepares it and ts as the frame loop does.
@@ -85,7 +78,7 @@ void prepare_first_frame(test::SceneBuilder& b, const test::InProcess& env, Trac
     b.write(env.folder());
     prg_init();
     prepare_frame(0);
-    ts.prepare_for_frame();
+    ts.prepare_for_frame(rt_var.n_tri);
 }
 
 const double kWhite = test::linear(255);
@@ -113,7 +106,7 @@ TEST(Shadow, PanesFilterOrBlockTheLightReachingTheWall) {
     for (const auto& c : cases) {
         test::InProcess env;
         test::SceneBuilder b;
-        b.settings().flags = test::kLights;
+        b.settings().flags = kInfLights;
         b.triangle({-50, -50, 0}, {0, 50, 0}, {50, -50, 0}, b.surface(surface_of(material(255, 255, 255, 0, 100))));
         b.light({0, 0, -100}, 255, 255, 255);
         float z = -50;
@@ -124,9 +117,9 @@ TEST(Shadow, PanesFilterOrBlockTheLightReachingTheWall) {
         TraceState ts;
         prepare_first_frame(b, env, ts);
         V3D n;
-        rt_tri_nrm(ts, rt_var.tris[0], ray_from({0, 0, 0}, {0, 0, 1}), {0, 0, 0}, n);
+        rt_tri_nrm(rt_var.tris[0], ray_from({0, 0, 0}, {0, 0, 1}), {0, 0, 0}, n, ts.back[0]);
         RT_COL lc = rt_var.lights[0].col;
-        ASSERT_EQ(rt_bright(ts, rt_var.tris[0], {0, 0, 0}, n, c.to_light, 100.0, lc), c.lit) << c.what;
+        ASSERT_EQ(rt_bright(ts, frame_scene(), rt_var.tris[0], {0, 0, 0}, n, c.to_light, 100.0, lc), c.lit) << c.what;
         if (c.lit == 0) continue;
         EXPECT_NEAR(lc.r, c.r, 1e-9) << c.what;
         EXPECT_NEAR(lc.g, c.g, 1e-9) << c.what;
@@ -143,12 +136,12 @@ TEST(Transmission, TotalInternalReflectionMatchedIndexAndDepth) {
         uint8_t refraction;
         RT_COL want;
     } cases[] = {
-        {"total internal reflection is a mirror ray", test::kRefract | test::kReflect, 2, 2,
+        {"total internal reflection is a mirror ray", kInfRefract | kInfReflect, 2, 2,
          {test::linear(51), test::linear(102), test::linear(204)}},
-        {"without reflection the light is lost", test::kRefract, 2, 2, {0, 0, 0}},
-        {"a matched index passes the background", test::kRefract | test::kReflect, 2, 0,
+        {"without reflection the light is lost", kInfRefract, 2, 2, {0, 0, 0}},
+        {"a matched index passes the background", kInfRefract | kInfReflect, 2, 0,
          {test::linear(200), 0, test::linear(10)}},
-        {"depth 0 traces nothing", test::kRefract | test::kReflect, 0, 2, {0, 0, 0}},
+        {"depth 0 traces nothing", kInfRefract | kInfReflect, 0, 2, {0, 0, 0}},
     };
     for (const auto& c : cases) {
         test::InProcess env;
@@ -165,7 +158,7 @@ TEST(Transmission, TotalInternalReflectionMatchedIndexAndDepth) {
         prepare_first_frame(b, env, ts);
         RT_RAY ray = ray_from({0, 1, -100}, {0, -0.01, 1});
         RT_COL got{-1, -1, -1};
-        rt_intersect(ts, ray, nullptr, got);
+        rt_intersect(ts, frame_scene(), ray, nullptr, got);
         EXPECT_EQ(ts.depth, 0);
         EXPECT_TRUE(got.r == c.want.r && got.g == c.want.g && got.b == c.want.b)
             << c.what << ": " << got.r << " " << got.g << " " << got.b;

@@ -5,10 +5,9 @@
 #include <cmath>
 #include <vector>
 
-#include "cells/cells.h"
 #include "render/sampling.h"
 #include "render/tiff_header.h"
-#include "support/test_support.h"
+#include "support/scene_records.h"
 
 namespace zy {
 namespace {
@@ -62,30 +61,28 @@ TEST(ColourCompare, ToleranceBoundsAndPairs) {
 class EmptyFrame : public testing::Test {
 protected:
     EmptyFrame() {
-        rt_var.sky_color1 = {0.25, 0.25, 0.25};
-        rt_var.pixel_dx = {1, 0, 0};
-        rt_var.pixel_dy = {0, 1, 0};
-        rt_var.pixel_origin = {0, 0, 1};
-        scene_cell = CELL{};
-        scene_cell.min[0] = scene_cell.min[1] = scene_cell.min[2] = 1;  // above max: holds no point
-        ts_.prepare_for_frame();
+        RT_VAR& settings = records_.settings;
+        settings.sky_color1 = {0.25, 0.25, 0.25};
+        settings.pixel_dx = {1, 0, 0};
+        settings.pixel_dy = {0, 1, 0};
+        settings.pixel_origin = {0, 0, 1};
+        ts_.prepare_for_frame(0);
     }
-    ~EmptyFrame() override { scene_cell = CELL{}; }
 
     // Primary rays traced by rt_area on the block at (0, 6) whose corners m0
     // and m6 are left, m2 and m8 right, into a band width pixels wide.
     uint64_t rays_of_block(double tolerance, double tolerance2, Bytes& bytes, RT_COL left = {0.5, 0.5, 0.5},
                            RT_COL right = {0.5, 0.5, 0.5}, int32_t width = 2) {
-        rt_var.aa_tolerance = tolerance;
-        rt_var.aa_tolerance2 = tolerance2;
+        records_.settings.aa_tolerance = tolerance;
+        records_.settings.aa_tolerance2 = tolerance2;
         ts_.col_matrix[0] = ts_.col_matrix[6] = left;
         ts_.col_matrix[2] = ts_.col_matrix[8] = right;
         const uint64_t before = ts_.rays.primary;
-        rt_area(ts_, 0, 6, BandRows{bytes.data(), width});
+        rt_area(ts_, records_.scene(), 0, 6, BandRows{bytes.data(), width});
         return ts_.rays.primary - before;
     }
 
-    test::InProcess env_;
+    test::SceneRecords records_;
     TraceState ts_;
 };
 

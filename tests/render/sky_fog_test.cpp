@@ -3,9 +3,8 @@
 
 #include <cmath>
 
-#include "geometry/floor.h"
 #include "render/sky.h"
-#include "support/test_support.h"
+#include "support/scene_records.h"
 
 namespace zy {
 namespace {
@@ -13,42 +12,43 @@ namespace {
 bool same(const RT_COL& a, const RT_COL& b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
 
 TEST(Sky, UpHorizonBelowTheFloorAndLayersAboveTheDome) {
-    test::InProcess env;
-    rt_var.sky_color1 = {0.9, 0.8, 0.7};
-    rt_var.sky_color2 = {0.5, 0.4, 0.3};
-    rt_var.sky_color3 = {0.1, 0.2, 0.3};
-    floor_crd[0] = {-1000, -0.05, -1000};
-    const auto sky = [](V3D dir, double height, double& dist) {
-        rt_var.sky_height = height;
+    test::SceneRecords records;
+    RT_VAR& settings = records.settings;
+    settings.sky_color1 = {0.9, 0.8, 0.7};
+    settings.sky_color2 = {0.5, 0.4, 0.3};
+    settings.sky_color3 = {0.1, 0.2, 0.3};
+    records.floor_crd[0] = {-1000, -0.05, -1000};
+    const auto sky = [&](V3D dir, double height, double& dist) {
+        settings.sky_height = height;
         RT_RAY r{};
         r.dir = dir;
         RT_COL c{-1, -1, -1};
-        rt_hemisphere(r, c, dist);
+        rt_hemisphere(records.scene(), r, c, dist);
         return c;
     };
     double dist = 0;
-    EXPECT_TRUE(same(sky({0, 1, 0}, 1500000, dist), rt_var.sky_color1));
+    EXPECT_TRUE(same(sky({0, 1, 0}, 1500000, dist), settings.sky_color1));
     EXPECT_EQ(dist, 3000000.0);  // 640e6 - 637e6, all exact
-    EXPECT_TRUE(same(sky({1, 0, 0}, 1500000, dist), rt_var.sky_color3));
+    EXPECT_TRUE(same(sky({1, 0, 0}, 1500000, dist), settings.sky_color3));
     EXPECT_NEAR(dist, std::sqrt(4.096e17 - 637000000.0 * 637000000.0), 1.0);
     EXPECT_TRUE(same(sky({0, -1, 0}, 1500000, dist), {0, 0, 0}));
     // The upper gradient becomes 0 / 0 at the top.
-    EXPECT_TRUE(same(sky({0, 1, 0}, 3000000, dist), rt_var.sky_color1));
+    EXPECT_TRUE(same(sky({0, 1, 0}, 3000000, dist), settings.sky_color1));
     // A layer above the dome uses only the lower gradient.
-    rt_var.sky_color3 = {0, 0, 0};
-    rt_var.sky_color2 = {1, 1, 1};
+    settings.sky_color3 = {0, 0, 0};
+    settings.sky_color2 = {1, 1, 1};
     EXPECT_NEAR(sky({0, 1, 0}, 3300000, dist).r, 3.0 / 3.3, 1e-12);
 }
 
 TEST(Sky, NoCoverageNoClouds) {
-    test::InProcess env;
-    rt_var.cloud_a = 0;
-    rt_var.cloud_b = 0.5;
-    rt_var.cloud_color1 = rt_var.cloud_color2 = {1, 1, 1};
+    test::SceneRecords records;
+    records.settings.cloud_a = 0;
+    records.settings.cloud_b = 0.5;
+    records.settings.cloud_color1 = records.settings.cloud_color2 = {1, 1, 1};
     for (double x : {0.0, 123456.0, 9.9e6}) {
         double px = x, py = 2.0e6, pz = -x;
         RT_COL c{0.2, 0.3, 0.4};
-        rt_clouds(px, py, pz, c);
+        rt_clouds(records.scene(), px, py, pz, c);
         EXPECT_TRUE(same(c, {0.2, 0.3, 0.4})) << x;
     }
 }
@@ -57,30 +57,33 @@ TEST(Sky, NoCoverageNoClouds) {
 // clouds and the fog without a fault and leaves every channel NaN (black at the
 // gamma step), never a substitute colour.
 TEST(Sky, AboveTheDomeTheMissedSphereStaysNaNThroughCloudsAndFog) {
-    test::InProcess env;
-    rt_var.pov = {0, 3500000, 0};
-    rt_var.sky_height = 1500000;
-    rt_var.sky_color1 = {0.9, 0.8, 0.7};
-    rt_var.clouds_on = 1;
-    rt_var.cloud_a = 0.5;
-    rt_var.cloud_b = 0.5;
-    rt_var.cloud_color1 = rt_var.cloud_color2 = {1, 1, 1};
-    rt_var.fog_distance = 1000;
+    test::SceneRecords records;
+    RT_VAR& settings = records.settings;
+    settings.pov = {0, 3500000, 0};
+    settings.sky_height = 1500000;
+    settings.sky_color1 = {0.9, 0.8, 0.7};
+    settings.clouds_on = 1;
+    settings.cloud_a = 0.5;
+    settings.cloud_b = 0.5;
+    settings.cloud_color1 = settings.cloud_color2 = {1, 1, 1};
+    settings.fog_distance = 1000;
+    const Scene scene = records.scene();
     RT_RAY r{};
     r.dir = {1, 0, 0};
     RT_COL c{};
     double dist = 0;
-    rt_hemisphere(r, c, dist);
+    rt_hemisphere(scene, r, c, dist);
     EXPECT_TRUE(std::isnan(dist));
     EXPECT_TRUE(std::isnan(c.r) && std::isnan(c.g) && std::isnan(c.b));
     RT_COL fogged{0.2, 0.3, 0.4};
-    rt_fog(dist, fogged);
+    rt_fog(scene, dist, fogged);
     EXPECT_TRUE(std::isnan(fogged.r) && std::isnan(fogged.g) && std::isnan(fogged.b));
 }
 
 TEST(Fog, ByDistanceWithDegenerateDistancesAsNoFogOrPureFog) {
-    test::InProcess env;
-    rt_var.fog_color = {0.5, 0.25, 1};
+    test::SceneRecords records;
+    const RT_COL fog{0.5, 0.25, 1};
+    records.settings.fog_color = fog;
     const RT_COL seen{0.8, 0.6, 0.4};
     const double f = std::exp(-1.0);
     const struct {
@@ -90,15 +93,15 @@ TEST(Fog, ByDistanceWithDegenerateDistancesAsNoFogOrPureFog) {
     } cases[] = {
         {100, 0, seen},
         {100, 100, {0.8 * f + 0.5 * (1 - f), 0.6 * f + 0.25 * (1 - f), 0.4 * f + 1.0 * (1 - f)}, 1e-15},
-        {100, kFltMax, rt_var.fog_color},
+        {100, kFltMax, fog},
         {-100, 50, seen},  // f above 1 is limited: no fog
         {0, 0, seen},      // 0 / 0: no fog
-        {0, 1e-9, rt_var.fog_color},
+        {0, 1e-9, fog},
     };
     for (const auto& c : cases) {
-        rt_var.fog_distance = c.fog_distance;
+        records.settings.fog_distance = c.fog_distance;
         RT_COL got = seen;
-        rt_fog(c.distance, got);
+        rt_fog(records.scene(), c.distance, got);
         EXPECT_TRUE(std::fabs(got.r - c.want.r) <= c.tolerance && std::fabs(got.g - c.want.g) <= c.tolerance &&
                     std::fabs(got.b - c.want.b) <= c.tolerance)
             << c.fog_distance << " " << c.distance << ": " << got.r << " " << got.g << " " << got.b;

@@ -5,13 +5,11 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "scene/rt_var.h"
 #include "support/test_support.h"
 #include "writer/scene_writer.h"
 
 namespace zy::test {
-
-/// Flag bits of the settings record.
-inline constexpr int16_t kReflect = 1, kRefract = 2, kLights = 4, kFloor = 8, kClouds = 16, kFog = 32;
 
 /// A material block of colour bytes and percentages.
 inline RT_MAT_BLOCK material(uint8_t r, uint8_t g, uint8_t b, uint8_t ambient, uint8_t diffuse = 0,
@@ -95,6 +93,6 @@ inline writer::Scene small_scene() {
 }
 
 /// The linear colour of a colour byte, the way the loaders read it.
-inline double linear(uint8_t byte) { return byte / 254.99999999999997; }
+inline double linear(uint8_t byte) { return byte / kByteScale; }
 
 }  // namespace zy::test

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/program.h"
 #include "materials/image_material.h"
 #include "materials/materials.h"
 #include "scene/image_loader.h"
@@ -64,7 +65,7 @@ std::string colours_at(int16_t surface, std::initializer_list<V3D> scene_points)
     std::string names;
     for (const V3D& p : scene_points) {
         MATERIAL m{};
-        rt_img_material(*tri, {p.x - rt_var.pov.x, p.y - rt_var.pov.y, p.z - rt_var.pov.z}, m);
+        rt_img_material(frame_scene(), *tri, {p.x - rt_var.pov.x, p.y - rt_var.pov.y, p.z - rt_var.pov.z}, m);
         const int rgb = (m.color.r > 0.5) * 4 + (m.color.g > 0.5) * 2 + (m.color.b > 0.5);
         const char* const name[] = {"black", "blue", "green", "cyan", "red", "magenta", "yellow", "white"};
         names += names.empty() ? "" : " ";
