@@ -8,11 +8,7 @@ namespace zy {
 
 namespace {
 
-// The dome: a sphere whose centre lies this far below ground level, reaching
-// kSkyTop above it.
-constexpr double kSkyCentreDepth = 637000000.0;
-constexpr double kSkyRadiusSqr = 4.096e17;
-constexpr double kSkyTop = 3000000.0;
+constexpr double kSkyRadiusSqr = kSkyRadius * kSkyRadius;  // 4.096e17, exact
 constexpr double kCloudScale = 1.3333333333333334e-06;  // 1 / 750000
 
 RT_COL mix(const RT_COL& a, const RT_COL& b, double f) {

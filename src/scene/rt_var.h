@@ -106,6 +106,14 @@ struct RT_VAR {
     TRIANGLE* tris;
 };
 
+/// The sky dome: a sphere of radius kSkyRadius whose centre lies
+/// kSkyCentreDepth below ground level, reaching kSkyTop above it; the floor
+/// reaches a little beyond it.
+inline constexpr double kSkyRadius = 640000000.0;
+inline constexpr double kSkyCentreDepth = 637000000.0;
+inline constexpr double kSkyTop = kSkyRadius - kSkyCentreDepth;
+static_assert(kSkyTop == 3000000.0);
+
 extern RT_VAR rt_var;
 extern double floor_radius_sqr;
 

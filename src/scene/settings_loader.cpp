@@ -155,7 +155,7 @@ void take_picture_settings(const RT_INF& inf) {
 }
 
 void take_sky_fog_and_floor(const RT_INF& inf) {
-    rt_var.sky_height = inf.sky_height * 3000000.0 / 100.0;
+    rt_var.sky_height = inf.sky_height * kSkyTop / 100.0;
     rt_var.sky_color1 = colour_of(inf.sky_color1);
     rt_var.sky_color2 = colour_of(inf.sky_color2);
     rt_var.sky_color3 = colour_of(inf.sky_color3);
@@ -166,7 +166,9 @@ void take_sky_fog_and_floor(const RT_INF& inf) {
     rt_var.cloud_a = inf.cloud_a / 100.0;
     rt_var.cloud_b = inf.cloud_b / 100.0 + 0.5;
     rt_var.fog_distance = inf.fog_distance;
-    rt_var.floor_radius = std::fabs(std::sin(0.5 * kPi - std::asin(0.9953125))) * 640000000.0 * 1.01;
+    // 1 % beyond the rim of the sky dome at ground level.
+    static_assert(kSkyCentreDepth / kSkyRadius == 0.9953125);
+    rt_var.floor_radius = std::fabs(std::sin(0.5 * kPi - std::asin(kSkyCentreDepth / kSkyRadius))) * kSkyRadius * 1.01;
     floor_radius_sqr = rt_var.floor_radius * rt_var.floor_radius;
 }
 

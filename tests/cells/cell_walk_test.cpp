@@ -1,4 +1,4 @@
-// Ray set-up, point location and the cell-to-cell walk: on a hand-made tree,
+// Point location and the cell-to-cell walk: on a hand-made tree,
 // then each step of the walk (found from the cell it leaves) against the
 // locate-from-the-root step, on built trees whose split planes and root faces
 // the rays start on exactly.
@@ -11,25 +11,6 @@
 
 namespace zy::test {
 namespace {
-
-// The marks a ray init clears are checked on every ray of the search cross-check.
-TEST(RayInit, EveryComponentGetsASignAndTheDirectionUnitLength) {
-    CellFrame frame({});
-    frame.records().step = 0.5;
-    const Scene scene = frame.records().scene();
-    RT_RAY ray = ray_from(frame.trace(), scene, {1, 2, 3}, {0, 0, 1});
-    // Zero components are widened to a tiny positive one.
-    constexpr double kWidened = 1.192093e-06;
-    const double len = std::sqrt(kWidened * kWidened + kWidened * kWidened + 1.0);
-    EXPECT_TRUE(ray.dir.x == kWidened / len && ray.dir.y == kWidened / len && ray.dir.z == 1.0 / len);
-    EXPECT_TRUE(ray.sgn[0] == 1 && ray.sgn[1] == 1 && ray.sgn[2] == 1);
-    EXPECT_TRUE(ray.seg_dir.z == ray.dir.z * 0.5 && ray.seg_org.y == 2.0);
-    // A tiny negative component keeps its sign; a large one is only scaled.
-    ray = ray_from(frame.trace(), scene, {0, 0, 0}, {-1e-9, 0, -2});
-    EXPECT_TRUE(ray.dir.x < 0 && ray.dir.y > 0);
-    EXPECT_NEAR(ray.dir.z, -1.0, 1e-11);
-    EXPECT_TRUE(ray.sgn[0] == -1 && ray.sgn[1] == 1 && ray.sgn[2] == -1);
-}
 
 // The root (0,0,0)-(8,8,8) divided once at (4,4,4), as a tree built by hand.
 class SplitCube : public testing::Test {

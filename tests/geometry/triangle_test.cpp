@@ -70,16 +70,6 @@ TEST_F(TriangleTest, PlaneEdgesBoxAndVaultStep) {
     }
 }
 
-TEST_F(TriangleTest, VertexNormalsAreNormalisedUnlessTooShort) {
-    tri.vn[0] = {0, 0, 0};
-    tri.vn[1] = {0, 3, 4};
-    tri.vn[2] = {1e-8, 0, 0};
-    rt_tri_init(tri);
-    expect_vec(tri.vn[0], {0, 0, 0});
-    expect_vec(tri.vn[1], {0, 0.6, 0.8});
-    expect_vec(tri.vn[2], {1e-8, 0, 0});
-}
-
 TEST_F(TriangleTest, NormalFacesTheRayFlatOrBlendedByBarycentricWeights) {
     const double len = std::sqrt(0.375);
     const struct {

@@ -107,20 +107,5 @@ TEST_F(Bumps, AnimatedWavesRepeatAfterOnePeriod) {
     EXPECT_GT(moved, 0);
 }
 
-TEST_F(Bumps, CorrosionOnlyDigsWhereTheNoiseFacesTheNormal) {
-    srf.bump_type = 4;
-    srf.bump_depth = 0.7;
-    int kept = 0, dug = 0;
-    for (const V3D& p : random_points(23, 200, 300.0)) {
-        V3D d;
-        rt_dnoise(0.1 * p.x, 0.1 * p.y, 0.1 * p.z, d);
-        const bool away = d.y < 0.0;
-        const V3D n = bent(p);
-        EXPECT_EQ(n.x == 0.0 && n.y == 1.0 && n.z == 0.0, away);
-        (away ? kept : dug) += 1;
-    }
-    EXPECT_TRUE(kept > 0 && dug > 0);
-}
-
 }  // namespace
 }  // namespace zy::test
