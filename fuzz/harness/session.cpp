@@ -13,6 +13,7 @@
 #include "driver/memoire.h"
 #include "driver/stop.h"
 #include "driver/xfile.h"
+#include "names/file_names.h"
 
 namespace zy::fuzz {
 
@@ -154,10 +155,7 @@ Outcome Session::run(const std::vector<InputFile>& files, void (*body)()) {
 }
 
 std::string working_name(const std::string& name) {
-    char text[500];
-    std::snprintf(text, sizeof text, "%s", name.c_str());
-    universal_path(text);
-    const std::string file = get_nom(text);
+    const std::string file = folder_file(name);
     if (file.empty() || file == "." || file == "..") return "";
     return file;
 }

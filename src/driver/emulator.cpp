@@ -8,6 +8,8 @@
 
 #include "driver/console.h"
 
+#include "names/file_names.h"
+
 namespace zy {
 
 namespace {
@@ -27,11 +29,6 @@ bool names_a_file(const char* file) {
 
 void init_emulator() {
     for (auto& h : handles) h = nullptr;
-}
-
-const char* get_nom(const char* name) {
-    const char* last = std::strrchr(name, '\\');
-    return last ? last + 1 : name;
 }
 
 int32_t Fopen(const char* name, int16_t mode) {

@@ -19,8 +19,6 @@ enum FileStatus : int32_t {
 
 /// Empties the handle table.
 void init_emulator();
-/// Part of the name after the last backslash.
-const char* get_nom(const char* name);
 /// Opens with mode 0 read, 1 write keeping contents, 2 create/empty; prints the
 /// file layer's lines. Returns a handle or a negative status.
 int32_t Fopen(const char* name, int16_t mode);

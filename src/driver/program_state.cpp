@@ -28,16 +28,6 @@ void reset_program_state() {
     handle_tiff = brk_handle = f_handle = -1;
 }
 
-void extension(char* name, const char* ext) {
-    char* dot = std::strrchr(name, '.');
-    if (dot != nullptr && dot > name) {
-        std::memcpy(dot, ext, 4);
-        dot[4] = '\0';
-    } else {
-        std::strcat(name, ext);
-    }
-}
-
 int16_t exist(const char* name, int16_t /*mode*/) {
     const int32_t h = xf_Fopen(name, 0);
     if (h < 0) return 0;

@@ -3,6 +3,9 @@
 
 #include <cstdint>
 
+// The picture and break file names are made with the name helpers.
+#include "names/file_names.h"
+
 namespace zy {
 
 extern char prg_var[141];     ///< directory prefix of the shade file (empty)
@@ -18,9 +21,6 @@ extern int32_t f_handle;      ///< closed by the stop routine when open
 /// Puts every driver global back to its start value (in-process runs).
 void reset_program_state();
 
-/// Gives name the four-character extension ext (".BRK"), replacing from the last
-/// dot when it is not the first character.
-void extension(char* name, const char* ext);
 /// 1 when the file can be opened for reading through the file layer.
 int16_t exist(const char* name, int16_t mode);
 /// Writes frame and line to the break file, opening or creating it first when

@@ -9,6 +9,7 @@
 #include "driver/memoire.h"
 #include "driver/program_state.h"
 #include "driver/xfile.h"
+#include "names/file_names.h"
 #include "scene/rt_var.h"
 
 namespace zy {

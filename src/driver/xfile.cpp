@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "driver/emulator.h"
+#include "names/file_names.h"
 
 namespace zy {
 
@@ -21,8 +22,6 @@ struct Reader {
     int32_t handle = -1;
 } reader;
 
-bool is_separator(char c) { return c == '/' || c == '\\'; }
-
 // Copies the name into a bounded local buffer and normalises it.
 struct NormalName {
     char text[500];
@@ -34,40 +33,6 @@ struct NormalName {
 };
 
 }  // namespace
-
-char* fix_slash(char* path) {
-    char* out = path;
-    for (const char* in = path; *in; ++in) {
-        if (is_separator(*in)) {
-            if (out > path && out[-1] == '\\') continue;
-            *out++ = '\\';
-        } else {
-            *out++ = *in;
-        }
-    }
-    *out = '\0';
-    return path;
-}
-
-char* Maj_vers_Min(char* name) {
-    if (name == nullptr) return nullptr;
-    for (char* c = name; *c; ++c)
-        if (*c >= 'A' && *c <= 'Z') *c = static_cast<char>(*c - 'A' + 'a');
-    return name;
-}
-
-char* fix_lecteur(char* path) {
-    if (path[0] != '\0' && path[1] == ':' && path[0] >= 'a' && path[0] <= 'z')
-        path[0] = static_cast<char>(path[0] - 'a' + 'A');
-    return path;
-}
-
-char* universal_path(char* path) {
-    fix_slash(path);
-    Maj_vers_Min(path);
-    fix_lecteur(path);
-    return path;
-}
 
 int32_t xf_Fopen(const char* name, int16_t mode) { return Fopen(NormalName(name).text, mode); }
 

@@ -1,16 +1,10 @@
-// Path normalisation, name-normalising wrappers around the file layer, a size
-// query and the one buffered sequential reader.
+// Name-normalising wrappers around the file layer, a size query and the one
+// buffered sequential reader.
 #pragma once
 
 #include <cstdint>
 
 namespace zy {
-
-char* fix_slash(char* path);
-char* Maj_vers_Min(char* name);
-char* fix_lecteur(char* path);
-/// Separators unified and collapsed, lower case, drive letter upper case.
-char* universal_path(char* path);
 
 int32_t xf_Fopen(const char* name, int16_t mode);
 int32_t xf_Fcreate(const char* name, int16_t attribute);

@@ -9,6 +9,7 @@
 #include "driver/xfile.h"
 #include "geometry/camera.h"
 #include "geometry/triangle.h"
+#include "names/file_names.h"
 #include "scene/records.h"
 #include "scene/rt_var.h"
 

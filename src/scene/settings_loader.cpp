@@ -9,6 +9,7 @@
 #include "driver/stop.h"
 #include "driver/xfile.h"
 #include "geometry/floor.h"
+#include "names/file_names.h"
 #include "scene/material_conversion.h"
 #include "scene/records.h"
 #include "scene/rt_var.h"

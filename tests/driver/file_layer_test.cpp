@@ -12,6 +12,7 @@
 
 #include "driver/emulator.h"
 #include "driver/xfile.h"
+#include "names/file_names.h"
 #include "support/test_support.h"
 
 namespace zy {
