@@ -39,7 +39,7 @@ bool scene_within_caps(const RT_INF& inf) {
 }
 
 const writer::Bytes& fixed_shade() {
-    static const writer::Bytes shade = writer::shade_file_bytes({"", "F", {'R', 'T', '_', 'P', 'A', 'T', 'H', ' '}});
+    static const writer::Bytes shade = writer::shade_file_bytes({"", "F"});
     return shade;
 }
 

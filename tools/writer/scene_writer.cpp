@@ -6,6 +6,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "writer/file_layout.h"
+
 namespace zy::writer {
 
 namespace {
@@ -17,9 +19,12 @@ void append_record(Bytes& out, Record rec, void (*convert)(void*)) {
     out.insert(out.end(), b, b + sizeof rec);
 }
 
-void append_text(Bytes& out, const std::string& text, std::size_t size) {
-    Bytes field(size, 0);
-    std::memcpy(field.data(), text.data(), std::min(text.size(), size));
+// A file or block begins with its tag.
+Bytes tagged(const char* tag) { return Bytes(tag, tag + kTagSize); }
+
+void append_text(Bytes& out, const std::string& text, TextField layout) {
+    Bytes field(layout.stored, 0);
+    std::memcpy(field.data(), text.data(), std::min(text.size(), layout.stored));
     out.insert(out.end(), field.begin(), field.end());
 }
 
@@ -36,23 +41,28 @@ std::string lower(std::string s) {
 }  // namespace
 
 Bytes shade_file_bytes(const ShadeFile& shade) {
-    Bytes out(shade.magic.begin(), shade.magic.end());
-    append_text(out, shade.directory, 141);
-    append_text(out, shade.scene, 14);
+    Bytes out = tagged(kShadeTag);
+    append_text(out, shade.directory, kShadeDirectory);
+    append_text(out, shade.scene, kShadeScene);
+    return out;
+}
+
+Bytes settings_head_bytes(const RT_INF& inf) {
+    Bytes out = tagged(kSettingsTag);
+    append_record(out, inf, translate_RT_INF);
     return out;
 }
 
 Bytes settings_file_bytes(const SettingsFile& settings) {
-    Bytes out{'R', 'T', '_', 'I', 'N', 'F', 'O', ' '};
-    append_record(out, settings.inf, translate_RT_INF);
-    for (const auto& name : settings.texture_names) append_text(out, name, 80);
+    Bytes out = settings_head_bytes(settings.inf);
+    for (const auto& name : settings.texture_names) append_text(out, name, kTextureName);
     for (const auto& srf : settings.surfaces) append_record(out, srf, translate_RT_SRF);
     for (int32_t size : settings.object_sizes) append_be32(out, size);
     return out;
 }
 
 Bytes frame_block_bytes(const FrameBlock& frame) {
-    Bytes out{'R', 'T', '_', 'F', 'R', 'A', 'M', 'E'};
+    Bytes out = tagged(kFrameTag);
     append_record(out, frame.cam, translate_RT_CAM);
     for (const auto& light : frame.lights) append_record(out, light, translate_RT_LIGHT);
     for (const auto& triple : frame.matrices)
@@ -78,7 +88,7 @@ Bytes frame_file_bytes(const std::vector<FrameBlock>& frames) {
 }
 
 Bytes texture_file_bytes(const TextureFile& texture) {
-    Bytes out{'Z', 'Y', 'T', 'E', 'X', 'T', 'U', 'R'};
+    Bytes out = tagged(kTextureTag);
     append_record(out, texture.header, translate_IIM_HEADER);
     out.insert(out.end(), texture.pixels.begin(), texture.pixels.end());
     return out;

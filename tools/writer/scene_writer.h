@@ -19,7 +19,6 @@ using Bytes = std::vector<uint8_t>;
 struct ShadeFile {
     std::string directory;  ///< scene directory (at most 140 characters kept)
     std::string scene;      ///< scene name (at most 13 characters kept)
-    std::array<char, 8> magic{'R', 'T', '_', 'P', 'A', 'T', 'H', ' '};
 };
 
 /// The settings file, records in host order.
@@ -46,6 +45,8 @@ struct TextureFile {
 };
 
 Bytes shade_file_bytes(const ShadeFile& shade);
+/// The tag and the settings record: the settings file up to its texture names.
+Bytes settings_head_bytes(const RT_INF& inf);
 Bytes settings_file_bytes(const SettingsFile& settings);
 Bytes frame_block_bytes(const FrameBlock& frame);
 /// All blocks, each padded with zeros to the size of the largest.
