@@ -3,6 +3,7 @@
 
 #include <fstream>
 
+#include "writer/scene_reader.h"
 #include "zyfarm/farm_error.h"
 #include "zyfarm/farm_support.h"
 #include "zyfarm/scene_folder.h"
@@ -26,7 +27,6 @@ TEST(Split, EachTaskFolderIsASceneThatRendersItsRange) {
     write_farm_scene(dir / "scene", scene);
     const FarmPlan plan = zyfarm::split_scene(dir / "scene", 3, dir / "work");
 
-    const auto settings = read_bytes(dir / "scene" / "ball.inf");
     const auto frames = read_bytes(dir / "scene" / "ball.sys");
     const std::size_t block = frames.size() / 7;
     ASSERT_EQ(plan.tasks, zyfarm::even_ranges(7, 3));
@@ -35,11 +35,10 @@ TEST(Split, EachTaskFolderIsASceneThatRendersItsRange) {
         const fs::path folder = dir / "work" / plan.task_folder(i);
         SCOPED_TRACE(folder.string());
 
-        auto expected_settings = settings;
-        expected_settings[8 + 170] = 0;  // frame_count, big-endian
-        expected_settings[8 + 171] = static_cast<uint8_t>(end);
-        expected_settings[8 + 199] |= 1;  // autosave
-        EXPECT_EQ(read_bytes(folder / "ball.inf"), expected_settings);
+        writer::SettingsFile expected_settings = scene.settings;
+        expected_settings.inf.frame_count = static_cast<int16_t>(end);
+        expected_settings.inf.options = 1;  // autosave
+        EXPECT_EQ(read_bytes(folder / "ball.inf"), writer::settings_file_bytes(expected_settings));
 
         const auto task_frames = read_bytes(folder / "ball.sys");
         ASSERT_EQ(task_frames.size(), block * static_cast<std::size_t>(end));
@@ -85,21 +84,27 @@ struct Spoiled {
 
 void append_byte(const fs::path& file) { std::ofstream(file, std::ios::app | std::ios::binary).put('\0'); }
 
-void set_be16(const fs::path& file, std::size_t offset, int16_t value) {
-    std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
-    f.seekp(static_cast<std::streamoff>(offset));
-    f.put(static_cast<char>(value >> 8)).put(static_cast<char>(value & 0xFF));
+void set_frame_count(const fs::path& settings_file, int16_t frames) {
+    writer::SettingsFile settings = writer::read_settings_file(writer::read_file(settings_file));
+    settings.inf.frame_count = frames;
+    writer::write_file(settings_file, writer::settings_file_bytes(settings));
+}
+
+void spoil_settings_tag(const fs::path& settings_file) {
+    writer::Bytes bytes = writer::read_file(settings_file);
+    bytes[0] = 'X';
+    writer::write_file(settings_file, bytes);
 }
 
 TEST(Split, RefusesASpoiledSceneInOneLineNamingTheFile) {
     const Spoiled cases[] = {
         {"frame file one byte too long", [](const fs::path& s) { append_byte(s / "ball.sys"); }, "ball.sys"},
-        {"frame_count 0", [](const fs::path& s) { set_be16(s / "ball.inf", zyfarm::kFrameCountOffset, 0); },
+        {"frame_count 0", [](const fs::path& s) { set_frame_count(s / "ball.inf", 0); },
          "ball.inf"},
         {"frame_count 12 cuts the six frame blocks in halves",
-         [](const fs::path& s) { set_be16(s / "ball.inf", zyfarm::kFrameCountOffset, 12); }, "RT_FRAME"},
+         [](const fs::path& s) { set_frame_count(s / "ball.inf", 12); }, "RT_FRAME"},
         {"no shade file", [](const fs::path& s) { fs::remove(s / "zy_shade.xpa"); }, "zy_shade.xpa"},
-        {"settings tag", [](const fs::path& s) { set_be16(s / "ball.inf", 0, 0x5858); }, "ball.inf"},
+        {"settings tag", [](const fs::path& s) { spoil_settings_tag(s / "ball.inf"); }, "ball.inf"},
         {"settings cut", [](const fs::path& s) { fs::resize_file(s / "ball.inf", 150); }, "ball.inf"},
         {"texture missing", [](const fs::path& s) { fs::remove(s / "stripes.iim"); }, "stripes.iim"},
         {"no frame file", [](const fs::path& s) { fs::remove(s / "ball.sys"); }, "ball.sys"},

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "writer/scene_writer.h"
+#include "writer/scene_reader.h"
 
 namespace zy::writer {
 
@@ -14,18 +14,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-Bytes read_all(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in || in.bad()) throw std::runtime_error(path.string() + ": cannot be read");
-    return bytes;
-}
+// Bit of the settings' options word that keeps a break file.
+constexpr int32_t kAutosaveOption = 1;
 
-Bytes range_settings(Bytes settings, int end, const fs::path& path) {
-    if (settings.size() <= kAutosaveByteOffset) throw std::runtime_error(path.string() + ": too short for settings");
-    settings[kFrameCountOffset] = static_cast<uint8_t>(end >> 8);
-    settings[kFrameCountOffset + 1] = static_cast<uint8_t>(end & 0xFF);
-    settings[kAutosaveByteOffset] = static_cast<uint8_t>(settings[kAutosaveByteOffset] | 1);
+// Only the record changes; what follows it is copied as it stands.
+Bytes range_settings(const fs::path& path, int end) {
+    Bytes settings = read_file(path);
+    try {
+        RT_INF inf = read_settings_head(settings);
+        inf.frame_count = static_cast<int16_t>(end);
+        inf.options |= kAutosaveOption;
+        const Bytes head = settings_head_bytes(inf);
+        std::copy(head.begin(), head.end(), settings.begin());
+    } catch (const ReadError& e) {
+        throw std::runtime_error(path.string() + ": " + e.what());
+    }
     return settings;
 }
 
@@ -71,8 +74,7 @@ void link_or_copy(const fs::path& source, const fs::path& target, bool may_link)
 }  // namespace
 
 void write_range_folder(const RangeSource& source, const fs::path& target, int first, int end) {
-    const fs::path settings = source.folder / source.settings_file;
-    write_file(target / source.settings_file, range_settings(read_all(settings), end, settings));
+    write_file(target / source.settings_file, range_settings(source.folder / source.settings_file, end));
     write_range_frames(source.folder / source.frame_file, target / source.frame_file,
                        source.block_size * static_cast<std::uintmax_t>(first),
                        source.block_size * static_cast<std::uintmax_t>(end));

@@ -10,11 +10,6 @@
 
 namespace zy::writer {
 
-/// Offset of frame_count inside the settings file (after its 8-byte tag).
-inline constexpr std::size_t kFrameCountOffset = 8 + 170;
-/// Offset of the last byte of the options word, whose bit 0 is autosave.
-inline constexpr std::size_t kAutosaveByteOffset = 8 + 199;
-
 /// Name of the shade file that starts every zyray run.
 inline constexpr const char* kShadeFile = "zy_shade.xpa";
 

@@ -138,7 +138,7 @@ std::optional<BreakPoint> read_break_file(std::span<const uint8_t> bytes) {
 
 Bytes read_file(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path.string());
+    if (!in) throw std::runtime_error(path.string() + ": cannot be read");
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 

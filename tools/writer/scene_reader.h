@@ -47,7 +47,8 @@ struct BreakPoint {
 /// None when the file holds fewer than its 4 bytes.
 std::optional<BreakPoint> read_break_file(std::span<const uint8_t> bytes);
 
-/// Every byte of a file; throws std::runtime_error when it cannot be read.
+/// Every byte of a file; throws std::runtime_error ("<path>: cannot be read")
+/// when it cannot be read.
 Bytes read_file(const std::filesystem::path& path);
 
 }  // namespace zy::writer

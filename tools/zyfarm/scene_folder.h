@@ -31,17 +31,6 @@ struct SceneFolder {
 /// for its textures. Throws a bad-input FarmError naming the file at fault.
 SceneFolder read_scene_folder(const fs::path& folder);
 
-/// The file in the working folder that zyray opens for name: lower case, last
-/// path component.
-std::string file_in_folder(const std::string& name);
-
-/// The file zyray opens for directory + scene with the four-character extension
-/// ext (".INF"), built as zyray builds it.
-std::string scene_file(const std::string& directory, const std::string& scene, const char* ext);
-
-using writer::kAutosaveByteOffset;
-using writer::kFrameCountOffset;
-
 /// The folder's files as the source of frame-range runs.
 inline writer::RangeSource range_source(const SceneFolder& scene) {
     return {scene.folder,        scene.settings_file, scene.frame_file, scene.break_file,

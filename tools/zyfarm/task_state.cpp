@@ -2,25 +2,26 @@
 
 #include <fstream>
 
-#include "scene/records.h"
+#include "writer/scene_reader.h"
 #include "zyfarm/farm_error.h"
 
 namespace zy::zyfarm {
 
 std::optional<BreakPoint> read_break_point(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
-    unsigned char bytes[4];
-    if (!in.read(reinterpret_cast<char*>(bytes), sizeof bytes)) return std::nullopt;
-    return BreakPoint{read_be16(bytes), read_be16(bytes + 2)};
+    writer::Bytes bytes(4);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    const auto point = writer::read_break_file(bytes);
+    if (!point) return std::nullopt;
+    return BreakPoint{point->frame, point->line};
 }
 
 void write_break_point(const fs::path& file, BreakPoint point) {
-    const auto f = static_cast<uint16_t>(point.frame);
-    const auto l = static_cast<uint16_t>(point.line);
-    const char bytes[4] = {static_cast<char>(f >> 8), static_cast<char>(f & 0xFF), static_cast<char>(l >> 8),
-                           static_cast<char>(l & 0xFF)};
+    const writer::Bytes bytes =
+        writer::break_file_bytes(static_cast<int16_t>(point.frame), static_cast<int16_t>(point.line));
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes, sizeof bytes);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     out.flush();
     if (!out) throw not_done(file.string() + ": cannot be written");
 }
