@@ -1,34 +1,16 @@
 #include "harness/scene_files.h"
 
 #include <algorithm>
-#include <cstring>
 
-#include "driver/program_state.h"
 #include "harness/session.h"
+#include "names/file_names.h"
+#include "writer/scene_reader.h"
 
 namespace zy::fuzz {
 
 namespace {
 
 constexpr uint32_t kAbsent = 0x80000000u;
-constexpr std::size_t kShadeSize = 8 + 141 + 14;
-constexpr std::size_t kSettingsHead = 8 + sizeof(RT_INF);
-constexpr std::size_t kTextureNameSize = 80;
-
-// A string field of stored bytes the way the loaders copy it: up to its zero,
-// at most kept characters.
-std::string field(std::span<const uint8_t> bytes, std::size_t offset, std::size_t stored, std::size_t kept) {
-    if (bytes.size() < offset + stored) return "";
-    const char* text = reinterpret_cast<const char*>(bytes.data() + offset);
-    return std::string(text, strnlen(text, kept));
-}
-
-std::string with_extension(const std::string& name, const char* ext) {
-    char text[500];
-    std::snprintf(text, sizeof text - 5, "%s", name.c_str());
-    extension(text, ext);
-    return working_name(text);
-}
 
 }  // namespace
 
@@ -59,30 +41,35 @@ std::vector<std::optional<std::span<const uint8_t>>> unpack(std::span<const uint
 }
 
 std::optional<RT_INF> settings_record(std::span<const uint8_t> settings) {
-    if (settings.size() < kSettingsHead) return std::nullopt;
-    RT_INF inf;
-    std::memcpy(&inf, settings.data() + 8, sizeof inf);
-    translate_RT_INF(&inf);
-    return inf;
+    try {
+        return writer::read_settings_head(settings);
+    } catch (const writer::ReadError&) {
+        return std::nullopt;
+    }
 }
 
 std::vector<std::string> scene_file_names(std::span<const uint8_t> shade, std::span<const uint8_t> settings,
                                           std::size_t slots) {
     std::vector<std::string> names(std::max<std::size_t>(slots, kFirstTexture));
     names[kShade] = "zy_shade.xpa";
-    if (shade.size() < kShadeSize) return names;
-    const std::string scene = field(shade, 149, 14, 13);
-    names[kSettings] = with_extension(field(shade, 8, 141, 140) + scene, ".INF");
+    writer::ShadeFile scene;
+    try {
+        scene = writer::read_shade_file(shade);
+    } catch (const writer::ReadError&) {
+        return names;
+    }
+    names[kSettings] = folder_file(scene.directory + scene.scene, ".INF");
     const std::optional<RT_INF> inf = settings_record(settings);
     if (!inf) return names;
-    const std::string path = field(settings, 8, sizeof inf->path, sizeof inf->path - 1);
-    names[kFrame] = with_extension(path + scene, ".SYS");
-    names[kBreak] = with_extension(path + scene, ".BRK");
-    for (std::size_t i = kFirstTexture; i < slots; ++i) {
-        const std::size_t index = i - kFirstTexture;
-        if (static_cast<int64_t>(index) >= inf->n_img) break;
-        const std::size_t offset = kSettingsHead + index * kTextureNameSize;
-        names[i] = working_name(field(settings, offset, kTextureNameSize, kTextureNameSize));
+    names[kFrame] = folder_file(writer::record_directory(*inf) + scene.scene, ".SYS");
+    names[kBreak] = folder_file(writer::record_directory(*inf) + scene.scene, ".BRK");
+    // A settings file too short for its names stops the program before it
+    // opens a texture.
+    const auto count = std::min<int64_t>(inf->n_img, static_cast<int64_t>(names.size() - kFirstTexture));
+    try {
+        const std::vector<std::string> textures = writer::read_texture_names(settings, static_cast<int>(count));
+        for (std::size_t i = 0; i < textures.size(); ++i) names[kFirstTexture + i] = working_name(textures[i]);
+    } catch (const writer::ReadError&) {
     }
     return names;
 }

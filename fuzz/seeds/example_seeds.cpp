@@ -2,14 +2,12 @@
 // (surfaces, patterns, lights, matrices) with the geometry cut down so that a
 // whole run stays within the fuzz harness's caps.
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <stdexcept>
 #include <utility>
 
 #include "seeds/seeds.h"
-#include "writer/scene_writer.h"
+#include "writer/scene_reader.h"
 
 namespace zy::fuzz {
 
@@ -17,84 +15,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
-Bytes read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path.string());
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 fs::path only_file_with(const fs::path& folder, const std::string& ext) {
     for (const auto& entry : fs::directory_iterator(folder))
         if (entry.path().extension() == ext) return entry.path();
     throw std::runtime_error("no " + ext + " file in " + folder.string());
 }
 
-// Reads records in file order, converting each to host order.
-class RecordReader {
-public:
-    explicit RecordReader(Bytes bytes) : bytes_(std::move(bytes)) {}
-
-    void expect_magic(const char* magic) {
-        if (bytes_.size() < at_ + 8 || !std::equal(magic, magic + 8, bytes_.begin() + static_cast<std::ptrdiff_t>(at_)))
-            throw std::runtime_error(std::string("no ") + magic);
-        at_ += 8;
-    }
-
-    template <typename Record>
-    Record next(void (*convert)(void*)) {
-        Record r;
-        take(&r, sizeof r);
-        if (convert) convert(&r);
-        return r;
-    }
-
-    std::string text(std::size_t size) {
-        std::string s(size, '\0');
-        take(s.data(), size);
-        return s.substr(0, s.find('\0'));
-    }
-
-private:
-    void take(void* destination, std::size_t size) {
-        if (bytes_.size() < at_ + size) throw std::runtime_error("scene file cut short");
-        std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(at_), size, static_cast<uint8_t*>(destination));
-        at_ += size;
-    }
-
-    Bytes bytes_;
-    std::size_t at_ = 0;
-};
-
-void translate_be32(void* field) { translate(field, 4); }
-
+// The shade file and the first frame, the scene's own files named by their
+// extensions as zyscene writes them.
 writer::Scene read_scene(const fs::path& folder) {
     writer::Scene scene;
-    RecordReader shade(read_file(folder / "zy_shade.xpa"));
-    shade.expect_magic("RT_PATH ");
-    scene.shade.directory = shade.text(141);
-    scene.shade.scene = shade.text(14);
-
-    RecordReader inf(read_file(only_file_with(folder, ".inf")));
-    inf.expect_magic("RT_INFO ");
-    writer::SettingsFile& settings = scene.settings;
-    settings.inf = inf.next<RT_INF>(translate_RT_INF);
-    for (int i = 0; i < settings.inf.n_img; ++i) settings.texture_names.push_back(inf.text(80));
-    for (int i = 0; i < settings.inf.n_srf; ++i) settings.surfaces.push_back(inf.next<RT_SRF>(translate_RT_SRF));
-    for (int i = 0; i < settings.inf.n_obj; ++i) settings.object_sizes.push_back(inf.next<int32_t>(translate_be32));
-
-    RecordReader sys(read_file(only_file_with(folder, ".sys")));
-    sys.expect_magic("RT_FRAME");
-    writer::FrameBlock frame;
-    frame.cam = sys.next<RT_CAM>(translate_RT_CAM);
-    for (int i = 0; i < settings.inf.n_light; ++i) frame.lights.push_back(sys.next<RT_LIGHT>(translate_RT_LIGHT));
-    for (int i = 0; i < settings.inf.n_mat; ++i) {
-        std::array<MAT4_64, 3> triple;
-        for (auto& m : triple) m = sys.next<MAT4_64>(translate_MAT4_64);
-        frame.matrices.push_back(triple);
-    }
-    for (int32_t i = 0; i < settings.inf.n_pnt; ++i) frame.points.push_back(sys.next<V3S>(translate_V3S));
-    for (int32_t i = 0; i < settings.inf.n_tri; ++i) frame.tris.push_back(sys.next<RT_TRI>(translate_RT_TRI));
-    scene.frames.push_back(frame);
+    scene.shade = writer::read_shade_file(writer::read_file(folder / "zy_shade.xpa"));
+    scene.settings = writer::read_settings_file(writer::read_file(only_file_with(folder, ".inf")));
+    const writer::Bytes frames = writer::read_file(only_file_with(folder, ".sys"));
+    scene.frames.push_back(writer::read_frame_block(frames, scene.settings.inf));
     return scene;
 }
 
@@ -146,7 +80,7 @@ Bytes packed(const writer::Scene& scene) {
 
 Seeds example_seeds(std::string_view target, const fs::path& folder) {
     const std::string name = "example-" + folder.filename().string();
-    if (target == "settings") return {{name, read_file(only_file_with(folder, ".inf"))}};
+    if (target == "settings") return {{name, writer::read_file(only_file_with(folder, ".inf"))}};
     if (target == "texture") return {};
     const writer::Scene whole = read_scene(folder);
     // Loading alone affords more of the geometry than a whole run.

@@ -17,6 +17,7 @@
 
 #include "support/test_support.h"
 #include "writer/generated_scenes.h"
+#include "writer/scene_reader.h"
 
 namespace zy {
 namespace {
@@ -34,9 +35,9 @@ struct Moment {
 // The break file's numbers, or -1 while it does not exist or is incomplete.
 long break_position(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
-    uint8_t b[4];
-    if (!in.read(reinterpret_cast<char*>(b), 4)) return -1;
-    return long{read_be16(b)} * 100000 + read_be16(b + 2);
+    const writer::Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const auto point = writer::read_break_file(bytes);
+    return point ? long{point->frame} * 100000 + point->line : -1;
 }
 
 // Runs zyray in folder, its output in log, until the shim stops it at the

@@ -13,6 +13,7 @@
 #include "driver/lifecycle.h"
 #include "driver/program_state.h"
 #include "driver/stop.h"
+#include "writer/scene_reader.h"
 
 namespace zy::test {
 
@@ -55,11 +56,7 @@ std::string mask_line_numbers(const std::string& text) {
     return std::regex_replace(text, line, "ligne N|");
 }
 
-std::vector<uint8_t> read_bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path.string());
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+std::vector<uint8_t> read_bytes(const fs::path& path) { return writer::read_file(path); }
 
 Picture read_tiff(const fs::path& path) {
     TIFFSetWarningHandler(nullptr);
