@@ -11,7 +11,7 @@ from pathlib import Path
 
 # Modules (paths without extension) and folders to layers; the longest match wins.
 LAYER_OF = {
-    "src/driver/console": "services", "src/driver/emulator": "services", "src/driver/xfile": "services",
+    "src/names": "services", "src/driver/console": "services", "src/driver/emulator": "services", "src/driver/xfile": "services",
     "src/driver/memoire": "services", "src/geometry/xmath": "services", "src/scene/records": "records", "src/render/tiff_header": "records",
     "src/scene/rt_var": "scene", "src/scene/trace_state": "scene", "src/geometry/ray": "scene",
     "src/driver/program_state": "state", "src/driver/stop": "state", "src/geometry": "geometry",
@@ -29,7 +29,7 @@ USES = {name: uses.split() for name, uses in {
     "geometry": BOTTOM, "loaders": BOTTOM + "geometry", "cells": BOTTOM + "geometry",
     "materials": BOTTOM + "geometry", "render": BOTTOM + "geometry cells materials", "program": RENDERER,
     "writer": "services records", "zyscene": "services records writer",
-    "zyfarm": "services records state writer",
+    "zyfarm": "services records writer",
     "front": RENDERER + "writer zyscene zyfarm", "fuzz": RENDERER + "writer", "bench": RENDERER + "writer zyscene",
     "tests": RENDERER + "writer zyscene zyfarm front fuzz",
 }.items()}
