@@ -13,6 +13,7 @@ char prg_var[141];
 char scnname[14];
 int32_t first_frame = 0;
 int32_t first_line = 0;
+int32_t line_limit = kNoLineLimit;
 int16_t actframe = 0;
 int32_t autosave = 0;
 int32_t handle_tiff = -1;

@@ -86,9 +86,9 @@ void rt_run(const Scene& scene, std::span<char> out_name) {
     name_picture(settings, out_name);
     uint8_t header[kTiffHeaderSize];
     int32_t header_size = 0;
-    const int32_t res_y = settings.res_y;
-    xtiff_tc_header(settings.res_x, res_y, header, header_size);
-    if (first_line >= res_y) return;  // every row of this frame is written already
+    xtiff_tc_header(settings.res_x, settings.res_y, header, header_size);
+    const int32_t res_y = std::min<int32_t>(settings.res_y, line_limit);
+    if (first_line >= res_y) return;  // every row of this frame (or band) is written already
     if (first_line == 0) create_picture(out_name.data(), header, header_size);
 
     // Bands are traced in groups on all threads; each group is written strictly

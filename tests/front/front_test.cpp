@@ -1,7 +1,6 @@
 // zyray with arguments, run as a user runs it: pictures, names, resuming,
 // videos, exit statuses and what it prints.
 #include <gtest/gtest.h>
-#include <stb/stb_image.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -50,16 +49,6 @@ FrontRun front(const fs::path& folder, const std::string& args, const std::strin
     const int status = pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
-}
-
-// Decoded by stb_image, as any viewer would.
-Picture read_png(const fs::path& path) {
-    int w = 0, h = 0, channels = 0;
-    unsigned char* pixels = stbi_load(path.c_str(), &w, &h, &channels, 3);
-    if (pixels == nullptr) throw std::runtime_error(path.string() + ": not a PNG");
-    Picture p{static_cast<uint32_t>(w), static_cast<uint32_t>(h), {pixels, pixels + w * h * 3}};
-    stbi_image_free(pixels);
-    return p;
 }
 
 void expect_same_pixels(const fs::path& png, const fs::path& tiff) {

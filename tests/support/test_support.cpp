@@ -1,5 +1,6 @@
 #include "support/test_support.h"
 
+#include <stb/stb_image.h>
 #include <tiffio.h>
 #include <unistd.h>
 
@@ -102,6 +103,15 @@ InProcess::~InProcess() {
     reset_program_state();
     set_final_step(nullptr);
     fs::current_path(previous_);
+}
+
+Picture read_png(const fs::path& path) {
+    int w = 0, h = 0, channels = 0;
+    unsigned char* pixels = stbi_load(path.c_str(), &w, &h, &channels, 3);
+    if (pixels == nullptr) throw std::runtime_error(path.string() + ": not a PNG");
+    Picture p{static_cast<uint32_t>(w), static_cast<uint32_t>(h), {pixels, pixels + w * h * 3}};
+    stbi_image_free(pixels);
+    return p;
 }
 
 }  // namespace zy::test

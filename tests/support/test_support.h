@@ -62,6 +62,8 @@ struct Picture {
 };
 /// Reads an uncompressed RGB TIFF; throws std::runtime_error when libtiff refuses it.
 Picture read_tiff(const fs::path& path);
+/// Decodes a PNG with stb_image, as any viewer would; throws std::runtime_error.
+Picture read_png(const fs::path& path);
 
 /// Thrown by the test final step of the stop routine.
 struct Stopped {

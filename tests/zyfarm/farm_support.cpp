@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
 
 #include "scene/rt_var.h"
 #include "writer/generated_scenes.h"
@@ -109,6 +113,34 @@ FarmRun run_zyfarm(const std::vector<std::string>& args) {
     std::string command = quoted(ZY_ZYFARM_PATH);
     for (const auto& a : args) command += ' ' + quoted(a);
     return run_command(command);
+}
+
+StopShim::StopShim(int frame, int line, const fs::path& marker) {
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    saved_asan_ = asan != nullptr ? asan : "";
+    setenv("ASAN_OPTIONS", (saved_asan_ + ":verify_asan_link_order=0").c_str(), 1);
+    setenv("LD_PRELOAD", ZY_STOP_AT_PATH, 1);
+    setenv("ZY_STOP_AT_BREAK", (std::to_string(frame) + " " + std::to_string(line)).c_str(), 1);
+    setenv("ZY_STOP_ONCE", marker.c_str(), 1);
+}
+
+StopShim::~StopShim() {
+    for (const char* name : {"LD_PRELOAD", "ZY_STOP_AT_BREAK", "ZY_STOP_ONCE"}) unsetenv(name);
+    setenv("ASAN_OPTIONS", saved_asan_.c_str(), 1);
+}
+
+std::string wait_for_stopped(const fs::path& marker) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::string pid, line;
+        std::ifstream(marker) >> pid;
+        std::getline(std::ifstream("/proc/" + pid + "/stat"), line);
+        const auto close = line.rfind(')');
+        if (!pid.empty() && close != std::string::npos && line.size() > close + 2 && line[close + 2] == 'T')
+            return pid;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return "";
 }
 
 }  // namespace zy::test

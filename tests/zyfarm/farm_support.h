@@ -27,6 +27,11 @@ Pictures pictures_in(const fs::path& folder);
 /// The pictures of one zyray run of scene in a fresh folder.
 Pictures reference_pictures(const writer::Scene& scene);
 
+/// A farm: an animation of frames frames split into tasks tasks.
+struct FarmCase {
+    int frames, tasks;
+};
+
 /// What a zyfarm run shows.
 using FarmRun = CommandRun;
 
@@ -38,5 +43,22 @@ std::string quoted(const std::string& word);
 
 /// Runs a shell command.
 inline FarmRun run_shell(const std::string& command) { return run_command(command); }
+
+/// While it lives, the programs started (and the Slurm jobs submitted) take
+/// the stop shim: the one zyray that first leaves its break file at (frame,
+/// line) stops itself there and writes its id into marker, so that a kill
+/// lands exactly at that moment however fast the machine is.
+class StopShim {
+public:
+    StopShim(int frame, int line, const fs::path& marker);
+    ~StopShim();
+
+private:
+    std::string saved_asan_;
+};
+
+/// The process the shim stopped, once it has stopped (its id in the marker,
+/// state T); empty after a minute (a hang).
+std::string wait_for_stopped(const fs::path& marker);
 
 }  // namespace zy::test

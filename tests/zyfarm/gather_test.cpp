@@ -20,7 +20,7 @@
 namespace zy::test {
 namespace {
 
-// A split 6-frame animation in two tasks: task-000 frames 0..2, task-001 3..5.
+// A split 6-frame animation in two tasks: task-000 frames 1 to 3, task-001 4 to 6.
 struct SplitFarm {
     TempDir dir;
     fs::path work = dir / "work";
@@ -50,7 +50,7 @@ TEST(Gather, RefusesNamingATaskThatHasNotFinishedAndCopiesNothing) {
     expect_refusal_naming(farm.gather(), "task-001", "has not started");
     // Stopped in the middle of its second frame.
     zyfarm::write_break_point(farm.work / "task-001" / "ball.brk", {4, 2});
-    expect_refusal_naming(farm.gather(), "task-001", "frame 4, line 2");
+    expect_refusal_naming(farm.gather(), "task-001", "frame 5, row 3");
     EXPECT_FALSE(fs::exists(farm.out));
 
     // run finishes what is left; then gather succeeds.
@@ -98,7 +98,7 @@ TEST(Run, RefusesAFolderThatWasNotSplitAndTaskNumbersOutsideThePlan) {
     std::ofstream(farm.work / "zyfarm.plan", std::ios::trunc) << plan;
     const FarmRun gap = farm.gather();
     EXPECT_EQ(gap.status, zyfarm::kBadInput);
-    EXPECT_NE(gap.err.find("line 7"), std::string::npos) << gap.err;
+    EXPECT_NE(gap.err.find("line 8"), std::string::npos) << gap.err;
 }
 
 // Whether some process waits for the flock of file, as /proc/locks shows it.

@@ -106,72 +106,32 @@ std::string wait_for_end(const std::string& job) {
 }
 
 TEST_F(SlurmFarm, AnyNumberOfTasksGivesTheSinglePicturesOfOneRun) {
-    const writer::Scene scene = farm_scene(6, 48, 32);
-    const Pictures expected = reference_pictures(scene);
-    ASSERT_EQ(expected.size(), 6u);
-    const int counts[] = {1, 2, 4, 6};
+    const FarmCase cases[] = {{6, 1}, {6, 2}, {6, 4}, {6, 6}, {1, 3}, {1, 5}, {2, 5}};
     std::vector<std::unique_ptr<TempDir>> dirs;
     std::vector<Jobs> jobs;
-    for (const int tasks : counts) {  // all in the queue at once
+    for (const FarmCase& c : cases) {  // all in the queue at once
         dirs.push_back(std::make_unique<TempDir>());
-        write_farm_scene(*dirs.back() / "scene", scene);
-        jobs.push_back(submit(dirs.back()->path(), tasks));
+        write_farm_scene(*dirs.back() / "scene", farm_scene(static_cast<int16_t>(c.frames), 48, 32));
+        jobs.push_back(submit(dirs.back()->path(), c.tasks));
     }
     for (std::size_t i = 0; i < jobs.size(); ++i) {
-        SCOPED_TRACE(std::to_string(counts[i]) + " tasks");
+        SCOPED_TRACE(std::to_string(cases[i].frames) + " frames, " + std::to_string(cases[i].tasks) + " tasks");
         EXPECT_TRUE(wait_for_end(jobs[i].gather).starts_with("COMPLETED")) << job_state(jobs[i].gather);
-        EXPECT_TRUE(pictures_in(*dirs[i] / "out") == expected);
+        EXPECT_TRUE(pictures_in(*dirs[i] / "out") ==
+                    reference_pictures(farm_scene(static_cast<int16_t>(cases[i].frames), 48, 32)));
     }
 }
 
-// While it lives, the jobs submitted take the stop shim: the one zyray that
-// first leaves its break file at (frame, line) stops itself there, so that a
-// kill lands exactly at that moment however fast the node is.
-class StopShimForJobs {
-public:
-    StopShimForJobs(int frame, int line, const fs::path& marker) {
-        const char* asan = std::getenv("ASAN_OPTIONS");
-        saved_asan_ = asan != nullptr ? asan : "";
-        setenv("ASAN_OPTIONS", (saved_asan_ + ":verify_asan_link_order=0").c_str(), 1);
-        setenv("LD_PRELOAD", ZY_STOP_AT_PATH, 1);
-        setenv("ZY_STOP_AT_BREAK", (std::to_string(frame) + " " + std::to_string(line)).c_str(), 1);
-        setenv("ZY_STOP_ONCE", marker.c_str(), 1);
-    }
-    ~StopShimForJobs() {
-        for (const char* name : {"LD_PRELOAD", "ZY_STOP_AT_BREAK", "ZY_STOP_ONCE"}) unsetenv(name);
-        setenv("ASAN_OPTIONS", saved_asan_.c_str(), 1);
-    }
-
-private:
-    std::string saved_asan_;
-};
-
-// The process the shim stopped, once it has stopped (its id in the marker,
-// state T); empty after a minute (a hang).
-std::string wait_for_stopped(const fs::path& marker) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (std::chrono::steady_clock::now() < deadline) {
-        std::string pid, line;
-        std::ifstream(marker) >> pid;
-        std::getline(std::ifstream("/proc/" + pid + "/stat"), line);
-        const auto close = line.rfind(')');
-        if (!pid.empty() && close != std::string::npos && line.size() > close + 2 && line[close + 2] == 'T')
-            return pid;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return "";
-}
-
-TEST_F(SlurmFarm, ATaskKilledMidFrameAndRequeuedResumesToTheSamePictures) {
-    const writer::Scene scene = farm_scene(4, 96, 64);
+TEST_F(SlurmFarm, ABandTaskKilledMidBandAndRequeuedResumesToTheSamePicture) {
+    const writer::Scene scene = farm_scene(1, 96, 64);
     const Pictures expected = reference_pictures(scene);
     TempDir dir;
     write_farm_scene(dir / "scene", scene);
-    const zyfarm::BreakPoint mid_frame{3, 30};  // the second frame of task-001 (frames 2 and 3)
+    const zyfarm::BreakPoint mid_frame{0, 30};  // inside task-001's rows 21 to 42
     Jobs jobs;
     {
-        const StopShimForJobs shim(mid_frame.frame, mid_frame.line, dir / "stopped");
-        jobs = submit(dir.path(), 2);
+        const StopShim shim(mid_frame.frame, mid_frame.line, dir / "stopped");
+        jobs = submit(dir.path(), 3);
     }
     const fs::path task = dir / "work" / "task-001";
     const std::string killed = jobs.array + "_1";

@@ -25,13 +25,14 @@ TEST(Split, EachTaskFolderIsASceneThatRendersItsRange) {
     writer::Scene scene = farm_scene(7, 8, 4);
     scene.settings.inf.options = 0;  // autosave off in the scene: the tasks need it on
     write_farm_scene(dir / "scene", scene);
-    const FarmPlan plan = zyfarm::split_scene(dir / "scene", 3, dir / "work");
+    std::vector<std::string> notes;
+    const FarmPlan plan = zyfarm::split_scene(dir / "scene", 3, dir / "work", notes);
 
     const auto frames = read_bytes(dir / "scene" / "ball.sys");
     const std::size_t block = frames.size() / 7;
     ASSERT_EQ(plan.tasks, zyfarm::even_ranges(7, 3));
     for (std::size_t i = 0; i < plan.tasks.size(); ++i) {
-        const auto [first, end] = plan.tasks[i];
+        const auto [first, end] = std::pair(plan.tasks[i].first, plan.tasks[i].end);
         const fs::path folder = dir / "work" / plan.task_folder(i);
         SCOPED_TRACE(folder.string());
 
@@ -72,6 +73,25 @@ TEST(Split, RangesCoverEveryFrameOnceInNearlyEqualParts) {
             EXPECT_GE(smallest, 1);
             EXPECT_LE(largest - smallest, 1) << frames << " frames, " << tasks << " tasks";
         }
+    }
+}
+
+TEST(Split, FewerFramesThanTasksCutsFramesIntoBandsOfWholeTwoRowBands) {
+    struct Case {
+        int frames, height, tasks;
+        std::vector<zyfarm::TaskShare> shares;
+        std::size_t notes;
+    };
+    const Case cases[] = {
+        {1, 32, 3, {{0, 1, 0, 10}, {0, 1, 10, 20}, {0, 1, 20, 32}}, 0},
+        {2, 7, 5, {{0, 1, 0, 4}, {0, 1, 4, 7}, {1, 2, 0, 2}, {1, 2, 2, 4}, {1, 2, 4, 7}}, 0},
+        {1, 3, 5, {{0, 1, 0, 2}, {0, 1, 2, 3}}, 1},   // capped at its two two-row bands
+        {3, 8, 4, {{0, 1}, {1, 2}, {2, 3, 0, 4}, {2, 3, 4, 8}}, 0},  // one band is a whole frame
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> notes;
+        EXPECT_EQ(zyfarm::plan_shares(c.frames, c.height, c.tasks, notes), c.shares) << c.frames << " " << c.tasks;
+        EXPECT_EQ(notes.size(), c.notes);
     }
 }
 
@@ -125,7 +145,7 @@ TEST(Split, RefusesASpoiledSceneInOneLineNamingTheFile) {
 TEST(Split, RefusesTaskCountsAndWorkFoldersThatCannotBeUsed) {
     TempDir dir;
     write_farm_scene(dir / "scene", farm_scene(3, 8, 4));
-    for (const char* tasks : {"0", "4", "two", ""}) {
+    for (const char* tasks : {"0", "two", ""}) {
         const FarmRun run = run_zyfarm({"split", (dir / "scene").string(), tasks, (dir / "work").string()});
         EXPECT_EQ(run.status, zyfarm::kBadInput) << tasks;
         EXPECT_NE(run.err.find("TASKS"), std::string::npos) << tasks << ": " << run.err;

@@ -6,15 +6,15 @@
 #include <iostream>
 #include <thread>
 
-#include "front/child_process.h"
 #include "front/options.h"
 #include "front/output_names.h"
-#include "front/picture_files.h"
 #include "front/progress.h"
 #include "front/render_run.h"
 #include "front/scene_source.h"
-#include "front/video.h"
 #include "front/work_folder.h"
+#include "pictures/child_process.h"
+#include "pictures/picture_files.h"
+#include "pictures/video.h"
 #include "zyfarm/farm_error.h"
 #include "zyfarm/task_state.h"
 #include "zyscene/compiler.h"
@@ -79,9 +79,10 @@ public:
         std::vector<fs::path> pictures;
         for (int f = frames.first; f <= frames.last; ++f) {
             pictures.push_back(work_.render() / writer::run_picture(f - 1, frames.last, scene.folder.scene_picture));
-            write_output_picture(pictures.back(), read_renderer_picture(pictures.back()), outputs.of(f));
+            const fs::path& tiff = pictures.back();
+            pictures::write_output_picture(tiff, pictures::read_renderer_picture(tiff), outputs.of(f));
         }
-        if (!o_.video.empty()) write_video(o_.video, o_.fps, pictures);
+        if (!o_.video.empty()) pictures::write_video(o_.video, o_.fps, pictures);
 
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const int count = frames.last - frames.first + 1;
@@ -166,9 +167,9 @@ int run_front(int argc, char** argv) {
             return kDone;
         }
         if (!o.video.empty()) {
-            if (video_format(o.video).empty())
+            if (pictures::video_format(o.video).empty())
                 throw UsageError("--video " + o.video + ": the video must end in .mp4 or .gif");
-            if (!on_path("ffmpeg"))
+            if (!pictures::on_path("ffmpeg"))
                 throw Failure{kBadUsage,
                               "--video needs the ffmpeg program, which is not installed "
                               "(on Debian: apt-get install ffmpeg)"};

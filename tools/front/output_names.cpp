@@ -1,7 +1,7 @@
 #include "front/output_names.h"
 
 #include "front/options.h"
-#include "front/picture_files.h"
+#include "pictures/picture_files.h"
 
 namespace zy::front {
 
@@ -13,7 +13,7 @@ OutputNames::OutputNames(const std::string& option, const std::string& scene, bo
     if (path.empty() || path.ends_with('/') || fs::is_directory(path, ec))
         path = (fs::path(path) / (scene + (animation ? "_####.png" : ".png"))).string();
     const std::string ext = fs::path(path).extension().string();
-    if (lower_extension(path) != ".png" && !is_tiff_name(path))
+    if (pictures::lower_extension(path) != ".png" && !pictures::is_tiff_name(path))
         throw UsageError("-o " + option + ": the picture must end in .png or .tif");
     const std::size_t name_start = path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1;
     const std::size_t run = path.find('#', name_start);

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "driver/stop.h"
-#include "front/child_process.h"
+#include "pictures/child_process.h"
 
 namespace zy::front {
 
@@ -99,8 +99,8 @@ RenderOutcome run_renderer(const std::filesystem::path& folder, std::optional<in
     if (threads) environment.emplace_back("OMP_NUM_THREADS", std::to_string(*threads));
     StopSignals signals;
     stop_requested = 0;
-    const Child child = spawn({(std::filesystem::read_symlink("/proc/self/exe").parent_path() / "zyray").string()},
-                              folder, PipeTo::ChildStdout, environment);
+    const std::filesystem::path zyray = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "zyray";
+    const pictures::Child child = pictures::spawn({zyray.string()}, folder, pictures::PipeTo::ChildStdout, environment);
     renderer_pid = child.pid;
     LineReader reader(picture_rows, listener, outcome);
     std::string pending;
@@ -114,7 +114,7 @@ RenderOutcome run_renderer(const std::filesystem::path& folder, std::optional<in
             reader.line(pending.substr(0, end));
     }
     close(child.fd);
-    const int status = wait_for(child.pid);
+    const int status = pictures::wait_for(child.pid);
     renderer_pid = -1;
     if (stop_requested || (WIFSIGNALED(status) && WTERMSIG(status) == SIGINT)) {
         outcome.done = false;

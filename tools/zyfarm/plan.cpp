@@ -12,12 +12,27 @@ namespace zy::zyfarm {
 
 namespace {
 
-constexpr const char* kPlanTag = "zyfarm-plan 1";
+// Version 1 plans (frame ranges only, no picture size) are still read: their
+// tasks run, gather and requeue as they always did.
+constexpr const char* kPlanTag = "zyfarm-plan 2";
+constexpr const char* kFirstPlanTag = "zyfarm-plan 1";
 
 bool parse_int(const std::string& text, int& value) {
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
     return ec == std::errc() && ptr == end && !text.empty();
+}
+
+// The numbers of text, which must be exactly count of them.
+bool parse_ints(const std::string& text, std::vector<int>& values, std::size_t count) {
+    std::istringstream words(text);
+    values.clear();
+    for (std::string word; words >> word;) {
+        int v = 0;
+        if (!parse_int(word, v)) return false;
+        values.push_back(v);
+    }
+    return values.size() == count;
 }
 
 // Reads the plan line by line; every fault names the line.
@@ -27,7 +42,6 @@ public:
         if (!in_) throw bad_input(path.string() + ": cannot be read (is this a folder made by zyfarm split?)");
     }
 
-    // The value of the next line, which must be "key value".
     // A file name of the plan: a plain name inside a task folder.
     std::string file_name(const std::string& key) {
         const std::string name = value(key);
@@ -35,6 +49,7 @@ public:
         return name;
     }
 
+    // The value of the next line, which must be "key value".
     std::string value(const std::string& key) {
         std::string line;
         ++number_;
@@ -51,23 +66,41 @@ public:
         return v;
     }
 
-    FrameRange range(int frames) {
-        const std::string text = value("task");
-        std::istringstream words(text);
-        std::string first, end, rest;
-        FrameRange r;
-        if (!(words >> first >> end) || (words >> rest) || !parse_int(first, r.first) || !parse_int(end, r.end) ||
-            r.first < 0 || r.first >= r.end || r.end > frames)
-            fail("\"task " + text + "\" is not a frame range within 0 to " + std::to_string(frames));
-        return r;
-    }
-
-    void expect_tag() {
+    // The next task's share, which must start where the previous one ended:
+    // "task FIRST END" for frames, "band FRAME FIRST_LINE END_LINE" for rows.
+    TaskShare share(const FarmPlan& plan, TaskShare& next) {
         std::string line;
         ++number_;
-        if (!std::getline(in_, line) || line != kPlanTag) fail("not a zyfarm plan");
+        if (!std::getline(in_, line)) fail("ends early, a task expected");
+        std::vector<int> v;
+        TaskShare s;
+        if (line.starts_with("task ") && parse_ints(line.substr(5), v, 2)) {
+            s = {v[0], v[1], 0, 0};
+            if (s.first >= s.end || s.end > plan.frames) fail("\"" + line + "\" is not a frame range within the scene");
+        } else if (line.starts_with("band ") && parse_ints(line.substr(5), v, 3)) {
+            s = {v[0], v[0] + 1, v[1], v[2]};
+            if (s.first_line % 2 != 0 || s.first_line >= s.end_line || s.end_line > plan.height ||
+                (s.end_line % 2 != 0 && s.end_line != plan.height))
+                fail("\"" + line + "\" is not a band of whole two-row bands within the picture");
+        } else {
+            fail("\"task FIRST END\" or \"band FRAME FIRST_LINE END_LINE\" expected");
+        }
+        if (s.first != next.first || s.first_line != next.first_line)
+            fail("\"" + line + "\" does not start where the previous task ends");
+        const bool frame_done = !s.is_band() || s.end_line == plan.height;
+        next = frame_done ? TaskShare{s.end, 0, 0, 0} : TaskShare{s.first, 0, s.end_line, 0};
+        return s;
     }
 
+    // True for a plan of the current version, false for a version 1 plan.
+    bool expect_tag() {
+        std::string line;
+        ++number_;
+        if (std::getline(in_, line) && line == kFirstPlanTag) return false;
+        if (line != kPlanTag)
+            fail("not a zyfarm plan this zyfarm knows; split the scene folder again into a new work folder");
+        return true;
+    }
     [[noreturn]] void fail(const std::string& what) const {
         throw bad_input(path_.string() + ": line " + std::to_string(number_) + ": " + what);
     }
@@ -80,12 +113,13 @@ private:
 
 }  // namespace
 
-std::vector<FrameRange> even_ranges(int frames, int tasks) {
-    std::vector<FrameRange> ranges;
-    for (int i = 0; i < tasks; ++i) {
-        const auto edge = [&](int k) { return static_cast<int>(static_cast<long long>(frames) * k / tasks); };
-        ranges.push_back({edge(i), edge(i + 1)});
-    }
+int even_edge(int total, int parts, int k) {
+    return static_cast<int>(static_cast<long long>(total) * k / parts);
+}
+
+std::vector<TaskShare> even_ranges(int frames, int tasks) {
+    std::vector<TaskShare> ranges;
+    for (int i = 0; i < tasks; ++i) ranges.push_back({even_edge(frames, tasks, i), even_edge(frames, tasks, i + 1)});
     return ranges;
 }
 
@@ -97,11 +131,11 @@ std::string FarmPlan::task_folder(std::size_t index) const {
 }
 
 std::string FarmPlan::describe(std::size_t index) const {
-    const FrameRange& r = tasks[index];
-    const std::string frames_text = r.end - r.first == 1 ? "frame " + std::to_string(r.first)
-                                                          : "frames " + std::to_string(r.first) + " to " +
-                                                                std::to_string(r.end - 1);
-    return task_folder(index) + " (" + frames_text + ")";
+    const TaskShare& s = tasks[index];
+    std::string share = s.end - s.first == 1 ? "frame " + std::to_string(s.first + 1)
+                                              : "frames " + std::to_string(s.first + 1) + " to " + std::to_string(s.end);
+    if (s.is_band()) share += ", rows " + std::to_string(s.first_line + 1) + " to " + std::to_string(s.end_line);
+    return task_folder(index) + " (" + share + ")";
 }
 
 std::string FarmPlan::full_run_picture(int frame) const {
@@ -118,30 +152,37 @@ void write_plan(const fs::path& work, const FarmPlan& plan) {
     std::ofstream out(path, std::ios::trunc);
     out << kPlanTag << "\n"
         << "frames " << plan.frames << "\n"
+        << "size " << plan.width << " " << plan.height << "\n"
         << "break " << plan.break_file << "\n"
         << "picture " << plan.scene_picture << "\n"
         << "tasks " << plan.tasks.size() << "\n";
-    for (const FrameRange& r : plan.tasks) out << "task " << r.first << " " << r.end << "\n";
+    for (const TaskShare& s : plan.tasks) {
+        if (s.is_band()) out << "band " << s.first << " " << s.first_line << " " << s.end_line << "\n";
+        else out << "task " << s.first << " " << s.end << "\n";
+    }
     out.flush();
     if (!out) throw bad_input(path.string() + ": cannot be written");
 }
 
 FarmPlan read_plan(const fs::path& work) {
     PlanReader reader(work / kPlanFile);
-    reader.expect_tag();
+    const bool current = reader.expect_tag();
     FarmPlan plan;
     plan.frames = reader.number("frames", 1, 32767);
+    if (current) {
+        std::vector<int> size;
+        const std::string text = reader.value("size");
+        if (!parse_ints(text, size, 2) || size[0] < 1 || size[1] < 1 || size[0] > 32767 || size[1] > 32767)
+            reader.fail("\"size " + text + "\" is not a picture size");
+        plan.width = size[0];
+        plan.height = size[1];
+    }
     plan.break_file = reader.file_name("break");
     plan.scene_picture = reader.file_name("picture");
-    const int count = reader.number("tasks", 1, plan.frames);
-    int next = 0;
-    for (int i = 0; i < count; ++i) {
-        const FrameRange r = reader.range(plan.frames);
-        if (r.first != next) reader.fail("task " + std::to_string(i) + " does not start where the previous ends");
-        plan.tasks.push_back(r);
-        next = r.end;
-    }
-    if (next != plan.frames) reader.fail("the tasks end at frame " + std::to_string(next) + ", not at the last frame");
+    const int count = reader.number("tasks", 1, 32767);
+    TaskShare next;
+    for (int i = 0; i < count; ++i) plan.tasks.push_back(reader.share(plan, next));
+    if (next.first != plan.frames) reader.fail("the tasks end before the last frame");
     return plan;
 }
 

@@ -69,7 +69,12 @@ SceneFolder read_scene_folder(const fs::path& folder) {
     if (inf.n_img < 0 || inf.n_img > kMaxImages)
         throw bad_input(settings_path.string() + ": " + std::to_string(inf.n_img) + " texture names, at most " +
                         std::to_string(kMaxImages) + " allowed");
+    if (inf.res_x < 1 || inf.res_y < 1)
+        throw bad_input(settings_path.string() + ": the picture size " + std::to_string(inf.res_x) + " x " +
+                        std::to_string(inf.res_y) + " has no pixel");
     scene.frame_count = inf.frame_count;
+    scene.width = inf.res_x;
+    scene.height = inf.res_y;
 
     const auto names = read_or_refuse(settings_path, [&] { return writer::read_texture_names(settings, inf.n_img); });
     for (std::size_t i = 0; i < names.size(); ++i) {

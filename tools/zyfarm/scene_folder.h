@@ -24,6 +24,7 @@ struct SceneFolder {
     std::string scene_picture;               ///< picture name of a one-frame scene (.tif)
     std::vector<std::string> texture_files;  ///< distinct texture files the settings name
     int frame_count = 0;
+    int width = 0, height = 0;               ///< picture size in pixels
     std::uintmax_t block_size = 0;           ///< bytes of one frame block
 };
 

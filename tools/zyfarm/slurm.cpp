@@ -1,6 +1,8 @@
 #include "zyfarm/slurm.h"
 
+#include <cctype>
 #include <fstream>
+#include <stdexcept>
 #include <sstream>
 
 #include "zyfarm/farm_error.h"
@@ -112,7 +114,46 @@ void scontrol(const std::vector<std::string>& arguments) {
     }
 }
 
+// Adds to states the "ARRAY_TASK STATE" lines of output (squeue's "%i %T",
+// sacct's "JobID|State") of the array's tasks that states does not hold yet.
+void add_states(const std::string& output, const std::string& array, char separator,
+                std::map<std::size_t, std::string>& states) {
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        const auto cut = line.find(separator);
+        const std::string id = line.substr(0, cut);
+        if (cut == std::string::npos || !id.starts_with(array + "_")) continue;
+        std::string state = line.substr(cut + 1);
+        state = state.substr(0, state.find(' '));  // sacct: "CANCELLED by 0"
+        for (char& c : state) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        try {
+            states.try_emplace(std::stoul(id.substr(array.size() + 1)), state);
+        } catch (const std::logic_error&) {
+            // A pending range such as 17_[2-4] when squeue did not expand it.
+        }
+    }
+}
+
+bool accounting_on() {
+    const std::string config = run_captured({"scontrol", "show", "config"}).output;
+    const auto at = config.find("AccountingStorageType");
+    return at != std::string::npos && config.substr(at, config.find('\n', at) - at).find("none") == std::string::npos;
+}
+
 }  // namespace
+
+std::map<std::size_t, std::string> task_states(const fs::path& work) {
+    std::map<std::size_t, std::string> states;
+    std::error_code ec;
+    if (!fs::exists(work / kJobsFile, ec)) return states;
+    const SlurmJobs jobs = read_jobs(work);
+    add_states(run_captured({"squeue", "-h", "-r", "-t", "all", "-j", jobs.array, "-o", "%i %T"}).output, jobs.array,
+               ' ', states);
+    if (accounting_on())
+        add_states(run_captured({"sacct", "-n", "-X", "-P", "-j", jobs.array, "-o", "JobID,State"}).output,
+                   jobs.array, '|', states);
+    return states;
+}
 
 SlurmJobs submit_to_slurm(const fs::path& work_dir, const fs::path& out_dir, const FarmPlan& plan,
                           const std::vector<std::string>& options) {

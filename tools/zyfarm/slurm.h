@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,12 @@ SlurmJobs submit_to_slurm(const fs::path& work, const fs::path& out, const FarmP
 /// done, one line per job.
 std::vector<std::string> requeue_tasks(const fs::path& work, const FarmPlan& plan,
                                        const std::vector<std::size_t>& tasks);
+
+/// Slurm's state of each task of the farm submitted from work, by task index,
+/// in lower case ("pending", "running", "requeued", "completed" ...): from
+/// squeue, and for the tasks squeue no longer shows from sacct where
+/// accounting is on. Empty when the farm was not submitted to Slurm. Reads only.
+std::map<std::size_t, std::string> task_states(const fs::path& work);
 
 /// Name of the record of the submitted jobs inside the work folder.
 inline constexpr const char* kJobsFile = "slurm.jobs";

@@ -1,10 +1,12 @@
 #include "zyfarm/split.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "writer/frame_range.h"
 #include "zyfarm/farm_error.h"
 #include "zyfarm/scene_folder.h"
+#include "zyfarm/task_state.h"
 
 namespace zy::zyfarm {
 
@@ -31,25 +33,47 @@ int parse_count(const std::string& text, const char* name) {
     return count;
 }
 
-FarmPlan split_scene(const fs::path& scene_dir, int tasks, const fs::path& work) {
+std::vector<TaskShare> plan_shares(int frames, int height, int tasks, std::vector<std::string>& notes) {
+    if (tasks <= frames) return even_ranges(frames, tasks);
+    std::vector<TaskShare> shares;
+    const int pairs = (height + 1) / 2;  // a band is made of whole two-row bands
+    for (int frame = 0; frame < frames; ++frame) {
+        const int wanted = even_edge(tasks, frames, frame + 1) - even_edge(tasks, frames, frame);
+        const int bands = std::min(wanted, pairs);
+        if (bands < wanted)
+            notes.push_back("frame " + std::to_string(frame + 1) + " has only " + std::to_string(pairs) +
+                            " two-row bands: " + std::to_string(bands) + " tasks for it, not " +
+                            std::to_string(wanted));
+        if (bands == 1) {
+            shares.push_back({frame, frame + 1});
+            continue;
+        }
+        for (int b = 0; b < bands; ++b)
+            shares.push_back({frame, frame + 1, 2 * even_edge(pairs, bands, b),
+                              std::min(height, 2 * even_edge(pairs, bands, b + 1))});
+    }
+    return shares;
+}
+
+FarmPlan split_scene(const fs::path& scene_dir, int tasks, const fs::path& work, std::vector<std::string>& notes) {
     const SceneFolder scene = read_scene_folder(scene_dir);
-    if (tasks > scene.frame_count)
-        throw bad_input("TASKS " + std::to_string(tasks) + " is more than the scene's " +
-                        std::to_string(scene.frame_count) + " frames");
     prepare_work_folder(work);
 
     FarmPlan plan;
     plan.frames = scene.frame_count;
+    plan.width = scene.width;
+    plan.height = scene.height;
     plan.break_file = scene.break_file;
     plan.scene_picture = scene.scene_picture;
-    plan.tasks = even_ranges(scene.frame_count, tasks);
+    plan.tasks = plan_shares(scene.frame_count, scene.height, tasks, notes);
 
     const writer::RangeSource source = range_source(scene);
     for (std::size_t i = 0; i < plan.tasks.size(); ++i) {
-        const FrameRange range = plan.tasks[i];
+        const TaskShare share = plan.tasks[i];
         const fs::path folder = work / plan.task_folder(i);
         fs::create_directory(folder);
-        writer::write_range_folder(source, folder, range.first, range.end);
+        writer::write_range_folder(source, folder, share.first, share.end);
+        write_task_start(work, plan, i);
     }
     write_plan(work, plan);
     return plan;

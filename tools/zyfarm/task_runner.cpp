@@ -62,6 +62,12 @@ int lock_task(const fs::path& folder, const std::string& task) {
     return fd;
 }
 
+// A band task's zyray stops every frame after the band's last row.
+std::vector<std::string> zyray_arguments(const TaskShare& share) {
+    if (!share.is_band()) return {};
+    return {"--rows-until", std::to_string(share.end_line)};
+}
+
 }  // namespace
 
 fs::path find_zyray() {
@@ -95,13 +101,13 @@ std::vector<std::string> run_tasks(const fs::path& work, const FarmPlan& plan, c
             // The run that held the lock may have finished the task.
             if (!unfinished_reason(work, plan, task).empty()) {
                 // Without its break file zyray would start at frame 0, which a
-                // task folder does not hold: start afresh at the task's first.
-                const fs::path break_file = folder / plan.break_file;
-                if (!read_break_point(break_file)) write_break_point(break_file, {plan.tasks[task].first, 0});
+                // task folder does not hold: start afresh at the task's start.
+                if (!read_break_point(folder / plan.break_file)) write_task_start(work, plan, task);
                 std::error_code ec;
                 const std::uintmax_t size = fs::file_size(folder / kTaskLog, ec);
                 log_starts[task] = ec ? 0 : size;
-                running[start_in_folder(zyray, {}, folder, folder / kTaskLog, environment)] = task;
+                running[start_in_folder(zyray, zyray_arguments(plan.tasks[task]), folder, folder / kTaskLog,
+                                        environment)] = task;
             }
             close(lock);
             continue;

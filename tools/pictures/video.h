@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace zy::front {
+namespace zy::pictures {
 
 /// The container for path's extension: "mp4", "gif", or "" when neither.
 std::string video_format(const std::filesystem::path& path);
@@ -15,4 +15,4 @@ std::string video_format(const std::filesystem::path& path);
 /// name first, then renamed. Throws std::runtime_error.
 void write_video(const std::filesystem::path& path, int fps, const std::vector<std::filesystem::path>& pictures);
 
-}  // namespace zy::front
+}  // namespace zy::pictures

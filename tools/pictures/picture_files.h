@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace zy::front {
+namespace zy::pictures {
 
 struct RgbPicture {
     int width = 0, height = 0;
@@ -28,4 +28,4 @@ std::string lower_extension(const std::filesystem::path& path);
 /// True for a .tif or .tiff name, in any case.
 bool is_tiff_name(const std::filesystem::path& path);
 
-}  // namespace zy::front
+}  // namespace zy::pictures

@@ -1,4 +1,4 @@
-#include "front/video.h"
+#include "pictures/video.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -6,10 +6,10 @@
 #include <csignal>
 #include <stdexcept>
 
-#include "front/child_process.h"
-#include "front/picture_files.h"
+#include "pictures/child_process.h"
+#include "pictures/picture_files.h"
 
-namespace zy::front {
+namespace zy::pictures {
 
 namespace fs = std::filesystem;
 
@@ -64,4 +64,4 @@ void write_video(const fs::path& path, int fps, const std::vector<fs::path>& pic
     if (ec) throw std::runtime_error(path.string() + ": cannot be written");
 }
 
-}  // namespace zy::front
+}  // namespace zy::pictures

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace zy::front {
+namespace zy::pictures {
 
 /// Which of the child's standard streams the pipe replaces.
 enum class PipeTo { ChildStdout, ChildStdin };
@@ -30,4 +30,4 @@ int wait_for(pid_t pid);
 /// True when program is an executable file in one of PATH's folders.
 bool on_path(const std::string& program);
 
-}  // namespace zy::front
+}  // namespace zy::pictures

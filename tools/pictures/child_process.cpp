@@ -1,4 +1,4 @@
-#include "front/child_process.h"
+#include "pictures/child_process.h"
 
 #include <fcntl.h>
 #include <sys/prctl.h>
@@ -12,7 +12,7 @@
 #include <sstream>
 #include <stdexcept>
 
-namespace zy::front {
+namespace zy::pictures {
 
 Child spawn(const std::vector<std::string>& argv, const std::filesystem::path& folder, PipeTo pipe_to,
             const std::vector<std::pair<std::string, std::string>>& environment) {
@@ -56,4 +56,4 @@ bool on_path(const std::string& program) {
     return false;
 }
 
-}  // namespace zy::front
+}  // namespace zy::pictures

@@ -1,4 +1,4 @@
-#include "front/picture_files.h"
+#include "pictures/picture_files.h"
 
 #include <stb/stb_image_write.h>
 
@@ -8,7 +8,7 @@
 #include <iterator>
 #include <stdexcept>
 
-namespace zy::front {
+namespace zy::pictures {
 
 namespace fs = std::filesystem;
 
@@ -79,4 +79,4 @@ void write_output_picture(const fs::path& tiff, const RgbPicture& picture, const
     renamed_into_place(part, path);
 }
 
-}  // namespace zy::front
+}  // namespace zy::pictures
