@@ -132,8 +132,8 @@ std::string FarmPlan::task_folder(std::size_t index) const {
 
 std::string FarmPlan::describe(std::size_t index) const {
     const TaskShare& s = tasks[index];
-    std::string share = s.end - s.first == 1 ? "frame " + std::to_string(s.first + 1)
-                                              : "frames " + std::to_string(s.first + 1) + " to " + std::to_string(s.end);
+    std::string share = "frame " + std::to_string(s.first + 1);
+    if (s.end - s.first > 1) share = "frames " + std::to_string(s.first + 1) + " to " + std::to_string(s.end);
     if (s.is_band()) share += ", rows " + std::to_string(s.first_line + 1) + " to " + std::to_string(s.end_line);
     return task_folder(index) + " (" + share + ")";
 }

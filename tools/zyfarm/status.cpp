@@ -25,7 +25,8 @@ std::string share_done(const FarmPlan& plan, const TaskShare& share, const Progr
     if (share.is_band()) return std::to_string(p.done) + " of " + std::to_string(p.total) + " rows";
     const long long frame_lines = std::max(1, plan.height);
     const int frames = share.end - share.first;
-    return std::to_string(p.done / frame_lines) + " of " + std::to_string(frames) + (frames == 1 ? " frame" : " frames");
+    return std::to_string(p.done / frame_lines) + " of " + std::to_string(frames) +
+           (frames == 1 ? " frame" : " frames");
 }
 
 long long seconds_between(fs::file_time_type from, fs::file_time_type to) {
