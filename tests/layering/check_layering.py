@@ -18,7 +18,7 @@ LAYER_OF = {
     "src/scene/scene": "geometry",
     "src/scene": "loaders", "src/cells": "cells", "src/materials": "materials", "src/render": "render",
     "src/driver": "program", "tools/writer": "writer", "tools/zyscene": "zyscene", "tools/zyfarm": "zyfarm",
-    "tools/front": "front", "fuzz": "fuzz", "bench": "bench", "tests": "tests",
+    "tools/front": "front", "tools/pictures": "pictures", "fuzz": "fuzz", "bench": "bench", "tests": "tests",
 }
 
 BOTTOM = "services records scene state "
@@ -29,9 +29,9 @@ USES = {name: uses.split() for name, uses in {
     "geometry": BOTTOM, "loaders": BOTTOM + "geometry", "cells": BOTTOM + "geometry",
     "materials": BOTTOM + "geometry", "render": BOTTOM + "geometry cells materials", "program": RENDERER,
     "writer": "services records", "zyscene": "services records writer",
-    "zyfarm": "services records writer",
-    "front": RENDERER + "writer zyscene zyfarm", "fuzz": RENDERER + "writer", "bench": RENDERER + "writer zyscene",
-    "tests": RENDERER + "writer zyscene zyfarm front fuzz",
+    "pictures": "", "zyfarm": "services records writer pictures",
+    "front": RENDERER + "writer zyscene zyfarm pictures", "fuzz": RENDERER + "writer", "bench": RENDERER + "writer zyscene",
+    "tests": RENDERER + "writer zyscene zyfarm pictures front fuzz",
 }.items()}
 
 INCLUDE_ROOTS = ["src", "tools", "fuzz", "tests"]

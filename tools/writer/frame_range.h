@@ -10,9 +10,6 @@
 
 namespace zy::writer {
 
-/// Bytes of the header before the first row of a picture zyray writes; row
-/// y follows at kPictureHeaderSize + y * width * 3.
-inline constexpr std::uintmax_t kPictureHeaderSize = 196;
 
 /// Name of the shade file that starts every zyray run.
 inline constexpr const char* kShadeFile = "zy_shade.xpa";

@@ -7,7 +7,6 @@
 
 #include "pictures/picture_files.h"
 #include "pictures/video.h"
-#include "writer/frame_range.h"
 #include "zyfarm/farm_error.h"
 #include "zyfarm/plan.h"
 #include "zyfarm/task_state.h"
@@ -23,12 +22,6 @@ struct Picture {
     std::vector<fs::path> sources;
     std::vector<TaskShare> bands;  ///< empty for a whole picture
 };
-
-// Byte offset of line in a picture of the plan's width.
-std::uintmax_t line_offset(const FarmPlan& plan, int line) {
-    return writer::kPictureHeaderSize +
-           std::uintmax_t{3} * static_cast<std::uintmax_t>(plan.width) * static_cast<std::uintmax_t>(line);
-}
 
 void append_band(std::ofstream& out, const fs::path& source, std::uintmax_t from, std::uintmax_t to) {
     std::ifstream in(source, std::ios::binary);
@@ -48,8 +41,8 @@ void assemble(const FarmPlan& plan, const Picture& picture, const fs::path& path
     } else {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         for (std::size_t b = 0; b < picture.bands.size(); ++b)
-            append_band(out, picture.sources[b], b == 0 ? 0 : line_offset(plan, picture.bands[b].first_line),
-                        line_offset(plan, picture.bands[b].end_line));
+            append_band(out, picture.sources[b], b == 0 ? 0 : picture_offset(plan, picture.bands[b].first_line),
+                        picture_offset(plan, picture.bands[b].end_line));
         out.flush();
         if (!out) ec = std::make_error_code(std::errc::io_error);
     }

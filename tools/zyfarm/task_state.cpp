@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "render/tiff_header.h"
 #include "scene/records.h"
 #include "writer/frame_range.h"
 #include "writer/scene_reader.h"
@@ -29,6 +30,11 @@ void write_break_point(const fs::path& file, BreakPoint point) {
     if (!out) throw not_done(file.string() + ": cannot be written");
 }
 
+std::uintmax_t picture_offset(const FarmPlan& plan, int line) {
+    return std::uintmax_t{kTiffHeaderSize} +
+           std::uintmax_t{3} * static_cast<std::uintmax_t>(plan.width) * static_cast<std::uintmax_t>(line);
+}
+
 BreakPoint start_point(const TaskShare& share) { return {share.first, share.first_line}; }
 
 void write_task_start(const fs::path& work, const FarmPlan& plan, std::size_t index) {
@@ -36,9 +42,7 @@ void write_task_start(const fs::path& work, const FarmPlan& plan, std::size_t in
     const fs::path folder = work / plan.task_folder(index);
     if (share.first_line > 0) {
         const fs::path picture = folder / plan.task_picture(index, share.first);
-        const std::uintmax_t size =
-            writer::kPictureHeaderSize + std::uintmax_t{3} * static_cast<std::uintmax_t>(plan.width) *
-                                             static_cast<std::uintmax_t>(share.first_line);
+        const std::uintmax_t size = picture_offset(plan, share.first_line);
         std::error_code ec;
         if (!fs::exists(picture, ec)) std::ofstream(picture, std::ios::binary);
         if (fs::file_size(picture, ec) < size || ec) fs::resize_file(picture, size, ec);

@@ -1,6 +1,7 @@
 // Where a task stands, as its break file records it.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -20,6 +21,9 @@ struct BreakPoint {
 std::optional<BreakPoint> read_break_point(const fs::path& file);
 /// Writes the 4-byte break file (frame, line), big-endian.
 void write_break_point(const fs::path& file, BreakPoint point);
+
+/// Byte offset of line in a picture of the plan's width: rows follow the header.
+std::uintmax_t picture_offset(const FarmPlan& plan, int line);
 
 /// Where task index starts: its first frame at its first line.
 BreakPoint start_point(const TaskShare& share);
