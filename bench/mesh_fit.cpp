@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     try {
         zy::zyscene::MeshShape shape;
         shape.file = source.string();
-        mesh = zy::zyscene::import_mesh(source, shape, "", [](const std::string&) {});
+        mesh = zy::zyscene::import_model(source, shape, "", [](const std::string&) {}).mesh;
     } catch (const zy::zyscene::InputError& e) {
         std::fprintf(stderr, "zybench_mesh: %s: %s\n", source.c_str(), e.what());
         return 1;

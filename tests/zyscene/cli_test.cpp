@@ -69,7 +69,8 @@ TEST(Cli, AFailedRunLeavesOutdirAsItWas) {
     const CliRun run = run_zyscene(dir.path(), {"bad.json", "out"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "zyscene: bad.json:2:57: /objects/1/mesh: mesh file \"missing.obj\" not found\n");
+    EXPECT_EQ(run.err, "zyscene: bad.json:2:57: /objects/1/mesh: mesh file \"missing.obj\" not found (looked for " +
+                           (dir / "missing.obj").string() + ")\n");
     EXPECT_EQ(listing(dir / "out"), (std::vector<std::string>{"scene.inf", "zy_shade.xpa"}));
     const std::string old = "old settings";
     EXPECT_EQ(zy::test::read_bytes(dir / "out" / "scene.inf"), std::vector<uint8_t>(old.begin(), old.end()));

@@ -171,9 +171,12 @@ TEST(Errors, CountsBeyondSixteenBits) {
               "/surfaces/s132767: too many surfaces (the files hold at most 32767)");
 
     const Json lights(32768, Json::parse(R"({"position": [0, 0, 0]})"));
-    EXPECT_EQ(read_lights(Node(Json(std::vector<Json>(lights.begin(), lights.begin() + 32767)), "/lights"), 1).size(),
+    std::vector<LightFileRequest> from_files;
+    EXPECT_EQ(read_lights(Node(Json(std::vector<Json>(lights.begin(), lights.begin() + 32767)), "/lights"), 1,
+                          from_files)
+                  .size(),
               32767u);
-    EXPECT_EQ(input_error([&] { read_lights(Node(lights, "/lights"), 1); }),
+    EXPECT_EQ(input_error([&] { read_lights(Node(lights, "/lights"), 1, from_files); }),
               "/lights: too many lights (the files hold at most 32767)");
 
     FrameGeometry frame;

@@ -88,7 +88,7 @@ TEST(Primitives, CurvedShapesHaveExactNormals) {
 // written twice, right-handed, wound counter-clockwise seen from outside).
 Mesh import_data(const std::string& name, MeshShape shape) {
     shape.file = name;
-    return import_mesh(fs::path(ZY_TEST_DATA) / name, shape, "/objects/0/mesh", {});
+    return import_model(fs::path(ZY_TEST_DATA) / name, shape, "/objects/0/mesh", {}).mesh;
 }
 
 TEST(MeshImport, WeldsPointsAndMirrorsRightHandedFiles) {
@@ -149,8 +149,9 @@ TEST(MeshImport, LargeFilesReportTheirProgress) {
     std::vector<std::string> lines;
     MeshShape shape;
     shape.file = "big.stl";
-    const Mesh m = import_mesh(write_text(dir.path(), "big.stl", stl), shape, "/objects/0/mesh",
-                               [&](const std::string& line) { lines.push_back(line); });
+    const Mesh m = import_model(write_text(dir.path(), "big.stl", stl), shape, "/objects/0/mesh",
+                                [&](const std::string& line) { lines.push_back(line); })
+                       .mesh;
     EXPECT_EQ(m.tris.size(), kFacets);
     EXPECT_EQ(lines, (std::vector<std::string>{"reading big.stl (4.0 MB) ...", "big.stl: 84000 triangles"}));
 }

@@ -37,13 +37,31 @@ V3D read_colour(const Node& n) {
     return {static_cast<double>(rgb[0]), static_cast<double>(rgb[1]), static_cast<double>(rgb[2])};
 }
 
+}  // namespace
+
 double read_fov(const Node& n) {
     const double fov = n.number(0, 180);
     if (fov <= 0 || fov >= 180) n.fail("must lie strictly between 0 and 180 degrees");
     return fov;
 }
 
-}  // namespace
+CameraTrack CameraTrack::still(const V3D& eye, const V3D& look_at, const V3D& up, double fov) {
+    CameraTrack c;
+    c.eye_ = Track<V3D>(eye);
+    c.look_at_ = Track<V3D>(look_at);
+    c.up_ = Track<V3D>(up);
+    c.fov_ = Track<double>(fov);
+    return c;
+}
+
+LightTrack LightTrack::still(const RT_LIGHT& fixed, const V3D& position, const V3D& colour, const V3D& direction) {
+    LightTrack l;
+    l.fixed_ = fixed;
+    l.position_ = Track<V3D>(position);
+    l.color_ = Track<V3D>(colour);
+    l.aim_ = Track<V3D>(direction);
+    return l;
+}
 
 CameraTrack CameraTrack::read(const Node& camera, int frames) {
     Members m(camera);
@@ -132,12 +150,20 @@ LightTrack LightTrack::read(const Node& node, int frames) {
     return track;
 }
 
-std::vector<LightTrack> read_lights(const Node& lights, int frames) {
+std::vector<LightTrack> read_lights(const Node& lights, int frames, std::vector<LightFileRequest>& files) {
     std::vector<LightTrack> out;
     const auto items = lights.items();
     if (items.size() > static_cast<std::size_t>(std::numeric_limits<int16_t>::max()))
         lights.fail("too many lights (the files hold at most 32767)");
-    for (const Node& n : items) out.push_back(LightTrack::read(n, frames));
+    for (const Node& n : items) {
+        if (n.value().is_object() && n.value().contains("from_file")) {
+            Members m(n);
+            files.push_back({n.pointer(), m.required("from_file").text(), out.size()});
+            m.finish();
+        } else {
+            out.push_back(LightTrack::read(n, frames));
+        }
+    }
     return out;
 }
 

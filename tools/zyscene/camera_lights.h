@@ -17,6 +17,8 @@ public:
     /// Reads the "camera" object: eye, look_at, up and the horizontal angle
     /// fov, each of them constant or keyframed over frames frames.
     static CameraTrack read(const Node& camera, int frames);
+    /// A camera that stays where it is, placed by the compiler.
+    static CameraTrack still(const V3D& eye, const V3D& look_at, const V3D& up, double fov);
 
     /// The camera of a frame (from 0). Throws InputError when it looks nowhere
     /// or its up vector is along the view.
@@ -34,6 +36,10 @@ class LightTrack {
 public:
     /// Reads one light of the "lights" array.
     static LightTrack read(const Node& light, int frames);
+    /// A light that stays where it is: fixed gives its kind, radius,
+    /// attenuation and cone; colour is 0..255 per channel; direction is a
+    /// spot light's axis.
+    static LightTrack still(const RT_LIGHT& fixed, const V3D& position, const V3D& colour, const V3D& direction);
 
     /// The light of a frame (from 0). Throws InputError when a spot light's
     /// target meets its position.
@@ -47,8 +53,20 @@ private:
     std::string aim_pointer_;
 };
 
+/// A horizontal opening angle in degrees, strictly between 0 and 180.
+double read_fov(const Node& n);
+
+/// {"from_file": FILE} in the lights: the file's lights, known once it is read.
+struct LightFileRequest {
+    std::string pointer;
+    std::string file;   ///< relative to the description's folder
+    std::size_t index;  ///< where they go among the lights
+    /// A model shown alone: a file without lights gets the key and fill lights.
+    bool defaults_when_file_has_none = false;
+};
+
 /// Reads the "lights" array; positions, colours, directions and targets may
-/// be keyframed over frames frames.
-std::vector<LightTrack> read_lights(const Node& lights, int frames);
+/// be keyframed over frames frames. Lights taken from files go to files.
+std::vector<LightTrack> read_lights(const Node& lights, int frames, std::vector<LightFileRequest>& files);
 
 }  // namespace zy::zyscene

@@ -1,5 +1,6 @@
 #include "zyscene/compiler.h"
 
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <limits>
@@ -9,6 +10,8 @@
 #include "zyscene/frame_baker.h"
 #include "zyscene/input_error.h"
 #include "zyscene/json_source.h"
+#include "zyscene/model_scene.h"
+#include "zyscene/scene_files.h"
 #include "zyscene/texture_import.h"
 
 namespace zy::zyscene {
@@ -32,16 +35,6 @@ std::string place_of(const fs::path& file, const std::string& text, const InputE
     const auto p = locate_pointer(text, e.pointer, e.at_key);
     place += ":" + std::to_string(p.line) + ":" + std::to_string(p.column);
     return place + ": " + e.pointer;
-}
-
-std::vector<Mesh> import_meshes(const Description& d, const fs::path& folder, const ProgressSink& progress) {
-    std::vector<Mesh> meshes;
-    for (const ObjectDesc& o : d.objects)
-        meshes.push_back(std::holds_alternative<MeshShape>(o.shape)
-                             ? import_mesh(folder / std::get<MeshShape>(o.shape).file, std::get<MeshShape>(o.shape),
-                                           o.pointer + "/mesh", progress)
-                             : make_primitive(o.shape));
-    return meshes;
 }
 
 // Texture files are named after the scene, numbered like the images: name.t00 ...
@@ -73,8 +66,10 @@ void check_file_size(const writer::FrameBlock& f, int16_t frames) {
                                  std::to_string(block) + " bytes per frame, " + std::to_string(frames) + " frames)");
 }
 
-CompiledScene compile(const Description& description, const fs::path& folder, const ProgressSink& progress) {
+CompiledScene compile(Description description, const fs::path& folder, const ProgressSink& progress) {
+    SceneFiles files = read_scene_files(description, folder, progress);
     CompiledScene scene;
+    scene.warnings = std::move(files.warnings);
     scene.shade.directory = "";
     scene.shade.scene = description.name;
     scene.settings.inf = description.settings;
@@ -86,7 +81,7 @@ CompiledScene compile(const Description& description, const fs::path& folder, co
     }
     MatrixPlan plan(description.objects, description.surfaces, image_placements(description.surfaces, scene.textures));
     auto baker =
-        std::make_shared<FrameBaker>(description, import_meshes(description, folder, progress), std::move(plan));
+        std::make_shared<FrameBaker>(description, std::move(files.meshes), std::move(plan));
     scene.first_frame = baker->frame(0, &scene.settings.object_sizes);
     writer::sync_counts(scene.settings, scene.first_frame);
     check_file_size(scene.first_frame, scene.frame_count);
@@ -112,12 +107,26 @@ Json with_overrides(Json root, const RenderOverrides& o) {
 
 }  // namespace
 
+bool is_description(const fs::path& file) {
+    std::string e = file.extension().string();
+    for (char& c : e) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return e == ".json";
+}
+
 bool CompiledScene::animated() const { return baker && baker->animated(); }
 
 writer::FrameBlock CompiledScene::frame(int k) const { return k == 0 || !animated() ? first_frame : baker->frame(k); }
 
 CompiledScene compile_scene(const fs::path& description, const ProgressSink& progress,
                             const RenderOverrides& overrides) {
+    if (!is_description(description)) {
+        try {
+            return compile(model_description(with_overrides(model_json(description), overrides)),
+                           description.parent_path(), progress);
+        } catch (const InputError& e) {
+            throw CompileError(description.string() + ": " + e.what());
+        }
+    }
     const std::string text = read_text(description);
     try {
         return compile(read_description(with_overrides(parse_description(text), overrides)),

@@ -31,6 +31,8 @@ struct CompiledScene {
     int16_t frame_count = 1;
     writer::FrameBlock first_frame;
     std::shared_ptr<const FrameBaker> baker;
+    /// What the mesh files hold that the renderer approximates or drops, one line each.
+    std::vector<std::string> warnings;
 
     /// False when every frame is the first.
     bool animated() const;
@@ -44,8 +46,12 @@ struct RenderOverrides {
     std::optional<int> width, height, antialias, max_depth;
 };
 
+/// True for a scene description (.json); any other file is a model.
+bool is_description(const std::filesystem::path& file);
+
 /// Reads and checks the description and the mesh and image files it names
-/// (relative to its folder), every frame included. progress may be empty.
+/// (relative to its folder), every frame included; any file but a .json one
+/// is a model shown alone. progress may be empty.
 CompiledScene compile_scene(const std::filesystem::path& description, const ProgressSink& progress = {},
                             const RenderOverrides& overrides = {});
 

@@ -36,8 +36,10 @@ Description read_description(const Json& root) {
     const auto surfaces = m.optional("surfaces");
     d.surfaces = SurfaceTable::read(surfaces ? *surfaces : Node(kNone, "/surfaces"));
     d.settings = read_settings(m, d.surfaces);
-    d.camera = CameraTrack::read(m.required("camera"), d.frames());
-    if (const auto lights = m.optional("lights")) d.lights = read_lights(*lights, d.frames());
+    const Node camera = m.required("camera");
+    d.camera_request = read_camera_request(camera);
+    if (!d.camera_request) d.camera = CameraTrack::read(camera, d.frames());
+    if (const auto lights = m.optional("lights")) d.lights = read_lights(*lights, d.frames(), d.light_files);
     if (const auto objects = m.optional("objects")) d.objects = read_objects(*objects, d.surfaces, d.frames());
     m.finish();
     return d;

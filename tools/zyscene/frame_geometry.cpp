@@ -68,6 +68,7 @@ void add_object(const ObjectDesc& object, int frame_number, const Mesh& mesh, in
 
     std::vector<std::array<int32_t, 3>> tris;
     std::vector<std::array<V3D, 3>> normals;
+    std::vector<int16_t> surfaces;
     for (std::size_t i = 0; i < mesh.tris.size(); ++i) {
         auto tri = mesh.tris[i];
         // Two corners on one point leave no triangle the renderer could hit.
@@ -81,6 +82,7 @@ void add_object(const ObjectDesc& object, int frame_number, const Mesh& mesh, in
         }
         tris.push_back(tri);
         normals.push_back(n);
+        surfaces.push_back(mesh.tri_surface.empty() ? object.surface : mesh.tri_surface[i]);
     }
     if (tris.empty()) throw InputError(object.pointer, "the object has no triangles");
     if (mesh.normals.empty()) {
@@ -110,7 +112,7 @@ void add_object(const ObjectDesc& object, int frame_number, const Mesh& mesh, in
                                                      sub(points[tris[i][2]], points[tris[i][0]])));
             r.normal[c] = scaled_normal(n);
         }
-        r.srf = object.surface;
+        r.srf = surfaces[i];
         r.mat_index = mat_index;
         r.smooth = object.smooth ? 1 : 0;
         frame.tris.push_back(r);

@@ -17,11 +17,14 @@ constexpr int kBadInput = 2;
 
 const char* const kUsage =
     "usage: zyscene SCENE.json OUTDIR\n"
+    "       zyscene MODEL OUTDIR\n"
     "\n"
     "Compiles the scene description SCENE.json, and the mesh and image files\n"
     "it names, into the files the renderer reads: zy_shade.xpa, NAME.inf,\n"
     "NAME.sys and the texture files NAME.t00 ... in OUTDIR (created when\n"
     "missing). Run zyray in OUTDIR to render the scene.\n"
+    "A MODEL (any other file Assimp reads: glTF, OBJ, FBX, Collada ...) is\n"
+    "shown alone with its materials, camera and lights, on a floor.\n"
     "The format is described in docs/scene-format.md.\n"
     "\n"
     "  --help     show this text\n"
@@ -62,6 +65,7 @@ int main(int argc, char** argv) {
     try {
         const auto progress = [](const std::string& line) { std::cerr << "zyscene: " << line << std::endl; };
         const CompiledScene scene = compile_scene(args[0], progress);
+        for (const std::string& w : scene.warnings) std::cerr << "zyscene: warning: " << w << "\n";
         const auto bytes = write_scene_files(scene, outdir);
         warn_of_break_file(scene, outdir);
         const auto& inf = scene.settings.inf;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <unordered_map>
 
+#include "zyscene/file_cameras_lights.h"
 #include "zyscene/input_error.h"
 
 namespace zy::zyscene {
@@ -51,11 +52,13 @@ std::string size_text(std::uintmax_t bytes) {
 
 }  // namespace
 
-Mesh import_mesh(const fs::path& file, const MeshShape& shape, const std::string& pointer,
-                 const ProgressSink& progress) {
+ModelFile import_model(const fs::path& file, const MeshShape& shape, const std::string& pointer,
+                       const ProgressSink& progress) {
     const std::string name = shape.file;
     std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) throw InputError(pointer, "mesh file \"" + name + "\" not found");
+    if (!fs::is_regular_file(file, ec))
+        throw InputError(pointer, "mesh file \"" + name + "\" not found (looked for " +
+                                      fs::absolute(file, ec).lexically_normal().string() + ")");
     const auto bytes = fs::file_size(file, ec);
     const bool large = !ec && bytes >= kLargeFile;
     if (large && progress) progress("reading " + name + " (" + size_text(bytes) + ") ...");
@@ -69,7 +72,9 @@ Mesh import_mesh(const fs::path& file, const MeshShape& shape, const std::string
     if (scene == nullptr)
         throw InputError(pointer, "cannot read mesh file \"" + name + "\": " + importer.GetErrorString());
 
-    Mesh mesh;
+    const FileFrame frame(shape, *scene, file);
+    ModelFile model;
+    Mesh& mesh = model.mesh;
     std::unordered_map<PositionKey, int32_t, PositionHash> welded;
     bool all_have_normals = true;
     for (unsigned i = 0; i < scene->mNumMeshes; ++i) all_have_normals = all_have_normals && scene->mMeshes[i]->HasNormals();
@@ -86,19 +91,25 @@ Mesh import_mesh(const fs::path& file, const MeshShape& shape, const std::string
             std::array<V3D, 3> normals{};
             for (int c = 0; c < 3; ++c) {
                 const unsigned v = face.mIndices[c];
-                const aiVector3D& p = m->mVertices[v];
+                const aiVector3D p = frame.upright(m->mVertices[v]);
                 const auto [it, added] = welded.try_emplace(key_of(p), static_cast<int32_t>(mesh.points.size()));
                 if (added) mesh.points.push_back({p.x, p.y, p.z});
                 tri[c] = it->second;
-                if (keep_normals) normals[c] = unit(m->mNormals[v]);
+                if (keep_normals) normals[c] = unit(frame.upright(m->mNormals[v]));
             }
             mesh.tris.push_back(tri);
+            mesh.tri_material.push_back(static_cast<int32_t>(m->mMaterialIndex));
             if (keep_normals) mesh.normals.push_back(normals);
         }
     }
     if (mesh.tris.empty()) throw InputError(pointer, "mesh file \"" + name + "\" holds no triangles");
     if (large && progress) progress(name + ": " + std::to_string(mesh.tris.size()) + " triangles");
-    return mesh;
+    for (unsigned i = 0; i < scene->mNumMaterials; ++i) model.materials.push_back(convert_material(*scene->mMaterials[i]));
+    if (scene->mNumCameras > 0 || scene->mNumLights > 0) {
+        Assimp::Importer raw;
+        if (const aiScene* as_written = raw.ReadFile(file.string(), 0)) read_cameras_lights(*as_written, frame, model);
+    }
+    return model;
 }
 
 }  // namespace zy::zyscene

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "zyscene/mesh.h"
+#include "zyscene/model_file.h"
 #include "zyscene/objects.h"
 
 namespace zy::zyscene {
@@ -14,10 +14,11 @@ namespace zy::zyscene {
 using ProgressSink = std::function<void(const std::string&)>;
 
 /// Reads every mesh of the file with the node transforms applied, as one
-/// triangle mesh in the scene's left-handed frame. Points at one position are
-/// welded into one. Throws InputError at pointer when the file is missing,
-/// unreadable or holds no triangles.
-Mesh import_mesh(const std::filesystem::path& file, const MeshShape& shape, const std::string& pointer,
-                 const ProgressSink& progress);
+/// triangle mesh in the scene's left-handed frame, upright, with its
+/// materials, cameras and lights. Points at one position are welded into one.
+/// Throws InputError at pointer when the file is missing, unreadable or holds
+/// no triangles.
+ModelFile import_model(const std::filesystem::path& file, const MeshShape& shape, const std::string& pointer,
+                       const ProgressSink& progress);
 
 }  // namespace zy::zyscene

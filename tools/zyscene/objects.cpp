@@ -38,6 +38,10 @@ MeshShape read_mesh(const Node& n) {
             static constexpr std::array<const char*, 3> kSources = {"auto", "file", "average"};
             s.normals = static_cast<NormalSource>(k->choice(kSources, "normal source"));
         }
+        if (const auto u = m.optional("up")) {
+            static constexpr std::array<const char*, 2> kAxes = {"y", "z"};
+            s.up = u->choice(kAxes, "up axis") == 0 ? UpAxis::Y : UpAxis::Z;
+        }
         m.finish();
     }
     if (s.file.empty()) n.fail("names no file");
@@ -118,10 +122,11 @@ bool smooth_by_default(const Shape& shape) {
     return !std::holds_alternative<BoxShape>(shape) && !std::holds_alternative<PlaneShape>(shape);
 }
 
-ObjectDesc read_object(const Node& node, const SurfaceTable& surfaces, int frames) {
+ObjectDesc read_object(const Node& node, const SurfaceTable& surfaces, int frames, std::size_t index) {
     Members m(node);
     ObjectDesc o;
     o.pointer = node.pointer();
+    o.name = std::to_string(index);
     int kinds = 0;
     for (std::size_t k = 0; k < kShapeKeys.size(); ++k) {
         const auto n = m.optional(kShapeKeys[k]);
@@ -130,8 +135,17 @@ ObjectDesc read_object(const Node& node, const SurfaceTable& surfaces, int frame
         o.shape = k == 0 ? Shape(read_mesh(*n)) : read_primitive(static_cast<int>(k), *n);
     }
     if (kinds != 1) node.fail("an object needs exactly one shape: mesh, box, sphere, cylinder, plane or torus");
-    if (const auto name = m.optional("name")) name->text();  // for the author only
-    o.surface = surfaces.index_of(m.required("surface"));
+    if (const auto name = m.optional("name")) o.name = name->text();
+    const bool mesh = std::holds_alternative<MeshShape>(o.shape);
+    // A mesh without a surface shows its file's materials.
+    const auto surface = mesh ? m.optional("surface") : std::optional(m.required("surface"));
+    o.surface = surface ? surfaces.index_of(*surface) : int16_t{-1};
+    if (const auto map = m.optional("materials")) {
+        if (surface) map->fail("an object with a \"surface\" shows no file materials");
+        if (!mesh) map->fail("only a mesh has materials");
+        for (const auto& [material, target] : Members(*map).all())
+            o.material_surfaces.emplace_back(material, surfaces.index_of(target));
+    }
     o.smooth = m.boolean_or("smooth", smooth_by_default(o.shape));
     if (const auto s = m.optional("texture_space")) {
         static constexpr std::array<const char*, 2> kSpaces = {"object", "scene"};
@@ -146,7 +160,7 @@ ObjectDesc read_object(const Node& node, const SurfaceTable& surfaces, int frame
 
 std::vector<ObjectDesc> read_objects(const Node& objects, const SurfaceTable& surfaces, int frames) {
     std::vector<ObjectDesc> out;
-    for (const Node& n : objects.items()) out.push_back(read_object(n, surfaces, frames));
+    for (const Node& n : objects.items()) out.push_back(read_object(n, surfaces, frames, out.size()));
     return out;
 }
 

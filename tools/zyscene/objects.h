@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -16,11 +17,17 @@ namespace zy::zyscene {
 /// Where the vertex normals of a mesh come from.
 enum class NormalSource { Auto, File, Average };
 
+/// Which axis of a mesh file points up.
+enum class UpAxis { Auto, Y, Z };
+
 /// A mesh file read with Assimp.
 struct MeshShape {
     std::string file;          ///< as written, relative to the description's folder
     bool right_handed = true;  ///< mirror z (and the winding) into the scene's left-handed frame
     NormalSource normals = NormalSource::Auto;
+    UpAxis up = UpAxis::Auto;  ///< Auto: what the file says, else y
+    /// Largest extent the mesh is scaled to, standing on the floor; 0 keeps its units.
+    double standard_size = 0;
 };
 
 /// Built-in primitives, in object space, centred on the origin.
@@ -59,8 +66,12 @@ struct TransformTrack {
 
 struct ObjectDesc {
     std::string pointer;  ///< JSON pointer of the object, for messages
+    std::string name;     ///< its "name", or its index in the objects
     Shape shape;
+    /// -1 for a mesh whose file's materials become its surfaces (until they are made).
     int16_t surface = 0;
+    /// "materials": file material name to the description's surface number.
+    std::vector<std::pair<std::string, int16_t>> material_surfaces;
     bool smooth = true;
     /// Patterns, bumps and images follow the object rather than staying
     /// fixed in the scene.

@@ -36,15 +36,6 @@ RT_MAT_BLOCK read_material(const Node& node, RT_MAT_BLOCK base) {
     return base;
 }
 
-RT_MAT_BLOCK default_material() {
-    RT_MAT_BLOCK b{};
-    b.color[0] = b.color[1] = b.color[2] = 255;
-    b.ambient = 20;
-    b.diffuse = 80;
-    b.spec_exp = 10;
-    return b;
-}
-
 float nonzero_scale(const Node& node) {
     const float s = node.single();
     if (s == 0.0f) node.fail("must not be zero");
@@ -53,13 +44,11 @@ float nonzero_scale(const Node& node) {
 
 RT_SRF read_surface(const Node& node, std::optional<SurfaceImage>& image) {
     Members m(node);
-    RT_SRF s{};
-    s.mat[0] = default_material();
+    RT_SRF s = plain_surface();
     if (auto n = m.optional("material")) s.mat[0] = read_material(*n, s.mat[0]);
     s.mat[1] = s.mat[0];
     if (auto n = m.optional("material2")) s.mat[1] = read_material(*n, s.mat[0]);
 
-    s.ptrn_scale = 1.0f;
     if (auto n = m.optional("pattern")) {
         Members p(*n);
         s.ptrn_type = static_cast<uint8_t>(p.required("name").choice(kPatternNames, "pattern") + 1);
@@ -68,8 +57,6 @@ RT_SRF read_surface(const Node& node, std::optional<SurfaceImage>& image) {
         if (auto sc = p.optional("scale")) s.ptrn_scale = nonzero_scale(*sc);
         p.finish();
     }
-    s.bump_depth = 1.0f;
-    s.bump_scale = 1.0f;
     if (auto n = m.optional("bump")) {
         Members b(*n);
         s.bump_type = static_cast<uint8_t>(b.required("name").choice(kBumpNames, "bump") + 1);
@@ -98,6 +85,20 @@ RT_SRF read_surface(const Node& node, std::optional<SurfaceImage>& image) {
 }
 
 }  // namespace
+
+RT_SRF plain_surface() {
+    RT_SRF s{};
+    RT_MAT_BLOCK& b = s.mat[0];
+    b.color[0] = b.color[1] = b.color[2] = 255;
+    b.ambient = 20;
+    b.diffuse = 80;
+    b.spec_exp = 10;
+    s.mat[1] = b;
+    s.ptrn_scale = 1.0f;
+    s.bump_depth = 1.0f;
+    s.bump_scale = 1.0f;
+    return s;
+}
 
 SurfaceTable SurfaceTable::read(const Node& surfaces) {
     SurfaceTable table;
@@ -129,6 +130,17 @@ int16_t SurfaceTable::index_of(const Node& name) const {
     for (std::size_t i = 0; i < names_.size(); ++i)
         if (names_[i] == wanted) return static_cast<int16_t>(i);
     name.fail("no surface is named \"" + wanted + "\"");
+}
+
+int16_t SurfaceTable::add(const std::string& name, const RT_SRF& surface, const std::string& pointer) {
+    if (std::find(names_.begin(), names_.end(), name) != names_.end())
+        throw InputError(pointer, "the file's material makes a surface \"" + name + "\", a name already taken");
+    if (names_.size() == static_cast<std::size_t>(std::numeric_limits<int16_t>::max()))
+        throw InputError(pointer, "too many surfaces (the files hold at most 32767)");
+    names_.push_back(name);
+    records_.push_back(surface);
+    placements_.push_back(std::nullopt);
+    return static_cast<int16_t>(names_.size() - 1);
 }
 
 bool SurfaceTable::uses_texture_space(int16_t index) const {

@@ -13,6 +13,9 @@
 
 namespace zy::zyscene {
 
+/// A white matte surface with every other member at its default.
+RT_SRF plain_surface();
+
 /// The surfaces in the alphabetical order of their names; the record index is
 /// the surface number the triangles carry.
 class SurfaceTable {
@@ -23,6 +26,10 @@ public:
     const std::vector<RT_SRF>& records() const { return records_; }
     /// Surface number of the surface named by node, a string.
     int16_t index_of(const Node& name) const;
+    /// Appends a surface made from a file's material; its number follows the
+    /// description's surfaces. Throws InputError at pointer when the name is
+    /// taken or the files would hold too many surfaces.
+    int16_t add(const std::string& name, const RT_SRF& surface, const std::string& pointer);
     /// True when the surface's look depends on where a point lies in its
     /// object (pattern, bump or image).
     bool uses_texture_space(int16_t index) const;

@@ -1,0 +1,76 @@
+#include "zyscene/framing.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "zyscene/transform.h"
+
+namespace zy::zyscene {
+
+namespace {
+
+V3D scaled(const V3D& v, double s) { return {v.x * s, v.y * s, v.z * s}; }
+V3D sub(const V3D& a, const V3D& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+double dot(const V3D& a, const V3D& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+V3D cross(const V3D& a, const V3D& b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+V3D unit(const V3D& v) { return scaled(v, 1 / std::sqrt(dot(v, v))); }
+
+}  // namespace
+
+void Box::add(const V3D& p) {
+    lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+    hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+}
+
+void Box::add(const Box& b) {
+    if (b.empty()) return;
+    add(b.lo);
+    add(b.hi);
+}
+
+double Box::largest_side() const {
+    const V3D s = size();
+    return std::max({s.x, s.y, s.z});
+}
+
+bool Box::contains(const V3D& p) const {
+    return p.x >= lo.x && p.x <= hi.x && p.y >= lo.y && p.y <= hi.y && p.z >= lo.z && p.z <= hi.z;
+}
+
+std::vector<Box> object_boxes(const std::vector<ObjectDesc>& objects, const std::vector<Mesh>& meshes, int k) {
+    std::vector<Box> boxes(objects.size());
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        const MAT4 t = object_matrix(objects[i].transform.at(k));
+        for (const V3D& p : meshes[i].points) {
+            V3D q;
+            v3d_trnsf(p, q, t);
+            boxes[i].add(q);
+        }
+    }
+    return boxes;
+}
+
+CameraTrack fit_camera(const Box& box, const FitRequest& fit, double fov, double aspect) {
+    const V3D forward = unit(scaled(fit.toward_eye, -1));
+    const V3D right = unit(cross(forward, fit.up));
+    const V3D up = cross(right, forward);
+    // Half the picture's width and height at unit distance, less the margins.
+    const double room = 1 - 2 * fit.margin;
+    const double half_x = std::tan(fov * 3.14159265358979323846 / 360) * room;
+    const double half_y = half_x / aspect;
+    const V3D centre = box.centre();
+    // A corner o from the centre lies at depth o.f + D from an eye D behind
+    // the centre, and fits when |o.r| <= half_x (o.f + D); likewise up.
+    double distance = 0;
+    for (int c = 0; c < 8; ++c) {
+        const V3D corner{c & 1 ? box.hi.x : box.lo.x, c & 2 ? box.hi.y : box.lo.y, c & 4 ? box.hi.z : box.lo.z};
+        const V3D o = sub(corner, centre);
+        const double need = std::max(std::abs(dot(o, right)) / half_x, std::abs(dot(o, up)) / half_y) - dot(o, forward);
+        distance = std::max(distance, need);
+    }
+    // A box of no size is still seen from a little way off.
+    if (!(distance > 0)) distance = 1;
+    return CameraTrack::still(sub(centre, scaled(forward, distance)), centre, fit.up, fov);
+}
+
+}  // namespace zy::zyscene
