@@ -105,7 +105,7 @@ RT_SRF surface_of(const Values& v) {
         }
     } else if (v.specular) {
         m.specular = percent(largest(*v.specular) * v.specular_strength);
-        if (v.shininess) m.spec_exp = half_exponent(*v.shininess);
+        if (v.shininess && *v.shininess > 0) m.spec_exp = half_exponent(*v.shininess);
     }
     const double clear = std::max(unit(1 - v.opacity), unit(v.transmission.value_or(0)));
     if (clear > 0) {
