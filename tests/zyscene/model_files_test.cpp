@@ -11,6 +11,12 @@ namespace {
 
 using zy::test::TempDir;
 
+void expect_near(const V3D& actual, const V3D& expected, double tolerance) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
 // A tetrahedron whose four faces each take one material.
 const std::string kTetra = R"(mtllib m.mtl
 v 0 0 0
