@@ -26,6 +26,8 @@ struct CameraRequest {
     double fov = 45;   ///< fit: horizontal angle in degrees
     /// A model shown alone: a file without a usable camera gets the fitted one.
     bool fit_when_file_has_none = false;
+    /// A model shown alone at no size asked for: the picture takes the file camera's aspect.
+    bool picture_takes_file_aspect = false;
 };
 
 /// The request of a camera member with "fit" or "from_file", or nothing for

@@ -121,7 +121,8 @@ CompiledScene compile_scene(const fs::path& description, const ProgressSink& pro
                             const RenderOverrides& overrides) {
     if (!is_description(description)) {
         try {
-            return compile(model_description(with_overrides(model_json(description), overrides)),
+            const bool size_given = overrides.width || overrides.height;
+            return compile(model_description(with_overrides(model_json(description), overrides), size_given),
                            description.parent_path(), progress);
         } catch (const InputError& e) {
             throw CompileError(description.string() + ": " + e.what());

@@ -36,10 +36,11 @@ Json model_json(const std::filesystem::path& model) {
         {"objects", {{{"name", "model"}, {"mesh", file}}}}};
 }
 
-Description model_description(const Json& root) {
+Description model_description(const Json& root, bool size_given) {
     Description d = read_description(root);
     std::get<MeshShape>(d.objects[0].shape).standard_size = kStandardSize;
     d.camera_request->fit_when_file_has_none = true;
+    d.camera_request->picture_takes_file_aspect = !size_given;
     d.light_files[0].defaults_when_file_has_none = true;
     return d;
 }

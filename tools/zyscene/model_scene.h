@@ -16,7 +16,8 @@ Json model_json(const std::filesystem::path& model);
 
 /// Reads model_json's description (with any changes made to it): the model
 /// at the standard size, a camera that frames it when the file has none,
-/// and a key and a fill light when the file has no lights.
-Description model_description(const Json& root);
+/// and a key and a fill light when the file has no lights; without size_given
+/// the picture takes the file camera's aspect.
+Description model_description(const Json& root, bool size_given);
 
 }  // namespace zy::zyscene

@@ -194,7 +194,7 @@ void settle_camera(Description& d, const std::vector<ModelFile>& models, const f
             return r.name.empty() ? !c.orthographic : c.name == r.name;
         });
         if (found != cameras.end() && !found->orthographic) {
-            if (r.fit_when_file_has_none && found->file_aspect > 0)
+            if (r.picture_takes_file_aspect && found->file_aspect > 0)
                 d.settings.res_y = static_cast<int16_t>(
                     std::clamp(std::lround(d.settings.res_x / found->file_aspect), 1L, 32766L));
             const V3D eye = place(placed.placement, found->eye);
