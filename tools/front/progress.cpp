@@ -3,17 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "zyfarm/status.h"
+
 namespace zy::front {
 
-std::string clock_time(double seconds) {
-    const long s = std::lround(std::max(0.0, seconds));
-    char text[32];
-    if (s >= 3600)
-        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
-    else
-        std::snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
-    return text;
-}
+std::string clock_time(double seconds) { return zyfarm::clock_text(std::lround(std::max(0.0, seconds))); }
 
 Progress::Progress(ProgressStyle style, int frames, int rows, int first_frame, int rows_done, std::FILE* out)
     : style_(style),
