@@ -1,8 +1,7 @@
-// Light reaching a point and rays leaving it: light spheres and refraction on
-// records set up by hand, shadows and transmitted rays on scenes loaded in-process.
+// Light reaching a point and rays leaving it: light spheres on records set up
+// by hand, shadows and transmitted rays on scenes loaded in-process.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
 
 #include "cells/cells.h"
@@ -53,24 +52,6 @@ TEST(LightSphere, NearSideInFrontOfTheLimitFromOutsideAndStoredOnly) {
         EXPECT_EQ(dist, c.dist) << c.limit << " " << c.stored;
         EXPECT_TRUE(colour.r == c.colour.r && colour.g == c.colour.g && colour.b == c.colour.b) << c.limit;
     }
-}
-
-TEST(Refraction, SnellsLawAndTotalReflectionOnlyWhenLeaving) {
-    const V3D N{0, 0, -1};  // facing the viewer
-    V3D out{};
-    ASSERT_EQ(rt_refract(0, N, {0.5, 0, std::sqrt(3.0) / 2}, 1.5 * 1.0003, out), 1);  // 30 degrees
-    EXPECT_NEAR(rad_to_deg(std::acos(out.z)), 19.4712, 1e-3);
-    EXPECT_NEAR(v3d_len(out), 1.0, 1e-12);
-    EXPECT_GT(out.x, 0);
-    ASSERT_EQ(rt_refract(0, N, {0, 0, 1}, 2.4173, out), 1);  // head-on: undeflected
-    EXPECT_NEAR(out.z, 1.0, 1e-12);
-
-    V3D grazing{0.99, 0, 0.141};
-    v3d_nrm(grazing);
-    out = {7, 7, 7};
-    EXPECT_EQ(rt_refract(1, N, grazing, 1.4588, out), 0);  // leaving the body
-    EXPECT_EQ(out.x, 7);
-    EXPECT_EQ(rt_refract(0, N, grazing, 1.4588, out), 1);  // the same angle entering refracts
 }
 
 // Writes the scene, loads frame 0 and prepares it and ts as the frame loop does.
