@@ -1,5 +1,4 @@
-// Image materials: projections, repetition, the four pixel formats and the
-// gamma table.
+// Image materials: projections, repetition and the four pixel formats.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -63,15 +62,6 @@ TEST_F(Images, FlatProjectionCentresAndRepeatsTheImageWithRowZeroOnTop) {
     }
 }
 
-TEST_F(Images, PovAndImageMatrixPlaceTheImage) {
-    settings.pov = {10, 5, 0};
-    EXPECT_EQ(pixel_of({-10, -5, 0}, 100, 50), Pixel(50, 25));
-    settings.pov = {0, 0, 0};
-    tri.mat_index = 0;
-    mats[2].m[0][0] = mats[2].m[1][1] = 0.5;  // the image twice as large in the scene
-    EXPECT_EQ(pixel_of({20, 10, 0}, 100, 50), Pixel(60, 20));
-}
-
 TEST_F(Images, CylindersWrapAboutTheYAxis) {
     srf.img_mode = 1;
     srf.img_arg = 360.0;
@@ -126,12 +116,6 @@ TEST_F(Images, ColourPixelsFilterAndMasksBlend) {
 
     images[0] = {4, 0, 2, 1, pixels.data(), 3};  // claims two pixels, holds one
     EXPECT_TRUE(same_material(at({0.5, 0, 0}), srf.mat[0]));
-}
-
-TEST(Gamma, TableFollowsThePowerOneEight) {
-    for (int i = 0; i < 256; ++i)
-        EXPECT_NEAR(log_exp_gamma_fast(static_cast<uint8_t>(i)), std::pow(i / 255.0, 1.8), 1e-12) << i;
-    EXPECT_TRUE(log_exp_gamma_fast(0) == 0.0 && log_exp_gamma_fast(255) == 1.0);
 }
 
 }  // namespace
