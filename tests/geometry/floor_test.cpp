@@ -92,28 +92,5 @@ TEST(Floor, RayMeetsTheDiscUpToItsRim) {
     EXPECT_DOUBLE_EQ(floor_distance(ts, {r, 1, 0}, {0, -1, 0}), cached);
 }
 
-// The floor stays at scene height whatever the look-at point.
-TEST(Floor, FollowsThePointOfViewOfEveryFrame) {
-    InProcess run;
-    writer::Scene scene = floor_scene();
-    scene.frames.push_back(scene.frames[0]);
-    scene.frames[1].cam.look_at = {3, 7.25f, -2};
-    scene.settings.inf.frame_count = 2;
-    load_settings(run, scene);
-    for (int16_t frame = 0; frame < 2; ++frame) {
-        testing::internal::CaptureStdout();
-        rt_load_frame(frame);
-        testing::internal::GetCapturedStdout();
-        rt_floor_place();
-        TraceState ts;
-        ts.prepare_for_frame(rt_var.n_tri);
-        V3D hit{};
-        ASSERT_LT(floor_distance(ts, {0, 1, 0}, {0, -1, 0}, &hit), kFltMax);
-        EXPECT_NEAR(hit.y + rt_var.pov.y, -0.05, 1e-12) << "frame " << frame;
-        EXPECT_NEAR(floor_crd[2].x + rt_var.pov.x, rt_var.floor_radius, 1e-6);
-    }
-    EXPECT_EQ(rt_var.pov.y, 7.25);
-}
-
 }  // namespace
 }  // namespace zy
