@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -40,35 +39,6 @@ protected:
     V3D points[3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
     TRIANGLE tri{};
 };
-
-TEST_F(TriangleTest, PlaneEdgesBoxAndVaultStep) {
-    rt_tri_init(tri);
-    const V3D p{0.25, 0.25, 0}, on_edge{0.5, 0, 0};
-    EXPECT_TRUE(tri_edge(tri, 0, p) == 0.25 && tri_edge(tri, 1, p) == 0.5 && tri_edge(tri, 2, p) == 0.25);
-    // A point on an edge counts as inside: no edge function is negative.
-    EXPECT_TRUE(tri_edge(tri, 0, on_edge) == 0.0 && tri_edge(tri, 1, on_edge) >= 0.0 && tri_edge(tri, 2, on_edge) >= 0.0);
-    const struct {
-        V3D corners[3], lo, hi;
-        double d, vault_step;
-    } cases[] = {
-        {{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 0, 0}, {1, 1, 0}, 0.0, 0.25},
-        // (0,4,0) x (-6,0,0) = (0,0,24); the shortest edge is 4.
-        {{{2, -1, 5}, {2, 3, 5}, {-4, -1, 5}}, {-4, -1, 5}, {2, 3, 5}, 5.0, 1.0},
-    };
-    for (const auto& c : cases) {
-        std::copy(std::begin(c.corners), std::end(c.corners), points);
-        rt_tri_init(tri);
-        expect_vec(tri.nrm, {0, 0, 1});
-        expect_vec(tri.bb_min, c.lo);
-        expect_vec(tri.bb_max, c.hi);
-        EXPECT_TRUE(tri.d == c.d && tri.vault_step == c.vault_step) << c.d;
-        // Every vertex lies on the two edges that meet there.
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_NEAR(tri_edge(tri, i, points[i]), 0.0, 1e-12);
-            EXPECT_NEAR(tri_edge(tri, (i + 2) % 3, points[i]), 0.0, 1e-12);
-        }
-    }
-}
 
 TEST_F(TriangleTest, NormalFacesTheRayFlatOrBlendedByBarycentricWeights) {
     const double len = std::sqrt(0.375);
