@@ -1,66 +1,14 @@
-// Point location and the cell-to-cell walk: on a hand-made tree,
-// then each step of the walk (found from the cell it leaves) against the
+// The cell-to-cell walk: each step (found from the cell it leaves) against the
 // locate-from-the-root step, on built trees whose split planes and root faces
 // the rays start on exactly.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 
 #include "cell_frame.h"
 
 namespace zy::test {
 namespace {
-
-// The root (0,0,0)-(8,8,8) divided once at (4,4,4), as a tree built by hand.
-class SplitCube : public testing::Test {
-protected:
-    SplitCube() : frame_({}) {
-        CELL& root = frame_.records().root;
-        root = cube_leaf(0, 8);
-        root.leaf = 0;
-        std::fill_n(root.mid, 3, 4.0);
-        for (int i = 0; i < 8; ++i) {
-            kids_[i] = cube_leaf(0, 4);
-            kids_[i].level = 1;
-            for (int a = 0; a < 3; ++a) {
-                kids_[i].min[a] = (i >> a) & 1 ? 4 : 0;
-                kids_[i].max[a] = kids_[i].min[a] + 4;
-            }
-            root.child[i] = &kids_[i];
-        }
-        frame_.records().step = 8.0 / 20480;
-    }
-
-    RT_RAY ray(const V3D& org, const V3D& dir) { return ray_from(frame_.trace(), scene_, org, dir); }
-    const CELL* kid(int i) const { return &kids_[i]; }
-
-    CellFrame frame_;
-    CELL kids_[8]{};
-    const Scene scene_ = frame_.records().scene();
-};
-
-TEST_F(SplitCube, PointsFindTheirLeafAndSplitPlanesGoLow) {
-    const std::pair<V3D, int> cases[] = {{{5, 3, 4}, 1},     {{4, 4, 4}, 0},      {{8, 8, 8}, 7},       {{0, 0, 0}, 0},
-                                         {{4.5, 4.5, 3}, 3}, {{8.001, 0, 0}, -1}, {{1, -1e-12, 1}, -1}};
-    for (auto [p, leaf] : cases) EXPECT_EQ(rt_find_cell(scene_, p), leaf < 0 ? nullptr : kid(leaf)) << p.x << " " << p.y;
-}
-
-// Without a step a walk point on the split plane stays there, and the plane
-// belongs to the lower cell: going up the walk cannot leave the cell and ends;
-// going down it has reached the next cell. (Walks with a step are checked below
-// and by the search cross-check.)
-TEST_F(SplitCube, WalkWithoutAStepFromASplitPlane) {
-    frame_.records().step = 0;
-    for (const double dx : {1.0, -1.0}) {
-        RT_RAY r = ray({4 - 3 * dx, 1, 1}, {dx, 0, 0});
-        r.seg_org = {4, 1, 1};
-        r.cell = kid(dx > 0 ? 0 : 1);
-        const CELL* want = dx > 0 ? nullptr : kid(0);
-        EXPECT_EQ(rt_cell_next(scene_, r), want);
-        EXPECT_EQ(r.cell, want);
-    }
-}
 
 // The step of rt_cell_next as defined: the exit face of the current cell, the
 // point pushed one step beyond it, and its leaf located from the root.
