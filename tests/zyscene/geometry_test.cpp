@@ -56,27 +56,6 @@ TEST(Primitives, OpenShapesFaceTheirNormals) {
     expect_normals_agree_with_winding(make_primitive(CylinderShape{1, 2, 5, false}));
 }
 
-TEST(Primitives, CurvedShapesHaveExactNormals) {
-    const Mesh sphere = make_primitive(SphereShape{3, 9, 6});
-    for (std::size_t t = 0; t < sphere.tris.size(); ++t)
-        for (int c = 0; c < 3; ++c) {
-            const V3D& p = sphere.points[sphere.tris[t][c]];
-            const V3D& n = sphere.normals[t][c];
-            EXPECT_NEAR(v3d_scal(p, p), 9, 1e-12);
-            EXPECT_NEAR(v3d_scal(n, p), 3, 1e-12);
-        }
-    const Mesh torus = make_primitive(TorusShape{2, 0.5, 8, 5});
-    for (std::size_t t = 0; t < torus.tris.size(); ++t)
-        for (int c = 0; c < 3; ++c) {
-            // Point minus normal times the tube radius lies on the ring.
-            const V3D& p = torus.points[torus.tris[t][c]];
-            const V3D& n = torus.normals[t][c];
-            const V3D ring{p.x - 0.5 * n.x, p.y - 0.5 * n.y, p.z - 0.5 * n.z};
-            EXPECT_NEAR(ring.y, 0, 1e-12);
-            EXPECT_NEAR(std::hypot(ring.x, ring.z), 2, 1e-12);
-        }
-}
-
 // A mesh file of the data folder (octa.obj: an octahedron with a corner
 // written twice, right-handed, wound counter-clockwise seen from outside).
 Mesh import_data(const std::string& name, MeshShape shape) {
