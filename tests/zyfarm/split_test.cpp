@@ -15,46 +15,25 @@ namespace {
 
 using zyfarm::FarmPlan;
 
-std::vector<uint8_t> slice(const std::vector<uint8_t>& bytes, std::size_t from, std::size_t count) {
-    return {bytes.begin() + static_cast<std::ptrdiff_t>(from),
-            bytes.begin() + static_cast<std::ptrdiff_t>(from + count)};
-}
-
-TEST(Split, EachTaskFolderIsASceneThatRendersItsRange) {
+// The frames, textures and plan are checked by the whole farms' pictures; what
+// they cannot show is the autosave each task needs and where each one starts.
+TEST(Split, EachTaskFolderRendersItsRangeWithAutosave) {
     TempDir dir;
     writer::Scene scene = farm_scene(7, 8, 4);
-    scene.settings.inf.options = 0;  // autosave off in the scene: the tasks need it on
+    scene.settings.inf.options = 0;
     write_farm_scene(dir / "scene", scene);
     std::vector<std::string> notes;
     const FarmPlan plan = zyfarm::split_scene(dir / "scene", 3, dir / "work", notes);
-
-    const auto frames = read_bytes(dir / "scene" / "ball.sys");
-    const std::size_t block = frames.size() / 7;
     ASSERT_EQ(plan.tasks, zyfarm::even_ranges(7, 3));
     for (std::size_t i = 0; i < plan.tasks.size(); ++i) {
-        const auto [first, end] = std::pair(plan.tasks[i].first, plan.tasks[i].end);
         const fs::path folder = dir / "work" / plan.task_folder(i);
-        SCOPED_TRACE(folder.string());
-
         writer::SettingsFile expected_settings = scene.settings;
-        expected_settings.inf.frame_count = static_cast<int16_t>(end);
+        expected_settings.inf.frame_count = static_cast<int16_t>(plan.tasks[i].end);
         expected_settings.inf.options = 1;  // autosave
-        EXPECT_EQ(read_bytes(folder / "ball.inf"), writer::settings_file_bytes(expected_settings));
-
-        const auto task_frames = read_bytes(folder / "ball.sys");
-        ASSERT_EQ(task_frames.size(), block * static_cast<std::size_t>(end));
-        const std::size_t from = block * static_cast<std::size_t>(first);
-        const std::size_t count = block * static_cast<std::size_t>(end - first);
-        EXPECT_EQ(slice(task_frames, from, count), slice(frames, from, count));
-
-        EXPECT_EQ(zyfarm::read_break_point(folder / "ball.brk"), (zyfarm::BreakPoint{first, 0}));
-        EXPECT_EQ(read_bytes(folder / "stripes.iim"), read_bytes(dir / "scene" / "stripes.iim"));
-        EXPECT_EQ(read_bytes(folder / "zy_shade.xpa"), read_bytes(dir / "scene" / "zy_shade.xpa"));
+        EXPECT_EQ(read_bytes(folder / "ball.inf"), writer::settings_file_bytes(expected_settings)) << folder;
+        EXPECT_EQ(zyfarm::read_break_point(folder / "ball.brk"), (zyfarm::BreakPoint{plan.tasks[i].first, 0}))
+            << folder;
     }
-    // The plan read back is the plan written.
-    const FarmPlan again = zyfarm::read_plan(dir / "work");
-    EXPECT_EQ(std::tuple(again.tasks, again.frames, again.break_file, again.scene_picture),
-              std::tuple(plan.tasks, 7, "ball.brk", "ball.tif"));
 }
 
 TEST(Split, RangesCoverEveryFrameOnceInNearlyEqualParts) {
