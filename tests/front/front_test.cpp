@@ -6,11 +6,10 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 
-#include "scene/records.h"
 #include "support/test_support.h"
+#include "writer/scene_reader.h"
 
 namespace zy::test {
 namespace {
@@ -58,13 +57,7 @@ void expect_same_pixels(const fs::path& png, const fs::path& tiff) {
     EXPECT_TRUE(a.rgb == b.rgb) << png << " and " << tiff << " differ";
 }
 
-RT_INF settings_of(const fs::path& inf) {
-    const auto bytes = read_bytes(inf);
-    RT_INF r;
-    std::memcpy(&r, bytes.data() + 8, sizeof r);
-    translate_RT_INF(&r);
-    return r;
-}
+RT_INF settings_of(const fs::path& inf) { return writer::read_settings_file(read_bytes(inf)).inf; }
 
 TEST(Front, OneFramePngEqualsTheRenderersTiffWithTheOverrides) {
     TempDir dir;
