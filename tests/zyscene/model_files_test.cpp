@@ -17,40 +17,14 @@ void expect_near(const V3D& actual, const V3D& expected, double tolerance) {
     EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
-// A tetrahedron whose four faces each take one material.
-const std::string kTetra = R"(mtllib m.mtl
-v 0 0 0
-v 2 0 0
-v 0 1 0
-v 0 0 3
-usemtl red_plastic
-f 1 3 2
-usemtl clear_glass
-f 1 2 4
-usemtl glow
-f 1 4 3
-usemtl matte
-f 2 3 4
-)";
-const std::string kMaterials = R"(newmtl red_plastic
-Kd 0.8 0 0
-Ks 1 1 1
-Ns 200
-newmtl clear_glass
-Kd 1 1 1
-d 0.05
-Ni 1.5
-newmtl glow
-Kd 0.2 0.2 0.2
-Ke 1 0.5 0
-newmtl matte
-Kd 0 0.5 1
-)";
+// tetra.obj: a tetrahedron whose four faces each take one material of m.mtl.
+void copy_tetra(const TempDir& dir) {
+    for (const char* file : {"tetra.obj", "m.mtl"}) fs::copy_file(fs::path(ZY_TEST_DATA) / file, dir / file);
+}
 
 TEST(ModelFiles, MaterialsBecomeSurfacesByTheTableOrGoToNamedOnes) {
     TempDir dir;
-    write_text(dir.path(), "tetra.obj", kTetra);
-    write_text(dir.path(), "m.mtl", kMaterials);
+    copy_tetra(dir);
     const CompiledScene scene = compile_text(dir.path(), "{" + kCamera + R"(,
       "surfaces": {"chrome": {"material": {"reflection": 90}, "flags": ["metal"]}},
       "objects": [{"name": "t", "mesh": "tetra.obj", "materials": {"matte": "chrome"}}]})");
@@ -83,24 +57,10 @@ TEST(ModelFiles, MaterialsBecomeSurfacesByTheTableOrGoToNamedOnes) {
               (dir / "scene.json").string() + R"(:1:113: /objects/0/materials/wheel: no surface is named "x")");
 }
 
-// A glTF triangle with a camera 45 degrees round y at [1, 2, 10] and a point light at [3, 4, 5].
-std::string gltf_with_camera_and_light() {
-    return R"({"asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0, 1, 2]}],
-      "nodes": [{"camera": 0, "name": "Cam", "translation": [1, 2, 10], "rotation": [0, 0.3826834, 0, 0.9238795]},
-                {"name": "Lamp", "extensions": {"KHR_lights_punctual": {"light": 0}}, "translation": [3, 4, 5]},
-                {"mesh": 0}],
-      "meshes": [{"primitives": [{"attributes": {"POSITION": 0}}]}],
-      "accessors": [{"bufferView": 0, "componentType": 5126, "count": 3, "type": "VEC3", "min": [0, 0, 0], "max": [1, 1, 0]}],
-      "bufferViews": [{"buffer": 0, "byteLength": 36}],
-      "buffers": [{"byteLength": 36, "uri": "data:application/octet-stream;base64,AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAA"}],
-      "cameras": [{"type": "perspective", "perspective": {"yfov": 0.5, "aspectRatio": 2, "znear": 0.1}}],
-      "extensionsUsed": ["KHR_lights_punctual"],
-      "extensions": {"KHR_lights_punctual": {"lights": [{"type": "point", "color": [1, 0.5, 0.25], "intensity": 0.8}]}}})";
-}
-
 TEST(ModelFiles, CameraAndLightsFromAFileKeepTheirPlaceNextToTheModel) {
     TempDir dir;
-    write_text(dir.path(), "m.gltf", gltf_with_camera_and_light());
+    // A triangle with a camera 45 degrees round y at [1, 2, 10] and a point light at [3, 4, 5].
+    fs::copy_file(fs::path(ZY_TEST_DATA) / "camera_and_light.gltf", dir / "m.gltf");
     const CompiledScene scene = compile_text(dir.path(), R"({"render": {"width": 400, "height": 100},
       "camera": {"from_file": "m.gltf", "name": "Cam"}, "lights": [{"position": [0, 9, 0]}, {"from_file": "m.gltf"}],
       "objects": [{"mesh": "m.gltf", "transform": {"translate": [0, 5, 0]}}]})");
@@ -145,8 +105,7 @@ TEST(ModelFiles, FitPutsTheProjectedBoxInsideThePictureTouchingTheMargin) {
 
 TEST(ModelFiles, AModelAloneStandsOnTheFloorAtTheStandardSizeUprightWhenZIsUp) {
     TempDir dir;
-    write_text(dir.path(), "tetra.obj", kTetra);
-    write_text(dir.path(), "m.mtl", kMaterials);
+    copy_tetra(dir);
     const CompiledScene scene = compile_scene(dir / "tetra.obj");
     EXPECT_EQ(scene.shade.scene, "tetra");
     EXPECT_EQ(scene.first_frame.lights.size(), 2u);  // key and fill
