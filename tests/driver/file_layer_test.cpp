@@ -120,15 +120,11 @@ TEST(Paths, NormalisationUnifiesSeparatorsLowerCasesAndUpperCasesTheDrive) {
     EXPECT_STREQ(get_nom("c/d.tif"), "c/d.tif");
 }
 
-TEST(Paths, WrappersOpenTheLowerCaseLastComponentInTheWorkingFolder) {
+// Opening through the wrappers is seen in the conformance runs; deleting is not.
+TEST(Paths, UnlinkLeavesTheFileInPlace) {
     InProcess run;
     make_file("scene.inf", 5);
-    EXPECT_EQ(captured([] { EXPECT_EQ(xf_size("C:/SCENES/Scene.INF"), 5); }),
-              "Fopen() : C:\\scenes\\scene.inf\nhandle ouvert :0\n");
-    captured([] {
-        EXPECT_EQ(xf_size("nothing.inf"), -1);
-        EXPECT_EQ(xf_unlink("scene.inf"), 0);
-    });
+    captured([] { EXPECT_EQ(xf_unlink("scene.inf"), 0); });
     EXPECT_TRUE(std::filesystem::exists("scene.inf"));
 }
 

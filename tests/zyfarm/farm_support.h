@@ -41,9 +41,6 @@ FarmRun run_zyfarm(const std::vector<std::string>& args);
 /// A word for the shell.
 std::string quoted(const std::string& word);
 
-/// Runs a shell command.
-inline FarmRun run_shell(const std::string& command) { return run_command(command); }
-
 /// While it lives, the programs started (and the Slurm jobs submitted) take
 /// the stop shim: the one zyray that first leaves its break file at (frame,
 /// line) stops itself there and writes its id into marker, so that a kill

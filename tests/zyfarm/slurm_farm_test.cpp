@@ -30,7 +30,7 @@ bool running(const std::string& pid) {
 class Cluster {
 public:
     Cluster() {
-        const FarmRun start = run_shell(quoted(std::string(ZY_CLUSTER_DIR) + "/start-cluster") + " " +
+        const FarmRun start = run_command(quoted(std::string(ZY_CLUSTER_DIR) + "/start-cluster") + " " +
                                         quoted(state_.path().string()) + " 2>&1");
         started_ = start.status == 0;
         log_ = "start-cluster ended with status " + std::to_string(start.status) + "\n" + start.out;
@@ -43,7 +43,7 @@ public:
             std::string pid;
             if (in >> pid) pids.push_back(pid);
         }
-        const FarmRun stop = run_shell(quoted(std::string(ZY_CLUSTER_DIR) + "/stop-cluster") + " " +
+        const FarmRun stop = run_command(quoted(std::string(ZY_CLUSTER_DIR) + "/stop-cluster") + " " +
                                        quoted(state_.path().string()) + " 2>&1");
         unsetenv("SLURM_CONF");
         EXPECT_EQ(stop.status, 0) << stop.out;
@@ -85,7 +85,7 @@ Jobs submit(const fs::path& dir, int tasks) {
 
 // Slurm's state of a job and the reason it waits, e.g. "PENDING Dependency".
 std::string job_state(const std::string& job) {
-    std::string state = run_shell("squeue -h -t all -j " + quoted(job) + " -o '%T %r' 2>&1").out;
+    std::string state = run_command("squeue -h -t all -j " + quoted(job) + " -o '%T %r' 2>&1").out;
     while (!state.empty() && (state.back() == '\n' || state.back() == ' ')) state.pop_back();
     return state;
 }
