@@ -3,22 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
+
+#include "support/test_support.h"
 
 namespace {
 
 class Conformance : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(Conformance, MatchesByteForByte) {
-    const std::string command = std::string("python3 '") + ZY_CONFORMANCE_DIR + "/check.py' '" + ZY_ZYRAY_PATH +
-                                "' " + GetParam() + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string report;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) report += buffer;
-    EXPECT_EQ(pclose(pipe), 0) << report;
+    const zy::test::CommandRun run = zy::test::run_command(std::string("python3 '") + ZY_CONFORMANCE_DIR +
+                                                           "/check.py' '" + ZY_ZYRAY_PATH + "' " + GetParam() + " 2>&1");
+    EXPECT_EQ(run.status, 0) << run.out;
 }
 
 // Listed by name so that a case added later is not run unnoticed, and a case
