@@ -57,14 +57,12 @@ void expect_same_pixels(const fs::path& png, const fs::path& tiff) {
     EXPECT_TRUE(a.rgb == b.rgb) << png << " and " << tiff << " differ";
 }
 
-RT_INF settings_of(const fs::path& inf) { return writer::read_settings_file(read_bytes(inf)).inf; }
-
 TEST(Front, OneFramePngEqualsTheRenderersTiffWithTheOverrides) {
     TempDir dir;
     const FrontRun run = front(dir.path(), kScene + " --size 48x30 --aa 0 --depth 2 --work w -o demo.png");
     ASSERT_EQ(run.status, 0) << run.err;
     expect_same_pixels(dir / "demo.png", dir / "w/render/demo.tif");
-    const RT_INF inf = settings_of(dir / "w/scene/demo.inf");
+    const RT_INF inf = writer::read_settings_file(read_bytes(dir / "w/scene/demo.inf")).inf;
     EXPECT_EQ(inf.res_x, 48);
     EXPECT_EQ(inf.res_y, 30);
     EXPECT_EQ(inf.aa_level, 0);
@@ -137,7 +135,6 @@ TEST(Front, ExitStatusesAndTheirLines) {
         int status;
         std::string says;
     } cases[] = {
-        {"--help", 0, ""},
         {"-q", 2, "no scene given"},
         {kScene + " --bogus", 2, "unknown option --bogus"},
         {kScene + " --size 40", 2, "--size \"40\" is not of the form WxH"},

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "scene/records.h"
 #include "writer/generated_scenes.h"
 #include "writer/scene_reader.h"
 

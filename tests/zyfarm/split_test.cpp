@@ -6,7 +6,6 @@
 #include "writer/scene_reader.h"
 #include "zyfarm/farm_error.h"
 #include "zyfarm/farm_support.h"
-#include "zyfarm/scene_folder.h"
 #include "zyfarm/split.h"
 #include "zyfarm/task_state.h"
 

@@ -2,10 +2,7 @@
 // by the renderer's frame loader.
 #include <gtest/gtest.h>
 
-
-#include "geometry/triangle.h"
 #include "scene/frame_loader.h"
-#include "scene/rt_var.h"
 #include "support/loaded_scene.h"
 #include "zyscene_fixture.h"
 
