@@ -129,15 +129,19 @@ StopShim::~StopShim() {
     setenv("ASAN_OPTIONS", saved_asan_.c_str(), 1);
 }
 
+char process_state(const std::string& pid) {
+    std::string line;
+    std::getline(std::ifstream("/proc/" + pid + "/stat"), line);
+    const auto close = line.rfind(')');  // the name in brackets may hold spaces
+    return close != std::string::npos && line.size() > close + 2 ? line[close + 2] : '\0';
+}
+
 std::string wait_for_stopped(const fs::path& marker) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (std::chrono::steady_clock::now() < deadline) {
-        std::string pid, line;
+        std::string pid;
         std::ifstream(marker) >> pid;
-        std::getline(std::ifstream("/proc/" + pid + "/stat"), line);
-        const auto close = line.rfind(')');
-        if (!pid.empty() && close != std::string::npos && line.size() > close + 2 && line[close + 2] == 'T')
-            return pid;
+        if (!pid.empty() && process_state(pid) == 'T') return pid;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return "";

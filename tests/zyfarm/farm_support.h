@@ -54,6 +54,9 @@ private:
     std::string saved_asan_;
 };
 
+/// The state letter /proc shows for the process (R, S, T, Z ...), or 0 if there is none.
+char process_state(const std::string& pid);
+
 /// The process the shim stopped, once it has stopped (its id in the marker,
 /// state T); empty after a minute (a hang).
 std::string wait_for_stopped(const fs::path& marker);

@@ -18,15 +18,6 @@
 namespace zy::test {
 namespace {
 
-// True while pid names a process that has not ended (a zombie has ended).
-bool running(const std::string& pid) {
-    std::ifstream stat("/proc/" + pid + "/stat");
-    std::string line;
-    if (!std::getline(stat, line)) return false;
-    const auto close = line.rfind(')');
-    return close != std::string::npos && line.size() > close + 2 && line[close + 2] != 'Z';
-}
-
 class Cluster {
 public:
     Cluster() {
@@ -47,7 +38,10 @@ public:
                                        quoted(state_.path().string()) + " 2>&1");
         unsetenv("SLURM_CONF");
         EXPECT_EQ(stop.status, 0) << stop.out;
-        for (const auto& pid : pids) EXPECT_FALSE(running(pid)) << "daemon " << pid << " left running";
+        for (const auto& pid : pids) {
+            const char state = process_state(pid);
+            EXPECT_TRUE(state == '\0' || state == 'Z') << "daemon " << pid << " left running";
+        }
     }
     bool started() const { return started_; }
     const std::string& log() const { return log_; }
