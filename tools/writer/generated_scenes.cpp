@@ -3,11 +3,11 @@
 #include <array>
 #include <cmath>
 
+#include "geometry/xmath.h"
+
 namespace zy::writer {
 
 namespace {
-
-constexpr double kPi = 3.141592653589793;
 
 RT_MAT_BLOCK block(uint8_t r, uint8_t g, uint8_t b, uint8_t ambient, uint8_t diffuse, uint8_t specular,
                    uint8_t reflect) {

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <map>
 
+#include "geometry/xmath.h"
+
 namespace zy::zyscene {
 
 namespace {
@@ -21,7 +23,7 @@ bool file_says_z_up(const aiScene& scene, const std::filesystem::path& file) {
     return scene.mMetaData != nullptr && scene.mMetaData->Get("UpAxis", axis) && axis == 2;
 }
 
-double degrees(double radians) { return radians * 180.0 / 3.14159265358979323846; }
+double degrees(double radians) { return radians * 180.0 / kPi; }
 
 // The node's transform in the whole file: its parents' first.
 aiMatrix4x4 placement_of(const aiScene& scene, const aiString& name) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "geometry/xmath.h"
 #include "zyscene/transform.h"
 
 namespace zy::zyscene {
@@ -56,7 +57,7 @@ CameraTrack fit_camera(const Box& box, const FitRequest& fit, double fov, double
     const V3D up = cross(right, forward);
     // Half the picture's width and height at unit distance, less the margins.
     const double room = 1 - 2 * fit.margin;
-    const double half_x = std::tan(fov * 3.14159265358979323846 / 360) * room;
+    const double half_x = std::tan(fov * kPi / 360) * room;
     const double half_y = half_x / aspect;
     const V3D centre = box.centre();
     // A corner o from the centre lies at depth o.f + D from an eye D behind

@@ -1,12 +1,11 @@
 #include <cmath>
 
+#include "geometry/xmath.h"
 #include "zyscene/mesh.h"
 
 namespace zy::zyscene {
 
 namespace {
-
-constexpr double kPi = 3.141592653589793;
 
 double dot(const V3D& a, const V3D& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 
+#include "geometry/xmath.h"
 #include "zyscene/framing.h"
 #include "zyscene/input_error.h"
 #include "zyscene/transform.h"
@@ -178,9 +179,9 @@ double aspect_of(const RT_INF& inf) { return static_cast<double>(inf.res_x) / in
 // angle is kept, turned through the picture's aspect.
 double picture_fov(const FileCamera& c, double aspect) {
     if (!(c.file_aspect > 0)) return c.horizontal_fov;
-    const double half = c.horizontal_fov * 3.14159265358979323846 / 360;
+    const double half = c.horizontal_fov * kPi / 360;
     const double vertical = std::atan(std::tan(half) / c.file_aspect);
-    return std::atan(std::tan(vertical) * aspect) * 360 / 3.14159265358979323846;
+    return std::atan(std::tan(vertical) * aspect) * 360 / kPi;
 }
 
 void settle_camera(Description& d, const std::vector<ModelFile>& models, const fs::path& folder, const Box& box,

@@ -3,11 +3,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "geometry/xmath.h"
+
 namespace zy::zyscene {
 
 namespace {
 
-constexpr double kDegree = 3.141592653589793 / 180.0;
+static_assert(kDegree == kPi / 180.0);  // the factor these rotations were built with
 
 // Row-vector rotation turning axis `from` toward axis `to` for a positive angle.
 MAT4 rotation(int from, int to, double degrees) {
