@@ -112,6 +112,7 @@ void rt_cell_init(CELL& root, const TRIANGLE* tris, int32_t n_tri) {
     root.leaf = 1;
     root.level = 0;
     std::fill(std::begin(root.child), std::end(root.child), nullptr);
+    root.next = nullptr;
 
     console_line("Start Pass 2 please wait");
     divide_cells(root, tris, box.tame);

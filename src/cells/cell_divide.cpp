@@ -148,6 +148,7 @@ void set_up_child(CELL& kid, const CELL& parent, int index) {
     kid.count = 0;
     kid.tris = nullptr;
     std::fill(std::begin(kid.child), std::end(kid.child), nullptr);
+    kid.next = nullptr;
 }
 
 class Divider {

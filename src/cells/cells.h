@@ -33,6 +33,7 @@ struct CELL {
     int32_t count;       ///< triangle references in tris
     const TRIANGLE** tris; ///< overlapping triangles, in triangle-array order
     CELL* child[8];      ///< child i: upper half in x if bit 0, y bit 1, z bit 2
+    CELL* next;          ///< link in the waiting list (the builder divides without one: always null)
     /// Set by the tree builder only (null in cells made otherwise): the cell
     /// divided into this one, null for the root.
     const CELL* parent;
