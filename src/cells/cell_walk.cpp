@@ -36,8 +36,7 @@ void rt_ray_init(TraceState& ts, const Scene& scene, RT_RAY& ray) {
     ray.sgn[0] = sign_of(dir.x);
     ray.sgn[1] = sign_of(dir.y);
     ray.sgn[2] = sign_of(dir.z);
-    for (int32_t k = 0; k < ts.tri_taged_n; ++k) ts.ray_mark[static_cast<std::size_t>(ts.tri_taged[k])] = 0;
-    ts.tri_taged_n = 0;
+    ts.tested.next_ray();
 }
 
 namespace {

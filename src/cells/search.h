@@ -24,19 +24,20 @@ inline constexpr int32_t kSearchPrefetch = 8;
 /// Asks for what the test of the cell's reference i reads (nothing when i is
 /// beyond the cell's references or the cell has no packed tests); frame_tris:
 /// the frame's triangle array.
-inline void prefetch_reference(const TraceState& ts, const TRIANGLE* frame_tris, const CELL& cell, int32_t i) {
+inline void prefetch_reference(const TRIANGLE* frame_tris, const CELL& cell, int32_t i) {
     if (i >= cell.count || cell.packed == nullptr) return;
     const auto slot = cell.tris[i] - frame_tris;
     __builtin_prefetch(&cell.packed[slot]);
     __builtin_prefetch(reinterpret_cast<const char*>(&cell.packed[slot]) + 64);
-    __builtin_prefetch(&ts.ray_mark[static_cast<std::size_t>(slot)]);
 }
 
-/// Nearest triangle of the cell whose hit lies in the cell.
+/// Nearest triangle of the cell whose hit lies in the cell; t receives its
+/// distance (kFltMax without one).
 const TRIANGLE* rt_cell_find_tri(TraceState& ts, const Scene& scene, const CELL& cell, const RT_RAY& ray,
-                                 const TRIANGLE* exclude);
-/// Nearest triangle or the floor along ray; its distance is
-/// ts.t[scene.slot(result)] and hit receives org + t dir.
-const TRIANGLE* rt_find_tri(TraceState& ts, const Scene& scene, RT_RAY& ray, const TRIANGLE* exclude, V3D& hit);
+                                 const TRIANGLE* exclude, double& t);
+/// Nearest triangle or the floor along ray, at distance t; hit receives
+/// org + t dir.
+const TRIANGLE* rt_find_tri(TraceState& ts, const Scene& scene, RT_RAY& ray, const TRIANGLE* exclude, V3D& hit,
+                            double& t);
 
 }  // namespace zy

@@ -3,7 +3,6 @@
 #include "geometry/camera.h"
 #include "scene/rt_var.h"
 #include "scene/scene.h"
-#include "scene/trace_state.h"
 
 namespace zy {
 
@@ -53,7 +52,7 @@ void rt_floor_place() {
     }
 }
 
-void rt_floor_intersect(TraceState& ts, const Scene& scene, const RT_RAY& ray, V3D& hit, double& t) {
+void rt_floor_intersect(const Scene& scene, const RT_RAY& ray, V3D& hit, double& t) {
     const double fy = scene.floor_height();
     t = (fy - ray.org.y) / ray.dir.y;
     // Also rejects the infinite or undefined quotient of a ray parallel to the floor.
@@ -65,9 +64,7 @@ void rt_floor_intersect(TraceState& ts, const Scene& scene, const RT_RAY& ray, V
     // A point exactly on the rim is a hit.
     if (hit.z * hit.z + hit.x * hit.x > scene.floor_radius_sqr) {
         t = kFltMax;
-        return;
     }
-    ts.t[static_cast<std::size_t>(scene.slot(&scene.floor))] = t;
 }
 
 }  // namespace zy

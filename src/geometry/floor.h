@@ -8,7 +8,6 @@
 namespace zy {
 
 struct Scene;
-struct TraceState;
 
 extern TRIANGLE floor_tri;
 /// The floor's vertices in run-time coordinates of the current frame.
@@ -18,8 +17,7 @@ extern V3D floor_crd[3];
 void rt_floor_preprocess();
 /// Places the floor for the current frame: absolute corners minus pov.
 void rt_floor_place();
-/// Hit of ray with the scene's floor disc; t = kFltMax on a miss. A hit is also
-/// stored as the floor's cached distance in ts.
-void rt_floor_intersect(TraceState& ts, const Scene& scene, const RT_RAY& ray, V3D& hit, double& t);
+/// Hit of ray with the scene's floor disc; t = kFltMax on a miss.
+void rt_floor_intersect(const Scene& scene, const RT_RAY& ray, V3D& hit, double& t);
 
 }  // namespace zy

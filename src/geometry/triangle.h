@@ -1,6 +1,5 @@
 // Run-time triangle: the references read from a frame plus everything the ray
-// tests need precomputed. The per-ray cache (ray_mark, t) and the back flag are
-// trace state and live in TraceState, indexed by Scene::slot().
+// tests need precomputed. What a ray learns about it is the ray's trace state.
 #pragma once
 
 #include <cstdint>
@@ -38,7 +37,7 @@ void rt_tri_init(TRIANGLE& tri);
 void rt_tri_group();
 
 /// Shading normal at p; back receives the triangle's back flag (1 when the ray
-/// meets the back side), which the trace state keeps per triangle.
+/// meets the back side).
 void rt_tri_nrm(const TRIANGLE& tri, const RT_RAY& ray, const V3D& p, V3D& out, uint8_t& back);
 
 /// 2 when the smoothed surface turns toward the light l from p, else 1; back is

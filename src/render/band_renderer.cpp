@@ -41,7 +41,7 @@ BandRenderer::BandRenderer(const Scene& scene, int32_t first_line, int threads)
       corners_(static_cast<std::size_t>(group_ + 1) * static_cast<std::size_t>(corner_count_)),
       bytes_{std::vector<uint8_t>(static_cast<std::size_t>(group_) * band_size_),
              std::vector<uint8_t>(static_cast<std::size_t>(group_) * band_size_)} {
-    for (TraceState& ts : states_) ts.prepare_for_frame(scene.settings.n_tri);
+    for (TraceState& ts : states_) ts.prepare_for_frame();
     // The upper corner row of the first band.
     TraceState& ts = states_[0];
     for (int32_t c = 0; c < corner_count_; ++c) rt_sample(ts, scene, 2 * c, first_line, corner(0, c));

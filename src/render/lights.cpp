@@ -15,13 +15,14 @@ namespace {
 constexpr int kExitListSize = 100;
 
 // Passes the light through occluder T at X; 0 when nothing gets through.
-int16_t filter(TraceState& ts, const Scene& scene, const TRIANGLE& T, const RT_RAY& s, const V3D& X, RT_COL& lc) {
+int16_t filter(const Scene& scene, const TRIANGLE& T, const RT_RAY& s, const V3D& X, RT_COL& lc) {
     if ((T.flags & kTriOpaque) != 0) return 0;
     MATERIAL m;
     surface_material_at(scene, T, X, m);
     if (m.transp == 0) return 0;
     V3D nT;
-    rt_tri_nrm(T, s, X, nT, ts.back[static_cast<std::size_t>(scene.slot(&T))]);
+    uint8_t back;
+    rt_tri_nrm(T, s, X, nT, back);
     rt_perturb_nrm(scene, T, X, nT);
     const double w = m.transp * (m.transp + (1 - m.transp) * std::fabs(v3d_scal(s.dir, nT)));
     if ((scene.settings.surfaces[T.srf_index].srf_flags & kSrfTinted) != 0) {
@@ -54,27 +55,11 @@ double occluder_distance(const SearchTri& g, const RT_RAY& s, double dist, doubl
     return t;
 }
 
-// A fresh number for a shadow ray; after 2^32 - 1 of them the misses of the
-// old numbers are forgotten.
-uint32_t next_shadow_ray(TraceState& ts) {
-    if (++ts.shadow_ray == 0) {
-        std::fill(ts.shadow_miss.begin(), ts.shadow_miss.end(), 0u);
-        ts.shadow_ray = 1;
-    }
-    return ts.shadow_ray;
-}
-
-// The shadow test's reads of the cell's reference i, asked for ahead.
-void prefetch_tests(const TraceState& ts, const TRIANGLE* frame_tris, const CELL& cell, int32_t i) {
-    prefetch_reference(ts, frame_tris, cell, i);
-    if (i < cell.count) __builtin_prefetch(&ts.shadow_miss[static_cast<std::size_t>(cell.tris[i] - frame_tris)]);
-}
-
-void mark(TraceState& ts, int32_t slot) {
-    if (ts.tri_taged_n >= kTagListSize) return;
-    ts.ray_mark[slot] |= kMarkTested;
-    ts.tri_taged[ts.tri_taged_n++] = slot;
-}
+// An occluder the shadow ray leaves its own body through.
+struct Exit {
+    const TRIANGLE* tri;
+    double t;
+};
 
 }  // namespace
 
@@ -103,14 +88,13 @@ void rt_lightsource(const Scene& scene, const RT_RAY& ray, const double& max, RT
     }
 }
 
-int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, const V3D& p, const V3D& n, const V3D& L,
-                  const double& dist, RT_COL& lc) {
+int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8_t tri_back, const V3D& p,
+                  const V3D& n, const V3D& L, const double& dist, RT_COL& lc) {
     RT_RAY s{};
     s.org = p;
     s.dir = L;
     rt_ray_init(ts, scene, s);
 
-    const uint8_t tri_back = ts.back[static_cast<std::size_t>(scene.slot(&tri))];
     int behind = v3d_scal(s.dir, tri.nrm) < 0 ? 1 : 0;
     if (tri_back == 1) behind = 1 - behind;
     if (behind == 1) {
@@ -120,21 +104,21 @@ int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, const
 
     // Facets of the hit's own smooth body that the ray leaves through while the
     // light is behind the facet; the last of them is where the ray really exits.
-    const TRIANGLE* exits[kExitListSize];
+    Exit exits[kExitListSize];
     int exit_n = 0;
     ++ts.rays.shadow;
-    const uint32_t ray_number = next_shadow_ray(ts);
+    TestedTriangles& tested = ts.tested;
     const TRIANGLE* const frame_tris = scene.settings.tris;
     const SURFACE* const surfaces = scene.settings.surfaces;
     SearchTri spare;
     for (const CELL* cell = rt_cell_first(scene, s); cell != nullptr;) {
-        for (int32_t i = 0; i < kSearchPrefetch; ++i) prefetch_tests(ts, frame_tris, *cell, i);
+        for (int32_t i = 0; i < kSearchPrefetch; ++i) prefetch_reference(frame_tris, *cell, i);
         for (int32_t i = 0; i < cell->count; ++i) {
-            prefetch_tests(ts, frame_tris, *cell, i + kSearchPrefetch);
+            prefetch_reference(frame_tris, *cell, i + kSearchPrefetch);
             const TRIANGLE& T = *cell->tris[i];
             // Cells hold only frame triangles, whose slot is their index.
             const auto slot = static_cast<int32_t>(&T - frame_tris);
-            if (&T == &tri || (ts.ray_mark[slot] & kMarkTested) != 0 || ts.shadow_miss[slot] == ray_number) continue;
+            if (&T == &tri || tested.result(slot) != nullptr || tested.passed(slot)) continue;
             // The test is a pure function of the ray and the triangle: one
             // that failed fails again in the next cells, and asking it before
             // the surface's shadow flag skips the same triangles, leaving them
@@ -142,37 +126,34 @@ int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, const
             double den;
             const double t = occluder_distance(search_tri(*cell, T, slot, spare), s, dist, den);
             if (!(t < dist) || (surfaces[T.srf_index].srf_flags & kSrfNoShadow) != 0) {
-                ts.shadow_miss[slot] = ray_number;
+                tested.record(slot, kFltMax);
                 continue;
             }
-            if (t < kFltMax) ts.t[slot] = t;
             int leaves = den >= 0 ? 1 : 0;
             if (tri_back == 1) leaves = 1 - leaves;
             if (behind == 1 && T.group == tri.group && leaves == 1) {
-                if (exit_n < kExitListSize) exits[exit_n++] = &T;
-            } else if (filter(ts, scene, T, s, point_along(s, t), lc) == 0) {
+                if (exit_n < kExitListSize) exits[exit_n++] = {&T, t};
+            } else if (filter(scene, T, s, point_along(s, t), lc) == 0) {
                 return 0;
             }
-            mark(ts, slot);
+            tested.pass(slot);
         }
         const CELL* next = rt_cell_next(scene, s);
         if (next == cell) break;
         cell = next;
     }
     for (int i = 0; i + 1 < exit_n; ++i) {
-        const TRIANGLE& T = *exits[i];
-        if (filter(ts, scene, T, s, point_along(s, ts.t[static_cast<std::size_t>(scene.slot(&T))]), lc) == 0) return 0;
+        if (filter(scene, *exits[i].tri, s, point_along(s, exits[i].t), lc) == 0) return 0;
     }
 
     const TRIANGLE& floor = scene.floor;
     if (scene.settings.floor_on == 1 && &tri != &floor) {
         if ((surfaces[floor.srf_index].srf_flags & kSrfNoShadow) != 0) return 1;
-        ts.t[static_cast<std::size_t>(scene.slot(&floor))] = kFltMax;
         const double fy = scene.floor_height();
         double t = kFltMax;
         V3D X;
-        if ((s.org.y > fy && s.dir.y < 0) || (s.org.y < fy && s.dir.y > 0)) rt_floor_intersect(ts, scene, s, X, t);
-        if (t < dist && filter(ts, scene, floor, s, X, lc) == 0) return 0;
+        if ((s.org.y > fy && s.dir.y < 0) || (s.org.y < fy && s.dir.y > 0)) rt_floor_intersect(scene, s, X, t);
+        if (t < dist && filter(scene, floor, s, X, lc) == 0) return 0;
     }
     return 1;
 }

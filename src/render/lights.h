@@ -14,8 +14,9 @@ namespace zy {
 /// colour and the distance into dist; otherwise dist = kFltMax, colour untouched.
 void rt_lightsource(const Scene& scene, const RT_RAY& ray, const double& max, RT_COL& colour, double& dist);
 /// 1 when light from unit direction L at distance dist reaches point p of tri
-/// (n its unperturbed shading normal), lc dimmed by transparent occluders; 0 in shadow.
-int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, const V3D& p, const V3D& n, const V3D& L,
-                  const double& dist, RT_COL& lc);
+/// (tri_back the side the viewing ray met, n its unperturbed shading normal),
+/// lc dimmed by transparent occluders; 0 in shadow.
+int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8_t tri_back, const V3D& p,
+                  const V3D& n, const V3D& L, const double& dist, RT_COL& lc);
 
 }  // namespace zy

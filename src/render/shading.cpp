@@ -33,8 +33,8 @@ V3D mirror_direction(uint8_t back, const TRIANGLE& tri, const V3D& v, const V3D&
 }
 
 // Diffuse and specular light of every light that reaches the hit.
-LightSum gather_lights(TraceState& ts, const Scene& scene, const TRIANGLE& tri, const MATERIAL& m, bool metal,
-                       const V3D& hit, const V3D& normal, const V3D& N, const V3D& r) {
+LightSum gather_lights(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8_t back, const MATERIAL& m,
+                       bool metal, const V3D& hit, const V3D& normal, const V3D& N, const V3D& r) {
     const RT_VAR& settings = scene.settings;
     LightSum sum;
     for (int32_t i = 0; i < settings.n_light; ++i) {
@@ -59,7 +59,7 @@ LightSum gather_lights(TraceState& ts, const Scene& scene, const TRIANGLE& tri, 
         if (nl <= 0) continue;
         RT_COL lc = light.col;
         if (settings.light_on == 0) continue;
-        if (rt_bright(ts, scene, tri, hit, normal, L, dist, lc) == 0) continue;
+        if (rt_bright(ts, scene, tri, back, hit, normal, L, dist, lc) == 0) continue;
         const double f = nl * nl * m.diffuse * att;
         sum.diffuse.r += m.color.r * f * lc.r;
         sum.diffuse.g += m.color.g * f * lc.g;
@@ -111,12 +111,10 @@ void add_weighted(RT_COL& sum, const RT_COL& c, double w, const RT_COL* tint) {
 void rt_intersect(TraceState& ts, const Scene& scene, RT_RAY& ray, const TRIANGLE* exclude, RT_COL& colour) {
     rt_ray_init(ts, scene, ray);
     V3D hit;
-    const TRIANGLE* tri = rt_find_tri(ts, scene, ray, exclude, hit);
+    double t;
+    const TRIANGLE* tri = rt_find_tri(ts, scene, ray, exclude, hit, t);
     double d;
     if (tri != nullptr) {
-        // Nested rays may overwrite the triangle's cached distance: keep it now.
-        const std::size_t slot = static_cast<std::size_t>(scene.slot(tri));
-        const double t = ts.t[slot];
         double d_light;
         rt_lightsource(scene, ray, t, colour, d_light);
         if (d_light < t) {
@@ -124,8 +122,9 @@ void rt_intersect(TraceState& ts, const Scene& scene, RT_RAY& ray, const TRIANGL
         } else {
             d = t;
             V3D normal;
-            rt_tri_nrm(*tri, ray, hit, normal, ts.back[slot]);
-            rt_exposure(ts, scene, *tri, ray, hit, normal, colour);
+            uint8_t back;
+            rt_tri_nrm(*tri, ray, hit, normal, back);
+            rt_exposure(ts, scene, *tri, back, ray, hit, normal, colour);
         }
     } else if (scene.settings.floor_on == 1) {
         double d_light;
@@ -141,8 +140,8 @@ void rt_intersect(TraceState& ts, const Scene& scene, RT_RAY& ray, const TRIANGL
     if (scene.settings.fog_on == 1) rt_fog(scene, d, colour);
 }
 
-void rt_exposure(TraceState& ts, const Scene& scene, const TRIANGLE& tri, const RT_RAY& ray, const V3D& hit,
-                 const V3D& normal, RT_COL& colour) {
+void rt_exposure(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8_t back, const RT_RAY& ray,
+                 const V3D& hit, const V3D& normal, RT_COL& colour) {
     const RT_VAR& settings = scene.settings;
     const SURFACE& srf = settings.surfaces[tri.srf_index];
     const bool metal = (srf.srf_flags & kSrfMetal) != 0;
@@ -156,11 +155,10 @@ void rt_exposure(TraceState& ts, const Scene& scene, const TRIANGLE& tri, const 
     V3D N = normal;
     rt_perturb_nrm(scene, tri, hit, N);
     const V3D& v = ray.dir;
-    const uint8_t& back = ts.back[static_cast<std::size_t>(scene.slot(&tri))];
     const V3D r = mirror_direction(back, tri, v, N, normal);
 
     LightSum light;
-    if (m.diffuse > 0 || m.specular > 0) light = gather_lights(ts, scene, tri, m, metal, hit, normal, N, r);
+    if (m.diffuse > 0 || m.specular > 0) light = gather_lights(ts, scene, tri, back, m, metal, hit, normal, N, r);
 
     double kr = m.reflect;
     RT_COL T{0, 0, 0};

@@ -14,9 +14,10 @@ namespace zy {
 /// into colour. exclude is the triangle the ray leaves (null for primary rays).
 void rt_intersect(TraceState& ts, const Scene& scene, RT_RAY& ray, const TRIANGLE* exclude, RT_COL& colour);
 /// Shades the hit of ray on tri at hit with the unit shading normal (facing the
-/// viewer): ambient, diffuse, specular, mirror and transmitted light.
-void rt_exposure(TraceState& ts, const Scene& scene, const TRIANGLE& tri, const RT_RAY& ray, const V3D& hit,
-                 const V3D& normal, RT_COL& colour);
+/// viewer) and the back flag rt_tri_nrm gave: ambient, diffuse, specular,
+/// mirror and transmitted light.
+void rt_exposure(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8_t back, const RT_RAY& ray,
+                 const V3D& hit, const V3D& normal, RT_COL& colour);
 /// Refracted unit direction of the unit direction v through normal N into out
 /// (1), or 0 for total internal reflection, leaving out unchanged; back: the
 /// triangle's back flag (1 when leaving the body).

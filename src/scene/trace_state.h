@@ -2,20 +2,13 @@
 // thread, passed explicitly; nothing written during rendering is global.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <vector>
 
 #include "geometry/ray.h"
 #include "scene/rt_var.h"
+#include "scene/tested_triangles.h"
 
 namespace zy {
-
-/// ray_mark bits.
-inline constexpr uint8_t kMarkTested = 1; ///< tested for the current ray, in the tag list
-inline constexpr uint8_t kMarkHit = 2;    ///< hit found, t valid
-
-inline constexpr int kTagListSize = 1000;
 
 /// Rays traced, by kind; read by the benchmarks, never by the renderer.
 struct RayCounts {
@@ -32,14 +25,8 @@ struct RayCounts {
 };
 
 struct alignas(64) TraceState {
-    /// Per-triangle search cache, indexed by Scene::slot() (the floor last).
-    std::vector<uint8_t> ray_mark;
-    std::vector<double> t;
-    /// 1 when the latest rt_tri_nrm on the triangle met its back side.
-    std::vector<uint8_t> back;
-    /// Triangles tested for the current ray, as slots.
-    std::array<int32_t, kTagListSize> tri_taged{};
-    int32_t tri_taged_n = 0;
+    /// The current ray's record of the triangles it met.
+    TestedTriangles tested;
     /// Current nesting of secondary rays.
     int16_t depth = 0;
     /// The primary ray.
@@ -48,14 +35,8 @@ struct alignas(64) TraceState {
     RT_COL col_matrix[9]{};
     /// Rays traced with this state.
     RayCounts rays;
-    /// Per triangle slot, the number of the latest shadow ray that found the
-    /// triangle does not shadow its point, so that the next cells of that
-    /// ray skip it; shadow_ray numbers the shadow rays from 1.
-    std::vector<uint32_t> shadow_miss;
-    uint32_t shadow_ray = 0;
-
-    /// Sizes the caches for a frame of n_tri triangles (+ the floor) and clears them.
-    void prepare_for_frame(int32_t n_tri);
+    /// Clears what an earlier frame left.
+    void prepare_for_frame();
 };
 
 }  // namespace zy

@@ -42,7 +42,8 @@ TEST(CellRoot, EmptyFrameHasAnInvertedRootThatNoRayEnters) {
     RT_RAY ray = ray_from(frame.trace(), scene, {0, 0, 0}, {0.3, 0.2, 1});
     EXPECT_EQ(rt_cell_first(scene, ray), nullptr);
     V3D hit;
-    EXPECT_EQ(rt_find_tri(frame.trace(), scene, ray, nullptr, hit), nullptr);
+    double t;
+    EXPECT_EQ(rt_find_tri(frame.trace(), scene, ray, nullptr, hit, t), nullptr);
 }
 
 TEST(CellMemory, RootArrayFailureStopsWithMemoryError) {

@@ -48,7 +48,7 @@ public:
             }
             rt_tri_init(t);
         }
-        ts_.prepare_for_frame(size());
+        ts_.prepare_for_frame();
         rt_cell_init_tht(12, 4.0);
     }
     CellFrame(const CellFrame&) = delete;

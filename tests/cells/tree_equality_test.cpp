@@ -204,7 +204,8 @@ TEST(CellMemory, FailedDivisionLeavesOneCellUndividedAndSearchStillExact) {
             RT_RAY ray = ray_from(frame.trace(), scene, {coord(rng), coord(rng), coord(rng)}, {dir(rng), dir(rng), dir(rng)});
             const PlainHit plain = plain_nearest(scene, ray, nullptr);
             V3D hit;
-            const TRIANGLE* found = rt_find_tri(frame.trace(), scene, ray, nullptr, hit);
+            double t;
+            const TRIANGLE* found = rt_find_tri(frame.trace(), scene, ray, nullptr, hit, t);
             if (plain.generic) {
                 EXPECT_EQ(found, plain.tri) << failing << " ray " << r;
             }

@@ -66,7 +66,7 @@ protected:
         settings.pixel_dx = {1, 0, 0};
         settings.pixel_dy = {0, 1, 0};
         settings.pixel_origin = {0, 0, 1};
-        ts_.prepare_for_frame(0);
+        ts_.prepare_for_frame();
     }
 
     // Primary rays traced by rt_area on the block at (0, 6) whose corners m0
