@@ -64,26 +64,11 @@ bool splits_inside(const CELL& cell) {
     return true;
 }
 
-// Parent links (only where the walk may climb them) and the packed tests.
-void link_cells(CELL& cell, const CELL* parent, bool climbable, const SearchTri* packed) {
+// Parent links, only where the walk may climb them.
+void link_cells(CELL& cell, const CELL* parent, bool climbable) {
     cell.parent = climbable ? parent : nullptr;
-    cell.packed = packed;
     if (cell.leaf) return;
-    for (CELL* kid : cell.child) link_cells(*kid, &cell, climbable, packed);
-}
-
-// The frame's triangle tests packed by slot, in per-frame memory aligned to
-// cache lines; null when there is no memory for them (the search then reads
-// the triangles themselves).
-const SearchTri* pack_triangles(const TRIANGLE* tris, int32_t n) {
-    if (n <= 0) return nullptr;
-    void* block = my_malloc(static_cast<std::size_t>(n) * sizeof(SearchTri) + alignof(SearchTri));
-    if (block == nullptr) return nullptr;
-    const auto address = reinterpret_cast<std::uintptr_t>(block);
-    auto* packed = reinterpret_cast<SearchTri*>((address + alignof(SearchTri) - 1) & ~(alignof(SearchTri) - 1));
-#pragma omp parallel for schedule(static) if (n >= kParallelCopy)
-    for (int32_t k = 0; k < n; ++k) packed[k] = search_tri_of(tris[k]);
-    return packed;
+    for (CELL* kid : cell.child) link_cells(*kid, &cell, climbable);
 }
 
 }  // namespace
@@ -117,10 +102,8 @@ void rt_cell_init(CELL& root, const TRIANGLE* tris, int32_t n_tri) {
     console_line("Start Pass 2 please wait");
     divide_cells(root, tris, box.tame);
     console_line("Pass 2 success");
-    // The packed tests are allocated after the tree, so that a memory failure
-    // while dividing meets the same allocation as without them. The walk
-    // locates points in scene_cell's tree only.
-    link_cells(root, nullptr, &root == &scene_cell && splits_inside(root), pack_triangles(tris, n_tri));
+    // The walk locates points in scene_cell's tree only.
+    link_cells(root, nullptr, &root == &scene_cell && splits_inside(root));
 
     const double edge = std::min(std::min(root.max[0] - root.min[0], root.max[1] - root.min[1]), root.max[2] - root.min[2]);
     scene_t = edge / (1024 * 20.0);

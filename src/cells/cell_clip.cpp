@@ -81,8 +81,8 @@ int16_t clip_on_axes(const TRIANGLE& tri, const double* lo, const double* hi, do
 
 int16_t rt_tri_clip(const TRIANGLE& tri, const CELL& cell) {
     const double tau = cell_tolerance[cell.level];
-    const double bb_min[3] = {tri.bb_min.x, tri.bb_min.y, tri.bb_min.z};
-    const double bb_max[3] = {tri.bb_max.x, tri.bb_max.y, tri.bb_max.z};
+    double bb_min[3], bb_max[3];
+    triangle_box(tri, bb_min, bb_max);
     for (int a = 0; a < 3; ++a) {
         if (bb_min[a] > cell.max[a] + tau || bb_max[a] < cell.min[a] - tau) return 0;
     }

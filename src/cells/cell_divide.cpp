@@ -238,8 +238,7 @@ void divide_cells(CELL& root, const TRIANGLE* tris, bool tame) {
     auto* boxes = reinterpret_cast<Box*>(scratch);
 #pragma omp parallel for schedule(static) num_threads(threads) if (n >= kParallelCopy)
     for (std::size_t k = 0; k < n; ++k) {
-        const TRIANGLE& tri = tris[k];
-        boxes[k] = {{tri.bb_min.x, tri.bb_min.y, tri.bb_min.z}, {tri.bb_max.x, tri.bb_max.y, tri.bb_max.z}};
+        triangle_box(tris[k], boxes[k].lo, boxes[k].hi);
     }
     Divider divider(tris, boxes, scratch + n * sizeof(Box), n, tame);
     if (threads == 1) {

@@ -9,21 +9,6 @@
 
 namespace zy {
 
-/// What a ray test reads of a triangle, packed into two cache lines; the
-/// built tree's cells share one array of them, indexed by triangle slot.
-struct alignas(64) SearchTri {
-    V3D nrm;       ///< unit plane normal
-    double d;      ///< plane constant
-    V3D en[3];     ///< edge normals, pointing inside
-    double ec[3];  ///< edge constants
-};
-static_assert(sizeof(SearchTri) == 128);
-
-/// The packed tests of a triangle.
-inline SearchTri search_tri_of(const TRIANGLE& tri) {
-    return {tri.nrm, tri.d, {tri.en[0], tri.en[1], tri.en[2]}, {tri.ec[0], tri.ec[1], tri.ec[2]}};
-}
-
 struct CELL {
     uint8_t leaf;        ///< 1 leaf with triangles, 0 divided
     int8_t level;        ///< depth, root 0
@@ -37,18 +22,7 @@ struct CELL {
     /// Set by the tree builder only (null in cells made otherwise): the cell
     /// divided into this one, null for the root.
     const CELL* parent;
-    /// Set by the tree builder only: the frame's packed triangles, or null
-    /// when there was no memory for them.
-    const SearchTri* packed;
 };
-
-/// The tests of the triangle at slot, a triangle of cell: the packed copy when
-/// the cell has one, else copied into spare.
-inline const SearchTri& search_tri(const CELL& cell, const TRIANGLE& tri, std::ptrdiff_t slot, SearchTri& spare) {
-    if (cell.packed != nullptr) return cell.packed[slot];
-    spare = search_tri_of(tri);
-    return spare;
-}
 
 extern CELL scene_cell;
 /// Smallest count for which a cell of level L is divided; entry 10 is 0.

@@ -21,14 +21,13 @@ const CELL* rt_cell_next(const Scene& scene, RT_RAY& ray);
 /// cell's triangles lie scattered through the frame.
 inline constexpr int32_t kSearchPrefetch = 8;
 
-/// Asks for what the test of the cell's reference i reads (nothing when i is
-/// beyond the cell's references or the cell has no packed tests); frame_tris:
-/// the frame's triangle array.
-inline void prefetch_reference(const TRIANGLE* frame_tris, const CELL& cell, int32_t i) {
-    if (i >= cell.count || cell.packed == nullptr) return;
-    const auto slot = cell.tris[i] - frame_tris;
-    __builtin_prefetch(&cell.packed[slot]);
-    __builtin_prefetch(reinterpret_cast<const char*>(&cell.packed[slot]) + 64);
+/// Asks for the two cache lines the test of the cell's reference i reads
+/// (nothing when i is beyond the cell's references).
+inline void prefetch_reference(const CELL& cell, int32_t i) {
+    if (i >= cell.count) return;
+    const auto* tri = reinterpret_cast<const char*>(cell.tris[i]);
+    __builtin_prefetch(tri);
+    __builtin_prefetch(tri + 64);
 }
 
 /// Nearest triangle of the cell whose hit lies in the cell; t receives its

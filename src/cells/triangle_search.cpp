@@ -37,10 +37,9 @@ const TRIANGLE* rt_cell_find_tri(TraceState& ts, const Scene& scene, const CELL&
     TestedTriangles& tested = ts.tested;
     const TRIANGLE* best = nullptr;
     best_t = kFltMax;
-    SearchTri spare;
-    for (int32_t k = 0; k < kSearchPrefetch; ++k) prefetch_reference(frame_tris, cell, k);
+    for (int32_t k = 0; k < kSearchPrefetch; ++k) prefetch_reference(cell, k);
     for (int32_t k = 0; k < cell.count; ++k) {
-        prefetch_reference(frame_tris, cell, k + kSearchPrefetch);
+        prefetch_reference(cell, k + kSearchPrefetch);
         const TRIANGLE* tri = cell.tris[k];
         if (tri == exclude) continue;
         // Cells hold only frame triangles, whose slot is their index.
@@ -54,7 +53,7 @@ const TRIANGLE* rt_cell_find_tri(TraceState& ts, const Scene& scene, const CELL&
             continue;
         }
 
-        const SearchTri& g = search_tri(cell, *tri, slot, spare);
+        const TRIANGLE& g = *tri;
         double t = kFltMax;
         V3D p{};
         const double den = v3d_scal(ray.dir, g.nrm);

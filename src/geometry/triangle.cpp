@@ -48,8 +48,6 @@ void rt_tri_init(TRIANGLE& tri) {
         tri.ec[i] = v3d_scal(tri.en[i], *tri.v[i]);
     }
 
-    tri.bb_min = {std::min({p0.x, p1.x, p2.x}), std::min({p0.y, p1.y, p2.y}), std::min({p0.z, p1.z, p2.z})};
-    tri.bb_max = {std::max({p0.x, p1.x, p2.x}), std::max({p0.y, p1.y, p2.y}), std::max({p0.z, p1.z, p2.z})};
     tri.vault_step = std::min({v3d_len(edge[0]), v3d_len(edge[1]), v3d_len(edge[2])}) / 4.0;
 }
 

@@ -2,6 +2,8 @@
 // tests need precomputed. What a ray learns about it is the ray's trace state.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 #include "geometry/xmath.h"
@@ -14,20 +16,35 @@ struct RT_RAY;
 inline constexpr uint8_t kTriFlat = 1;   ///< shade with the plane normal
 inline constexpr uint8_t kTriOpaque = 2; ///< blocks light completely
 
-struct TRIANGLE {
-    uint8_t flags;      ///< kTriFlat | kTriOpaque
-    int8_t mat_index;   ///< matrix set of the object, negative for none
-    int32_t group;      ///< vertex-sharing group, 0 none, -1 the floor
-    int16_t srf_index;  ///< index into rt_var.surfaces
-    const V3D* v[3];    ///< vertices, pointing into rt_var.points (or floor_crd)
-    V3D vn[3];          ///< unit vertex normals for smooth shading
+/// What the ray tests read comes first and fills two cache lines, so that a
+/// test touches those two only.
+struct alignas(64) TRIANGLE {
     V3D nrm;            ///< unit plane normal
     double d;           ///< plane constant nrm . v[0]
-    double ec[3];       ///< edge constants en[i] . v[i]
     V3D en[3];          ///< edge normals in the plane, pointing inside
-    V3D bb_min, bb_max; ///< bounding box
+    double ec[3];       ///< edge constants en[i] . v[i]
+    const V3D* v[3];    ///< vertices, pointing into rt_var.points (or floor_crd)
+    V3D vn[3];          ///< unit vertex normals for smooth shading
     double vault_step;  ///< a quarter of the shortest edge
+    int32_t group;      ///< vertex-sharing group, 0 none, -1 the floor
+    int16_t srf_index;  ///< index into rt_var.surfaces
+    uint8_t flags;      ///< kTriFlat | kTriOpaque
+    int8_t mat_index;   ///< matrix set of the object, negative for none
 };
+static_assert(offsetof(TRIANGLE, v) == 128);
+
+/// Lower and upper corner of the triangle's bounding box.
+inline void triangle_box(const TRIANGLE& tri, double lo[3], double hi[3]) {
+    const V3D& p0 = *tri.v[0];
+    const V3D& p1 = *tri.v[1];
+    const V3D& p2 = *tri.v[2];
+    lo[0] = std::min({p0.x, p1.x, p2.x});
+    lo[1] = std::min({p0.y, p1.y, p2.y});
+    lo[2] = std::min({p0.z, p1.z, p2.z});
+    hi[0] = std::max({p0.x, p1.x, p2.x});
+    hi[1] = std::max({p0.y, p1.y, p2.y});
+    hi[2] = std::max({p0.z, p1.z, p2.z});
+}
 
 /// Completes a triangle whose v, vn and srf_index are set (stops with error 8
 /// on a surface index outside 0..n_srf).

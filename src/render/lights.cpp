@@ -42,7 +42,7 @@ V3D point_along(const RT_RAY& s, double t) { return {s.org.x + t * s.dir.x, s.or
 // Distance along s to the facet with tests g, or kFltMax when s misses it
 // before dist; den receives s.dir . nrm. A distance below kFltMax is a hit
 // inside the facet.
-double occluder_distance(const SearchTri& g, const RT_RAY& s, double dist, double& den) {
+double occluder_distance(const TRIANGLE& g, const RT_RAY& s, double dist, double& den) {
     den = v3d_scal(s.dir, g.nrm);
     if (den == 0) return kFltMax;
     double t = (g.d - v3d_scal(s.org, g.nrm)) / den;
@@ -110,11 +110,10 @@ int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8
     TestedTriangles& tested = ts.tested;
     const TRIANGLE* const frame_tris = scene.settings.tris;
     const SURFACE* const surfaces = scene.settings.surfaces;
-    SearchTri spare;
     for (const CELL* cell = rt_cell_first(scene, s); cell != nullptr;) {
-        for (int32_t i = 0; i < kSearchPrefetch; ++i) prefetch_reference(frame_tris, *cell, i);
+        for (int32_t i = 0; i < kSearchPrefetch; ++i) prefetch_reference(*cell, i);
         for (int32_t i = 0; i < cell->count; ++i) {
-            prefetch_reference(frame_tris, *cell, i + kSearchPrefetch);
+            prefetch_reference(*cell, i + kSearchPrefetch);
             const TRIANGLE& T = *cell->tris[i];
             // Cells hold only frame triangles, whose slot is their index.
             const auto slot = static_cast<int32_t>(&T - frame_tris);
@@ -124,7 +123,7 @@ int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8
             // the surface's shadow flag skips the same triangles, leaving them
             // unmarked, and reads the surface only for hits.
             double den;
-            const double t = occluder_distance(search_tri(*cell, T, slot, spare), s, dist, den);
+            const double t = occluder_distance(T, s, dist, den);
             if (!(t < dist) || (surfaces[T.srf_index].srf_flags & kSrfNoShadow) != 0) {
                 tested.record(slot, kFltMax);
                 continue;
