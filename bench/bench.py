@@ -9,10 +9,13 @@ usage: bench.py --build DIR --work DIR --node-modules DIR [--runs N]
                 [--race-runs N] [--race-threads 1,2] [--only ID,...]
                 [--no-race] [--record-checksums] [--json FILE]
        bench.py --build DIR --work DIR --node-modules DIR --instructions
+       bench.py --build DIR --work DIR --node-modules DIR --memory
 
 --instructions counts, with callgrind, the instructions of the whole zyray
 process on one thread for the bunny race scene on the mirror floor at
 antialiasing level 2: a figure that the machine's load does not change.
+--memory measures the peak memory per triangle (bench/memory.py). The full
+run does both as well.
 """
 
 import argparse
@@ -31,6 +34,7 @@ HERE = Path(__file__).resolve().parent
 ROOT = HERE.parent
 sys.path.insert(0, str(HERE))
 
+import memory  # noqa: E402
 import povray  # noqa: E402
 import report  # noqa: E402
 import scenes as sc  # noqa: E402
@@ -214,6 +218,18 @@ def count_instructions(tools, compiled, work, known):
     return int(totals[-1].split()[1]), picture_sums_only_tif(zy_dir) == known.get(INSTRUCTION_SCENE)
 
 
+def instructions(tools, meshes, mesh_dir, work, known):
+    for scene_id, description, assets, _ in all_scenes(meshes, mesh_dir):
+        if scene_id == INSTRUCTION_SCENE:
+            folder = compile_scene(tools, work / "scenes" / scene_id, description, assets)
+            return count_instructions(tools, folder, work, known)
+    raise RuntimeError("no scene " + INSTRUCTION_SCENE)
+
+
+def measure_memory(tools, work):
+    return memory.measure(tools["zyray"], lambda folder, d: compile_scene(tools, folder, d, []), work)
+
+
 def picture_sums_only_tif(folder):
     return {p.name: hashlib.sha256(p.read_bytes()).hexdigest()
             for p in sorted(folder.iterdir()) if p.suffix.lower() == ".tif"}
@@ -232,6 +248,7 @@ def main():
     parser.add_argument("--record-checksums", action="store_true")
     parser.add_argument("--json", type=Path, default=HERE / "results" / "latest.json")
     parser.add_argument("--instructions", action="store_true")
+    parser.add_argument("--memory", action="store_true")
     args = parser.parse_args()
     args.work = args.work.resolve()
 
@@ -243,13 +260,13 @@ def main():
     mesh_dir = args.work / "meshes"
     meshes = prepare_meshes(args, tools, mesh_dir)
     only = set(filter(None, args.only.split(",")))
+    if args.memory:
+        print(memory.summary(measure_memory(tools, args.work)))
+        return 0
     if args.instructions:
-        for scene_id, description, assets, _ in all_scenes(meshes, mesh_dir):
-            if scene_id == INSTRUCTION_SCENE:
-                folder = compile_scene(tools, args.work / "scenes" / scene_id, description, assets)
-                total, same = count_instructions(tools, folder, args.work, known)
-                print("%s, 1 thread: %d instructions, picture %s" % (scene_id, total, "same" if same else "DIFFERENT"))
-                return 0 if same else 1
+        total, same = instructions(tools, meshes, mesh_dir, args.work, known)
+        print("%s, 1 thread: %d instructions, picture %s" % (INSTRUCTION_SCENE, total, "same" if same else "DIFFERENT"))
+        return 0 if same else 1
 
     rows, races, compiled = [], [], {}
     for scene_id, description, assets, race_scene in all_scenes(meshes, mesh_dir):
@@ -277,18 +294,22 @@ def main():
                 print("race %-22s %d thread(s): %.2fx whole, %.2fx render" % (
                     scene_id, n, races[-1]["whole_ratio"], races[-1]["render_ratio"]), flush=True)
 
+    mem = measure_memory(tools, args.work)
+    total, callgrind_same = instructions(tools, meshes, mesh_dir, args.work, known)
     results = {
         "date": datetime.datetime.now().isoformat(timespec="seconds"),
         "machine": {"cpus": all_threads, "load_before": list(load_before), "load_after": list(os.getloadavg())},
         "runs": args.runs, "race_runs": args.race_runs, "scenes": rows, "race": races,
+        "memory": mem, "instructions": total,
     }
-    results["targets"] = report.targets(rows, races)
+    results["targets"] = report.targets(rows, races, mem, total)
     print()
     print(report.tables(results))
     args.json.parent.mkdir(parents=True, exist_ok=True)
     args.json.write_text(json.dumps(results, indent=1) + "\n")
     failed = [r["scene"] for r in rows if any(v.startswith("DIFFERENT") for v in r["pictures"])]
     failed += ["race " + r["scene"] for r in races if not r["picture_ok"]]
+    failed += [] if callgrind_same else [INSTRUCTION_SCENE + " under callgrind"]
     if failed:
         print("Pictures that changed: " + ", ".join(failed))
         return 1
