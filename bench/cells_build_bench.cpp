@@ -83,7 +83,7 @@ void install(Frame& f) {
     zy::rt_var.points = f.points.data();
     zy::rt_var.tris = f.tris.data();
     for (zy::TRIANGLE& t : f.tris) {
-        for (V3D& vn : t.vn) vn = {0, 1, 0};
+        for (zy::V3I& vn : t.vn) vn = {0, 30000, 0};
         zy::rt_tri_init(t);
     }
 }

@@ -36,7 +36,7 @@ void rt_floor_preprocess() {
     for (int i = 0; i < 3; ++i) {
         floor_crd[i] = floor_corners[i];
         floor_tri.v[i] = &floor_crd[i];
-        floor_tri.vn[i] = {0.0, 1.0, 0.0};
+        floor_tri.vn[i] = {0, static_cast<int16_t>(kNormalScale), 0};
     }
     rt_tri_init(floor_tri);
 

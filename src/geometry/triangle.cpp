@@ -21,7 +21,7 @@ V3D interpolated_normal(const TRIANGLE& tri, const V3D& p) {
     const double w1 = a2 / s;
     const double w0 = a1 / s;
     const double w2 = a0 / s;
-    const V3D* vn = tri.vn;
+    const V3D vn[3] = {vertex_normal(tri, 0), vertex_normal(tri, 1), vertex_normal(tri, 2)};
     return {w1 * vn[1].x + w0 * vn[0].x + w2 * vn[2].x, w1 * vn[1].y + w0 * vn[0].y + w2 * vn[2].y,
             w1 * vn[1].z + w0 * vn[0].z + w2 * vn[2].z};
 }
@@ -31,7 +31,6 @@ V3D interpolated_normal(const TRIANGLE& tri, const V3D& p) {
 void rt_tri_init(TRIANGLE& tri) {
     // n_srf itself is the floor's surface.
     if (tri.srf_index < 0 || tri.srf_index > rt_var.n_srf) ZY_STOP(kErrInternal);
-    for (V3D& n : tri.vn) v3d_nrm_unless_degenerate(n);
 
     const V3D& p0 = *tri.v[0];
     const V3D& p1 = *tri.v[1];

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "geometry/xmath.h"
+#include "scene/records.h"
 
 namespace zy {
 
@@ -24,7 +25,7 @@ struct alignas(64) TRIANGLE {
     V3D en[3];          ///< edge normals in the plane, pointing inside
     double ec[3];       ///< edge constants en[i] . v[i]
     const V3D* v[3];    ///< vertices, pointing into rt_var.points (or floor_crd)
-    V3D vn[3];          ///< unit vertex normals for smooth shading
+    V3I vn[3];          ///< vertex normals for smooth shading as the frame stores them
     double vault_step;  ///< a quarter of the shortest edge
     int32_t group;      ///< vertex-sharing group, 0 none, -1 the floor
     int16_t srf_index;  ///< index into rt_var.surfaces
@@ -60,6 +61,17 @@ void rt_tri_nrm(const TRIANGLE& tri, const RT_RAY& ray, const V3D& p, V3D& out, 
 /// 2 when the smoothed surface turns toward the light l from p, else 1; back is
 /// the triangle's back flag.
 int16_t rt_tri_vault(const TRIANGLE& tri, uint8_t back, const V3D& p, const V3D& l, const V3D& n);
+
+/// Scale of the stored vertex normals.
+inline constexpr double kNormalScale = 30000.0;
+
+/// Unit vertex normal k, from its stored form each time it is needed: a
+/// sixth of the triangle record's size, for a few divisions per shading.
+inline V3D vertex_normal(const TRIANGLE& tri, int k) {
+    V3D n{tri.vn[k].x / kNormalScale, tri.vn[k].y / kNormalScale, tri.vn[k].z / kNormalScale};
+    v3d_nrm_unless_degenerate(n);
+    return n;
+}
 
 /// Edge function a_i = en[i] . p - ec[i].
 inline double tri_edge(const TRIANGLE& tri, int i, const V3D& p) { return v3d_scal(tri.en[i], p) - tri.ec[i]; }

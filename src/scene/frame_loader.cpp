@@ -177,7 +177,7 @@ void rt_read_tri() {
         tri.srf_index = rec.srf;
         for (int k = 0; k < 3; ++k) {
             tri.v[k] = &rt_var.points[rec.vertex[k]];
-            tri.vn[k] = {rec.normal[k].x / 30000.0, rec.normal[k].y / 30000.0, rec.normal[k].z / 30000.0};
+            tri.vn[k] = rec.normal[k];
         }
         rt_tri_init(tri);
     }

@@ -44,7 +44,7 @@ public:
             t.mat_index = -1;
             for (std::size_t i = 0; i < 3; ++i) {
                 t.v[i] = &points_[3 * k + i];
-                t.vn[i] = {0, 1, 0};
+                t.vn[i] = {0, 30000, 0};
             }
             rt_tri_init(t);
         }

@@ -23,7 +23,7 @@ protected:
         std::memset(&rt_var, 0, sizeof rt_var);  // n_srf 0: surface 0 is valid
         for (int i = 0; i < 3; ++i) {
             tri.v[i] = &points[i];
-            tri.vn[i] = {0, 0, 1};
+            tri.vn[i] = {0, 0, 30000};
         }
     }
 
@@ -57,9 +57,9 @@ TEST_F(TriangleTest, NormalFacesTheRayFlatOrBlendedByBarycentricWeights) {
         {false, {0.9, 0, -0.1}, {0, 0, 0}, {1, 0, 0}, 0},
         {false, {-0.9, 0, 0.1}, {0, 0, 0}, {-1, 0, 0}, 1},
     };
-    tri.vn[0] = {1, 0, 0};
-    tri.vn[1] = {0, 1, 0};
-    tri.vn[2] = {0, 0, 1};
+    tri.vn[0] = {30000, 0, 0};
+    tri.vn[1] = {0, 30000, 0};
+    tri.vn[2] = {0, 0, 30000};
     rt_tri_init(tri);
     for (const auto& c : cases) {
         tri.flags = c.flat ? kTriFlat : 0;
@@ -75,11 +75,12 @@ TEST_F(TriangleTest, NormalFacesTheRayFlatOrBlendedByBarycentricWeights) {
 // both normals are flipped: the +x lean now turns away.
 TEST_F(TriangleTest, VaultLightsSurfacesTurningTowardTheLight) {
     const struct {
-        double lean, view_z;
+        int16_t lean;
+        double view_z;
         int16_t want;
-    } cases[] = {{1.0, -1.0, 2}, {-1.0, -1.0, 1}, {1.0, 1.0, 1}};
+    } cases[] = {{30000, -1.0, 2}, {-30000, -1.0, 1}, {30000, 1.0, 1}};
     for (const auto& c : cases) {
-        tri.vn[1] = {c.lean, 0, 1};
+        tri.vn[1] = {c.lean, 0, 30000};
         rt_tri_init(tri);
         const V3D p{0.25, 0.25, 0};
         uint8_t back;

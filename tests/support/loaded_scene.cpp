@@ -94,7 +94,7 @@ std::string loaded_frame(int items) {
         const TRIANGLE& t = s.tris[i];
         out << Line("triangle " + std::to_string(i))("v", t.v[0] - s.points, t.v[1] - s.points, t.v[2] - s.points)(
             "surface", t.srf_index)("matrix", t.mat_index)("flags", t.flags)("group", t.group)("plane", t.nrm, t.d)(
-            "normals", t.vn[0], t.vn[1], t.vn[2]);
+            "normals", vertex_normal(t, 0), vertex_normal(t, 1), vertex_normal(t, 2));
     }
     return out.str();
 }

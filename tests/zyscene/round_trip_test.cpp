@@ -30,7 +30,7 @@ TEST(Placement, NormalsAgreeWithTheWindingOfPlacedObjects) {
     const auto scene = compile_text(run.folder(), data_text("placed_objects.json"));
     ASSERT_EQ(load_back(scene), -1);
     for (int i = 0; i < rt_var.n_tri; ++i)
-        for (int c = 0; c < 3; ++c) EXPECT_GT(v3d_scal(rt_var.tris[i].nrm, rt_var.tris[i].vn[c]), 0) << i;
+        for (int c = 0; c < 3; ++c) EXPECT_GT(v3d_scal(rt_var.tris[i].nrm, vertex_normal(rt_var.tris[i], c)), 0) << i;
 }
 
 }  // namespace
