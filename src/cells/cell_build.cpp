@@ -100,7 +100,7 @@ void rt_cell_init(CELL& root, const TRIANGLE* tris, int32_t n_tri) {
     root.next = nullptr;
 
     console_line("Start Pass 2 please wait");
-    divide_cells(root, tris, box.tame);
+    divide_cells(root, box.tame);
     console_line("Pass 2 success");
     // The walk locates points in scene_cell's tree only.
     link_cells(root, nullptr, &root == &scene_cell && splits_inside(root));

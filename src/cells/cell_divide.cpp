@@ -32,10 +32,11 @@ constexpr double kSettledMarginAbsolute = 1e-300;
 // cell's triangles lie scattered through the frame's array.
 constexpr int32_t kPrefetchAhead = 16;
 
-// A triangle's bounding box, copied out of the triangle so that the
-// classification reads 48 bytes per triangle instead of several cache lines.
+// A triangle's bounding box.
 struct Box {
     double lo[3], hi[3];
+
+    explicit Box(const TRIANGLE& tri) { triangle_box(tri, lo, hi); }
 };
 
 // margin: the settled margin of the triangle's box on this axis.
@@ -153,10 +154,8 @@ void set_up_child(CELL& kid, const CELL& parent, int index) {
 
 class Divider {
 public:
-    /// tris: the frame's triangles; boxes: the box of each, by slot; masks:
-    /// n bytes (the root's count) per thread.
-    Divider(const TRIANGLE* tris, const Box* boxes, uint8_t* masks, std::size_t n, bool tame)
-        : tris_(tris), boxes_(boxes), masks_(masks), n_(n), tame_(tame) {}
+    /// masks: n bytes (the root's count) per thread.
+    Divider(uint8_t* masks, std::size_t n, bool tame) : masks_(masks), n_(n), tame_(tame) {}
 
     void divide(CELL& cell) {
         if (!divides(cell)) return;
@@ -193,11 +192,12 @@ private:
         int32_t counts[8] = {};
         // The thread's own mask; nothing here lets the thread switch tasks.
         uint8_t* const mask = masks_ + static_cast<std::size_t>(omp_get_thread_num()) * n_;
-        const TRIANGLE* const frame_tris = tris_;
         for (int32_t k = 0; k < parent.count; ++k) {
-            if (k + kPrefetchAhead < parent.count) __builtin_prefetch(&boxes_[parent.tris[k + kPrefetchAhead] - frame_tris]);
+            // The vertex pointers follow the ray tests in the record.
+            if (k + kPrefetchAhead < parent.count)
+                __builtin_prefetch(reinterpret_cast<const char*>(parent.tris[k + kPrefetchAhead]) + offsetof(TRIANGLE, v));
             const TRIANGLE& tri = *parent.tris[k];
-            const uint8_t bits = overlap_bits(tri, boxes_[&tri - frame_tris], parent, tau, tame_);
+            const uint8_t bits = overlap_bits(tri, Box(tri), parent, tau, tame_);
             mask[k] = bits;
             for (int i = 0; i < 8; ++i) counts[i] += (bits >> i) & 1;
         }
@@ -217,8 +217,6 @@ private:
         return true;
     }
 
-    const TRIANGLE* tris_;
-    const Box* boxes_;
     uint8_t* masks_;
     std::size_t n_;
     bool tame_;
@@ -226,21 +224,16 @@ private:
 
 }  // namespace
 
-void divide_cells(CELL& root, const TRIANGLE* tris, bool tame) {
+void divide_cells(CELL& root, bool tame) {
     if (!divides(root)) return;
-    // Without its scratch (the boxes and a byte per triangle and thread, one
-    // block) the root cannot be divided: it stays a leaf, as any cell does
-    // whose division runs out of memory.
+    // Without its scratch (a byte per triangle and thread, one block) the root
+    // cannot be divided: it stays a leaf, as any cell does whose division runs
+    // out of memory.
     const int threads = std::max(1, omp_get_max_threads());
     const auto n = static_cast<std::size_t>(root.count);
-    auto* scratch = static_cast<uint8_t*>(my_malloc(n * sizeof(Box) + n * static_cast<std::size_t>(threads)));
+    auto* scratch = static_cast<uint8_t*>(my_malloc(n * static_cast<std::size_t>(threads)));
     if (scratch == nullptr) return;
-    auto* boxes = reinterpret_cast<Box*>(scratch);
-#pragma omp parallel for schedule(static) num_threads(threads) if (n >= kParallelCopy)
-    for (std::size_t k = 0; k < n; ++k) {
-        triangle_box(tris[k], boxes[k].lo, boxes[k].hi);
-    }
-    Divider divider(tris, boxes, scratch + n * sizeof(Box), n, tame);
+    Divider divider(scratch, n, tame);
     if (threads == 1) {
         divider.divide(root);
     } else {

@@ -5,17 +5,14 @@
 
 namespace zy {
 
-/// Divides root (a leaf holding all triangles of the frame's array tris, in
-/// order, tolerances set) into the tree:
+/// Divides root (a leaf holding all triangles of the frame, in array order,
+/// tolerances set) into the tree:
 /// every cell whose count reaches its level's threshold, down to level 9, gets
 /// eight children holding the triangles that overlap them, in triangle-array
 /// order. tame: every vertex coordinate of the frame is finite and of modest
 /// size, which lets the overlap test skip clip stages that cannot change
 /// anything. A division that runs out of memory leaves its cell a leaf.
-void divide_cells(CELL& root, const TRIANGLE* tris, bool tame);
-
-/// Per-triangle copies of at least this many triangles are made on all threads.
-inline constexpr int32_t kParallelCopy = 20000;
+void divide_cells(CELL& root, bool tame);
 
 /// Largest coordinate magnitude for which divide_cells may be told tame.
 inline constexpr double kTameCoordinate = 1e300;

@@ -13,9 +13,8 @@ namespace {
 
 // Each block carries its list links and mark in front of the address handed out.
 // The list is doubly linked and the live addresses are indexed, so releasing a
-// frame of a million blocks is linear. Blocks start on a cache line, as the
-// triangle records want.
-struct alignas(kBlockAlignment) BlockHeader {
+// frame of a million blocks is linear.
+struct alignas(std::max_align_t) BlockHeader {
     BlockHeader* older;
     BlockHeader* newer;
     uint8_t mark;
@@ -48,9 +47,8 @@ void* my_malloc(std::size_t size) {
         return nullptr;
     }
     if (fail_countdown > 0) --fail_countdown;
-    if (size > SIZE_MAX - 2 * sizeof(BlockHeader)) return nullptr;
-    const std::size_t whole = (sizeof(BlockHeader) + size + kBlockAlignment - 1) / kBlockAlignment * kBlockAlignment;
-    auto* b = static_cast<BlockHeader*>(std::aligned_alloc(kBlockAlignment, whole));
+    if (size > SIZE_MAX - sizeof(BlockHeader)) return nullptr;
+    auto* b = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + size));
     if (b == nullptr) return nullptr;
     void* address = address_of(b);
     // The index can run out of memory too; that is a failed allocation, never

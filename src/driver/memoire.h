@@ -11,9 +11,6 @@ namespace zy {
 /// frame is processed, so that free_all(1) releases them, 0 for the scene's.
 void set_block_mark(int32_t mark);
 /// Allocates size bytes carrying the current mark; null on failure.
-/// Alignment of every block my_malloc hands out.
-inline constexpr std::size_t kBlockAlignment = 64;
-
 void* my_malloc(std::size_t size);
 /// Releases a block handed out by my_malloc; other addresses are ignored.
 void my_free(void* address);

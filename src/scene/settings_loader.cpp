@@ -1,6 +1,8 @@
 #include "scene/settings_loader.h"
 
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -65,7 +67,14 @@ void allocate_or_stop(void*& pointer, std::size_t count, std::size_t size) {
 template <typename T>
 void allocate_array(T*& pointer, std::size_t count) {
     void* p = nullptr;
-    allocate_or_stop(p, count, sizeof(T));
+    if constexpr (alignof(T) > alignof(std::max_align_t)) {
+        // Room to start on T's alignment; the block is only ever released whole.
+        allocate_or_stop(p, count + 1, sizeof(T));
+        const auto address = reinterpret_cast<std::uintptr_t>(p);
+        p = reinterpret_cast<void*>((address + alignof(T) - 1) & ~(alignof(T) - 1));
+    } else {
+        allocate_or_stop(p, count, sizeof(T));
+    }
     pointer = static_cast<T*>(p);
 }
 
