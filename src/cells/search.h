@@ -20,6 +20,12 @@ const CELL* rt_cell_next(const Scene& scene, RT_RAY& ray);
 /// How many references ahead the searches ask for the data of a triangle: a
 /// cell's triangles lie scattered through the frame.
 inline constexpr int32_t kSearchPrefetch = 8;
+/// Up to this many triangles the records stay in the caches (1.5 MB) and
+/// asking ahead would only cost instructions.
+inline constexpr int32_t kCachedTriangles = 8192;
+
+/// Whether the searches ask for triangle records ahead.
+inline bool prefetches(const Scene& scene) { return scene.settings.n_tri > kCachedTriangles; }
 
 /// Asks for the two cache lines the test of the cell's reference i reads
 /// (nothing when i is beyond the cell's references).

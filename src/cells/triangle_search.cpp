@@ -37,9 +37,10 @@ const TRIANGLE* rt_cell_find_tri(TraceState& ts, const Scene& scene, const CELL&
     TestedTriangles& tested = ts.tested;
     const TRIANGLE* best = nullptr;
     best_t = kFltMax;
-    for (int32_t k = 0; k < kSearchPrefetch; ++k) prefetch_reference(cell, k);
+    const bool ahead = prefetches(scene);
+    for (int32_t k = 0; ahead && k < kSearchPrefetch; ++k) prefetch_reference(cell, k);
     for (int32_t k = 0; k < cell.count; ++k) {
-        prefetch_reference(cell, k + kSearchPrefetch);
+        if (ahead) prefetch_reference(cell, k + kSearchPrefetch);
         const TRIANGLE* tri = cell.tris[k];
         if (tri == exclude) continue;
         // Cells hold only frame triangles, whose slot is their index.

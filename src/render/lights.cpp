@@ -108,12 +108,13 @@ int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8
     int exit_n = 0;
     ++ts.rays.shadow;
     TestedTriangles& tested = ts.tested;
+    const bool ahead = prefetches(scene);
     const TRIANGLE* const frame_tris = scene.settings.tris;
     const SURFACE* const surfaces = scene.settings.surfaces;
     for (const CELL* cell = rt_cell_first(scene, s); cell != nullptr;) {
-        for (int32_t i = 0; i < kSearchPrefetch; ++i) prefetch_reference(*cell, i);
+        for (int32_t i = 0; ahead && i < kSearchPrefetch; ++i) prefetch_reference(*cell, i);
         for (int32_t i = 0; i < cell->count; ++i) {
-            prefetch_reference(*cell, i + kSearchPrefetch);
+            if (ahead) prefetch_reference(*cell, i + kSearchPrefetch);
             const TRIANGLE& T = *cell->tris[i];
             // Cells hold only frame triangles, whose slot is their index.
             const auto slot = static_cast<int32_t>(&T - frame_tris);
