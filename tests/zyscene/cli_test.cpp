@@ -33,16 +33,18 @@ TEST(Cli, CompilesIntoOutdirWithTheTextureAndZyrayRendersEachFrame) {
     fs::create_directory(dir / "out");
     write_text(dir / "out", "notes.txt", "mine");
 
-    const CliRun run = run_zyscene(dir.path(), {"box.json", "out"});
+    const CliRun run = run_zyscene(dir.path(), {"--verbose", "box.json", "out"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.err, "zyscene: warning: no object is in the camera's view at frame 1 and 1 more of the 3\n");
     const std::vector<std::string> written{"box.inf", "box.sys", "box.t00", "zy_shade.xpa"};
     EXPECT_EQ(listing(dir / "out"),
               (std::vector<std::string>{"box.inf", "box.sys", "box.t00", "notes.txt", "zy_shade.xpa"}));
     EXPECT_EQ(zy::test::read_bytes(dir / "out" / "notes.txt"), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
     std::uintmax_t bytes = 0;
     for (const auto& name : written) bytes += fs::file_size(dir / "out" / name);
-    EXPECT_EQ(run.out, "zyscene: wrote out: 12 triangles, 8 points, 0 lights, 1 image, 3 frames, " +
+    EXPECT_EQ(run.out, "zyscene: object 0 \"0\": [-22, -2, -2] to [22, 2, 2], 44 x 4 x 4\n"
+                       "zyscene: wrote out: 12 triangles, 8 points, 0 lights, 1 image, 3 frames, "
+                       "scene box [-22, -2, -2] to [22, 2, 2], " +
                            std::to_string(bytes) + " bytes\n");
     EXPECT_EQ(listing(dir.path()),
               (std::vector<std::string>{"box.json", "green.png", "out"}));  // no staging folder left
@@ -95,7 +97,7 @@ TEST(Cli, HelpVersionAndUsage) {
     TempDir dir;
     const CliRun help = run_zyscene(dir.path(), {"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("usage: zyscene SCENE.json OUTDIR\n", 0), 0u);
+    EXPECT_EQ(help.out.rfind("usage: zyscene [--verbose] SCENE.json OUTDIR\n", 0), 0u);
     const CliRun version = run_zyscene(dir.path(), {"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, std::string("zyscene ") + ZYSCENE_VERSION + "\n");
@@ -107,7 +109,8 @@ TEST(Cli, HelpVersionAndUsage) {
     }
     const CliRun missing = run_zyscene(dir.path(), {"nothing.json", "out"});
     EXPECT_EQ(missing.status, 2);
-    EXPECT_EQ(missing.err, "zyscene: nothing.json: cannot open the description\n");
+    EXPECT_EQ(missing.err, "zyscene: nothing.json: cannot open the description (looked for " +
+                               (dir / "nothing.json").string() + ")\n");
 }
 
 }  // namespace

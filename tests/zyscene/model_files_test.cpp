@@ -54,7 +54,7 @@ TEST(ModelFiles, MaterialsBecomeSurfacesByTheTableOrGoToNamedOnes) {
     EXPECT_EQ(per_triangle, (std::vector<int>{1, 2, 3, 0}));
 
     EXPECT_EQ(compile_error(dir.path(), "{" + kCamera + R"(, "objects": [{"mesh": "tetra.obj", "materials": {"wheel": "x"}}]})"),
-              (dir / "scene.json").string() + R"(:1:113: /objects/0/materials/wheel: no surface is named "x")");
+              (dir / "scene.json").string() + R"(:1:113: /objects/0/materials/wheel: no surface is named "x" (the description names none))");
 }
 
 TEST(ModelFiles, CameraAndLightsFromAFileKeepTheirPlaceNextToTheModel) {

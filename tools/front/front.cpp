@@ -68,6 +68,7 @@ public:
     int run() {
         const auto start = std::chrono::steady_clock::now();
         const SceneSource scene = scene_source(o_, work_.compiled());
+        for (const std::string& w : scene.warnings) note("warning: " + w);
         const int frame_count = scene.folder.frame_count;
         const Frames frames = o_.frames.value_or(Frames{1, frame_count});
         if (frames.last > frame_count)

@@ -8,8 +8,8 @@ const char* const kUsage =
     "usage: zyray SCENE [options]\n"
     "       zyray            (no arguments: the batch renderer, in the working folder)\n"
     "\n"
-    "Renders SCENE, a scene description (.json) or a folder of compiled scene\n"
-    "files (zy_shade.xpa ...), into pictures.\n"
+    "Renders SCENE, a scene description (.json), a model file (glTF, OBJ, FBX ...)\n"
+    "or a folder of compiled scene files (zy_shade.xpa ...), into pictures.\n"
     "\n"
     "  -o, --output PATH  the picture, .png (default) or .tif; for an animation a\n"
     "                     name with a run of # for the frame number\n"
@@ -18,6 +18,8 @@ const char* const kUsage =
     "  --size WxH         picture size, overriding the description\n"
     "  --aa 0..2          antialiasing level, overriding the description\n"
     "  --depth N          ray depth, overriding the description\n"
+    "  --camera NAME      the model file's camera of that name (default: its first,\n"
+    "                     or one that frames the model when it has none)\n"
     "  --frames A-B       render only frames A to B (1-based, inclusive)\n"
     "  --frame N          render only frame N\n"
     "  --threads N        threads (default: OMP_NUM_THREADS, else all)\n"
@@ -91,6 +93,8 @@ Options parse_options(const std::vector<std::string>& args) {
             o.aa = number(option, value(), 0, 2);
         } else if (option == "--depth") {
             o.depth = number(option, value(), 0, 64);
+        } else if (option == "--camera") {
+            o.camera = value();
         } else if (option == "--frames") {
             const auto [a, b] = pair_of(option, value(), '-', 1, 32767, "A-B, e.g. 2-5");
             if (a > b) throw UsageError("--frames " + std::to_string(a) + "-" + std::to_string(b) + " is empty");

@@ -24,7 +24,8 @@ struct Options {
     std::string output;  ///< "" for the default name
     std::optional<int> width, height, aa, depth, threads;
     std::optional<Frames> frames;
-    std::string work;   ///< "" for a temporary folder
+    std::optional<std::string> camera;  ///< a model file's camera by name
+    std::string work;                   ///< "" for a temporary folder
     std::string video;  ///< "" for none
     int fps = 24;
     bool quiet = false;

@@ -21,7 +21,7 @@ SceneSource with_size(zyfarm::SceneFolder folder) {
     RT_INF inf;
     std::memcpy(&inf, bytes + 8, sizeof inf);
     translate_RT_INF(&inf);
-    return {std::move(folder), inf.res_x, inf.res_y};
+    return {std::move(folder), inf.res_x, inf.res_y, {}};
 }
 
 }  // namespace
@@ -29,15 +29,19 @@ SceneSource with_size(zyfarm::SceneFolder folder) {
 SceneSource scene_source(const Options& o, const fs::path& compiled) {
     std::error_code ec;
     if (fs::is_directory(o.scene, ec)) {
-        if (o.width || o.aa || o.depth)
-            throw UsageError("--size, --aa and --depth need a scene description (.json), not a compiled folder");
+        if (o.width || o.aa || o.depth || o.camera)
+            throw UsageError(
+                "--size, --aa, --depth and --camera need a scene description or a model file, not a compiled folder");
         return with_size(zyfarm::read_scene_folder(o.scene));
     }
     if (!fs::exists(o.scene, ec)) throw UsageError(o.scene + ": no such file or folder");
-    const zyscene::CompiledScene scene = zyscene::compile_scene(o.scene, {}, {o.width, o.height, o.aa, o.depth});
+    const zyscene::CompiledScene scene =
+        zyscene::compile_scene(o.scene, {}, {o.width, o.height, o.aa, o.depth, o.camera});
     fs::remove_all(compiled, ec);
     zyscene::write_scene_files(scene, compiled);
-    return with_size(zyfarm::read_scene_folder(compiled));
+    SceneSource source = with_size(zyfarm::read_scene_folder(compiled));
+    source.warnings = scene.warnings;
+    return source;
 }
 
 }  // namespace zy::front

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "front/options.h"
 #include "zyfarm/scene_folder.h"
@@ -11,6 +13,7 @@ namespace zy::front {
 struct SceneSource {
     zyfarm::SceneFolder folder;
     int width = 0, height = 0;  ///< of its pictures
+    std::vector<std::string> warnings;  ///< the compiler's
 };
 
 /// Compiles the description with the options' overrides into compiled (made

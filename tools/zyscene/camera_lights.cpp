@@ -12,16 +12,6 @@ namespace zy::zyscene {
 
 namespace {
 
-// A point the files can hold. Blends of such points stay within them, so the
-// values between keyframes fit as well.
-V3D read_point(const Node& n) {
-    const V3D v = n.vec3();
-    fit_single(v.x, n.pointer());
-    fit_single(v.y, n.pointer());
-    fit_single(v.z, n.pointer());
-    return v;
-}
-
 V3S single3(const V3D& v) { return {static_cast<float>(v.x), static_cast<float>(v.y), static_cast<float>(v.z)}; }
 
 V3D widen(const V3S& v) { return {v.x, v.y, v.z}; }

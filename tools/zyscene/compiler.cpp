@@ -22,7 +22,10 @@ namespace fs = std::filesystem;
 
 std::string read_text(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw CompileError(file.string() + ": cannot open the description");
+    std::error_code ec;
+    if (!in)
+        throw CompileError(file.string() + ": cannot open the description (looked for " +
+                           fs::absolute(file, ec).lexically_normal().string() + ")");
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
@@ -69,7 +72,10 @@ void check_file_size(const writer::FrameBlock& f, int16_t frames) {
 CompiledScene compile(Description description, const fs::path& folder, const ProgressSink& progress) {
     SceneFiles files = read_scene_files(description, folder, progress);
     CompiledScene scene;
-    scene.warnings = std::move(files.warnings);
+    scene.warnings = std::move(description.notes);
+    scene.warnings.insert(scene.warnings.end(), files.warnings.begin(), files.warnings.end());
+    for (const ObjectDesc& o : description.objects) scene.object_names.push_back(o.name);
+    scene.extent = std::move(files.extent);
     scene.shade.directory = "";
     scene.shade.scene = description.name;
     scene.settings.inf = description.settings;
@@ -102,6 +108,12 @@ Json with_overrides(Json root, const RenderOverrides& o) {
                                      std::pair{"antialias", o.antialias}, std::pair{"max_depth", o.max_depth}})
         if (value) render[key] = *value;
     if (render.is_null()) root.erase("render");
+    if (o.camera) {
+        Json& camera = root["camera"];
+        if (!camera.is_object() || !camera.contains("from_file"))
+            throw InputError("/camera", "a camera chosen by name must come from a file (\"from_file\")");
+        camera["name"] = *o.camera;
+    }
     return root;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "writer/scene_writer.h"
+#include "zyscene/framing.h"
 #include "zyscene/mesh_import.h"
 
 namespace zy::zyscene {
@@ -33,6 +34,9 @@ struct CompiledScene {
     std::shared_ptr<const FrameBaker> baker;
     /// What the mesh files hold that the renderer approximates or drops, one line each.
     std::vector<std::string> warnings;
+    /// Each object's name (its index when it has none) and where the objects lie.
+    std::vector<std::string> object_names;
+    SceneExtent extent;
 
     /// False when every frame is the first.
     bool animated() const;
@@ -44,6 +48,8 @@ struct CompiledScene {
 /// description said so; checked by whoever sets them.
 struct RenderOverrides {
     std::optional<int> width, height, antialias, max_depth;
+    /// The name of the file camera to take, when the camera comes from a file.
+    std::optional<std::string> camera;
 };
 
 /// True for a scene description (.json); any other file is a model.

@@ -23,6 +23,8 @@ struct Description {
     std::vector<LightTrack> lights;
     std::vector<LightFileRequest> light_files;
     std::vector<ObjectDesc> objects;
+    /// What the compiler changed to make the description fit, one line each.
+    std::vector<std::string> notes;
 
     int frames() const { return settings.frame_count; }
 };

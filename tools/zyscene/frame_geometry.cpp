@@ -57,7 +57,7 @@ void add_object(const ObjectDesc& object, int frame_number, const Mesh& mesh, in
     const MAT4 t = object_matrix(object.transform.at(frame_number));
     const MAT4 inverse = inverse_affine(t);
     if (!finite(t) || !finite(inverse))
-        throw InputError(object.pointer + "/transform",
+        throw InputError(object.pointer + "/transform/scale",
                          "cannot be undone (a scale too close to 0 or too large)" + at_frame);
     // A mirroring transform turns the winding around; swapping two corners
     // turns it back so that plane and vertex normals keep agreeing.
@@ -98,7 +98,8 @@ void add_object(const ObjectDesc& object, int frame_number, const Mesh& mesh, in
         throw InputError(object.pointer, "too many objects (the files hold at most 32767)");
 
     const auto base = static_cast<int32_t>(frame.points.size());
-    const auto fit = [&](double v) { return fit_single(v, object.pointer, at_frame); };
+    const std::string placing = points_pointer(object);
+    const auto fit = [&](double v) { return fit_single(v, placing, at_frame); };
     for (const V3D& p : points) frame.points.push_back({fit(p.x), fit(p.y), fit(p.z)});
 
     for (std::size_t i = 0; i < tris.size(); ++i) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "geometry/xmath.h"
 #include "zyscene/transform.h"
@@ -38,17 +39,54 @@ bool Box::contains(const V3D& p) const {
     return p.x >= lo.x && p.x <= hi.x && p.y >= lo.y && p.y <= hi.y && p.z >= lo.z && p.z <= hi.z;
 }
 
-std::vector<Box> object_boxes(const std::vector<ObjectDesc>& objects, const std::vector<Mesh>& meshes, int k) {
-    std::vector<Box> boxes(objects.size());
+namespace {
+
+Box object_box(const ObjectDesc& o, const Mesh& mesh, int k) {
+    const MAT4 t = object_matrix(o.transform.at(k));
+    Box box;
+    for (const V3D& p : mesh.points) {
+        V3D q;
+        v3d_trnsf(p, q, t);
+        box.add(q);
+    }
+    return box;
+}
+
+}  // namespace
+
+FrameBoxes::FrameBoxes(const std::vector<ObjectDesc>& objects, const std::vector<Mesh>& meshes)
+    : objects_(objects), meshes_(meshes) {
     for (std::size_t i = 0; i < objects.size(); ++i) {
-        const MAT4 t = object_matrix(objects[i].transform.at(k));
-        for (const V3D& p : meshes[i].points) {
-            V3D q;
-            v3d_trnsf(p, q, t);
-            boxes[i].add(q);
+        boxes_.push_back(object_box(objects[i], meshes[i], 0));
+        moving_ = moving_ || objects[i].transform.animated();
+    }
+}
+
+const std::vector<Box>& FrameBoxes::at(int k) {
+    if (k > 0)
+        for (std::size_t i = 0; i < objects_.size(); ++i)
+            if (objects_[i].transform.animated()) boxes_[i] = object_box(objects_[i], meshes_[i], k);
+    return boxes_;
+}
+
+SceneExtent scene_extent(const std::vector<ObjectDesc>& objects, const std::vector<Mesh>& meshes, int frames) {
+    FrameBoxes boxes(objects, meshes);
+    SceneExtent extent;
+    extent.objects.resize(objects.size());
+    for (int k = 0; k < (boxes.moving() ? frames : 1); ++k) {
+        const std::vector<Box>& at = boxes.at(k);
+        for (std::size_t i = 0; i < at.size(); ++i) {
+            extent.objects[i].add(at[i]);
+            extent.scene.add(at[i]);
         }
     }
-    return boxes;
+    return extent;
+}
+
+std::string Box::text() const {
+    char out[160];
+    std::snprintf(out, sizeof out, "[%g, %g, %g] to [%g, %g, %g]", lo.x, lo.y, lo.z, hi.x, hi.y, hi.z);
+    return out;
 }
 
 CameraTrack fit_camera(const Box& box, const FitRequest& fit, double fov, double aspect) {

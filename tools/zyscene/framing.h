@@ -2,6 +2,7 @@
 #pragma once
 
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "geometry/xmath.h"
@@ -26,10 +27,34 @@ struct Box {
     V3D size() const { return {hi.x - lo.x, hi.y - lo.y, hi.z - lo.z}; }
     double largest_side() const;
     bool contains(const V3D& p) const;
+    /// "[x, y, z] to [x, y, z]", six digits each.
+    std::string text() const;
 };
 
-/// The box of each object in the scene at frame k (from 0).
-std::vector<Box> object_boxes(const std::vector<ObjectDesc>& objects, const std::vector<Mesh>& meshes, int k);
+/// The objects' boxes frame after frame; a box is worked out again only
+/// when its object moves.
+class FrameBoxes {
+public:
+    FrameBoxes(const std::vector<ObjectDesc>& objects, const std::vector<Mesh>& meshes);
+    /// The box of each object at frame k (from 0); k only grows from call to call.
+    const std::vector<Box>& at(int k);
+    /// True when some object moves.
+    bool moving() const { return moving_; }
+
+private:
+    const std::vector<ObjectDesc>& objects_;
+    const std::vector<Mesh>& meshes_;
+    std::vector<Box> boxes_;
+    bool moving_ = false;
+};
+
+/// Each object's box over all frames, and the box around them all.
+struct SceneExtent {
+    std::vector<Box> objects;
+    Box scene;
+};
+
+SceneExtent scene_extent(const std::vector<ObjectDesc>& objects, const std::vector<Mesh>& meshes, int frames);
 
 /// The camera that sees box from fit's side, looking at its centre, as near
 /// as the box's projection allows within the margins of a picture of the

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "zyscene/input_error.h"
+#include "zyscene/near_names.h"
 
 namespace zy::zyscene {
 
@@ -79,6 +80,12 @@ V3D Node::vec3() const {
     return {e[0].number(), e[1].number(), e[2].number()};
 }
 
+V3D read_point(const Node& n) {
+    const V3D v = n.vec3();
+    for (const double c : {v.x, v.y, v.z}) fit_single(c, n.pointer());
+    return v;
+}
+
 namespace {
 
 int hex_digit(char c) {
@@ -137,6 +144,7 @@ Members::Members(const Node& object) : node_(object) {
 bool Members::has(const std::string& key) const { return node_.value().contains(key); }
 
 std::optional<Node> Members::optional(const std::string& key) {
+    asked_.insert(key);
     const auto it = node_.value().find(key);
     if (it == node_.value().end()) return std::nullopt;
     read_.insert(key);
@@ -145,8 +153,11 @@ std::optional<Node> Members::optional(const std::string& key) {
 
 Node Members::required(const std::string& key) {
     auto n = optional(key);
-    if (!n) node_.fail("missing member \"" + key + "\"");
-    return *n;
+    if (n) return *n;
+    std::vector<std::string> present;
+    for (auto it = node_.value().begin(); it != node_.value().end(); ++it) present.push_back(it.key());
+    const std::string near = closest_name(key, present);
+    node_.fail("missing member \"" + key + "\"" + (near.empty() ? "" : " (found \"" + near + "\")"));
 }
 
 bool Members::boolean_or(const std::string& key, bool fallback) {
@@ -185,8 +196,13 @@ std::vector<std::pair<std::string, Node>> Members::all() {
 
 void Members::finish() const {
     for (auto it = node_.value().begin(); it != node_.value().end(); ++it)
-        if (!read_.contains(it.key()))
-            throw InputError(pointer_child(node_.pointer(), it.key()), "unknown member \"" + it.key() + "\"", true);
+        if (!read_.contains(it.key())) {
+            const std::string near = closest_name(it.key(), {asked_.begin(), asked_.end()});
+            throw InputError(pointer_child(node_.pointer(), it.key()),
+                             "unknown member \"" + it.key() + "\"" +
+                                 (near.empty() ? "" : " (did you mean \"" + near + "\"?)"),
+                             true);
+        }
 }
 
 }  // namespace zy::zyscene

@@ -62,6 +62,10 @@ private:
     std::string pointer_;
 };
 
+/// [x, y, z] that 32-bit floats can hold. Blends of such points stay within
+/// them, so the values between keyframes fit as well.
+V3D read_point(const Node& n);
+
 /// The members of a JSON object. Each key must be read exactly by the code
 /// that understands it; finish() refuses the first key nobody read.
 class Members {
@@ -86,6 +90,8 @@ public:
 private:
     Node node_;
     std::set<std::string> read_;
+    /// Every key asked for, present or not: the names finish() suggests.
+    std::set<std::string> asked_;
 };
 
 }  // namespace zy::zyscene

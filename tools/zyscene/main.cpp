@@ -1,4 +1,5 @@
 // zyscene SCENE.json OUTDIR: compiles a scene description into the files zyray reads.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -16,8 +17,8 @@ using namespace zy::zyscene;
 constexpr int kBadInput = 2;
 
 const char* const kUsage =
-    "usage: zyscene SCENE.json OUTDIR\n"
-    "       zyscene MODEL OUTDIR\n"
+    "usage: zyscene [--verbose] SCENE.json OUTDIR\n"
+    "       zyscene [--verbose] MODEL OUTDIR\n"
     "\n"
     "Compiles the scene description SCENE.json, and the mesh and image files\n"
     "it names, into the files the renderer reads: zy_shade.xpa, NAME.inf,\n"
@@ -27,11 +28,14 @@ const char* const kUsage =
     "shown alone with its materials, camera and lights, on a floor.\n"
     "The format is described in docs/scene-format.md.\n"
     "\n"
+    "  --verbose  also print each object's bounding box (over all frames)\n"
     "  --help     show this text\n"
     "  --version  show the version\n"
     "\n"
     "Exit status: 0 on success, 2 on bad input (one line on standard error\n"
-    "names the file, the place in it and what is wrong; OUTDIR is unchanged).\n";
+    "names the file, the place in it and what is wrong; OUTDIR is unchanged).\n"
+    "Warnings (no object in view, the eye inside a small object ...) go to\n"
+    "standard error and leave the exit status at 0.\n";
 
 std::string plural(std::size_t n, const char* word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
 
@@ -45,10 +49,22 @@ void warn_of_break_file(const CompiledScene& scene, const fs::path& outdir) {
                   << " exists; zyray will resume the render where it records, delete it to start afresh\n";
 }
 
+void print_boxes(const CompiledScene& scene) {
+    for (std::size_t i = 0; i < scene.object_names.size(); ++i) {
+        const Box& box = scene.extent.objects[i];
+        const zy::V3D size = box.size();
+        std::printf("zyscene: object %zu \"%s\": %s, %g x %g x %g\n", i, scene.object_names[i].c_str(),
+                    box.text().c_str(), size.x, size.y, size.z);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const auto verbose_at = std::find(args.begin(), args.end(), "--verbose");
+    const bool verbose = verbose_at != args.end();
+    if (verbose) args.erase(verbose_at);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         std::cout << kUsage;
         return 0;
@@ -68,13 +84,16 @@ int main(int argc, char** argv) {
         for (const std::string& w : scene.warnings) std::cerr << "zyscene: warning: " << w << "\n";
         const auto bytes = write_scene_files(scene, outdir);
         warn_of_break_file(scene, outdir);
+        if (verbose) print_boxes(scene);
         const auto& inf = scene.settings.inf;
         std::cout << "zyscene: wrote " << outdir.string() << ": "
                   << plural(static_cast<std::size_t>(inf.n_tri), "triangle") << ", "
                   << plural(static_cast<std::size_t>(inf.n_pnt), "point") << ", "
                   << plural(static_cast<std::size_t>(inf.n_light), "light") << ", ";
         if (inf.n_img > 0) std::cout << plural(static_cast<std::size_t>(inf.n_img), "image") << ", ";
-        std::cout << plural(static_cast<std::size_t>(scene.frame_count), "frame") << ", " << bytes << " bytes\n";
+        std::cout << plural(static_cast<std::size_t>(scene.frame_count), "frame") << ", ";
+        if (!scene.extent.scene.empty()) std::cout << "scene box " << scene.extent.scene.text() << ", ";
+        std::cout << bytes << " bytes\n";
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "zyscene: " << e.what() << "\n";

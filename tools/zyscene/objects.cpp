@@ -110,7 +110,7 @@ V3D read_vec3(const Node& n) { return n.vec3(); }
 TransformTrack read_transform(const Node& n, int frames) {
     Members m(n);
     TransformTrack t;
-    if (const auto v = m.optional("translate")) t.translate = read_track<V3D>(*v, frames, read_vec3);
+    if (const auto v = m.optional("translate")) t.translate = read_track<V3D>(*v, frames, read_point);
     if (const auto v = m.optional("rotate")) t.rotate = read_track<V3D>(*v, frames, read_vec3);
     if (const auto v = m.optional("scale")) t.scale = read_track<V3D>(*v, frames, read_scale);
     m.finish();
@@ -157,6 +157,13 @@ ObjectDesc read_object(const Node& node, const SurfaceTable& surfaces, int frame
 }
 
 }  // namespace
+
+std::string points_pointer(const ObjectDesc& o) {
+    const TransformTrack unmoved;
+    if (!(o.transform.scale == unmoved.scale)) return o.pointer + "/transform/scale";
+    if (!(o.transform.translate == unmoved.translate)) return o.pointer + "/transform/translate";
+    return o.pointer + "/" + kShapeKeys[o.shape.index()];
+}
 
 std::vector<ObjectDesc> read_objects(const Node& objects, const SurfaceTable& surfaces, int frames) {
     std::vector<ObjectDesc> out;

@@ -79,6 +79,10 @@ struct ObjectDesc {
     TransformTrack transform;
 };
 
+/// The member that carries the object's points beyond what the files hold:
+/// its scale, else its translation, else its shape.
+std::string points_pointer(const ObjectDesc& o);
+
 /// Reads the "objects" array; transforms may be keyframed over frames frames.
 std::vector<ObjectDesc> read_objects(const Node& objects, const SurfaceTable& surfaces, int frames);
 

@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <stdexcept>
 #include <vector>
@@ -13,23 +15,31 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder beside outdir, so that moving files from it is a rename on
-// the same file system; removed with whatever it holds when dropped.
+// The system's reason for the last failed call, as the user should read it.
+std::string reason() { return errno != 0 ? std::strerror(errno) : "disk full?"; }
+
+// A fresh folder inside outdir, or beside it when it is still to be made, so
+// that moving files from it is a rename on the same file system; removed with
+// whatever it holds when dropped.
 class StagingFolder {
 public:
     explicit StagingFolder(const fs::path& outdir) {
         const fs::path parent = outdir.parent_path().empty() ? fs::path(".") : outdir.parent_path();
-        if (!fs::is_directory(parent))
+        const bool inside = fs::is_directory(outdir);
+        if (!inside && !fs::is_directory(parent))
             throw std::runtime_error(outdir.string() + ": the folder it goes into does not exist");
         // Hidden, and named after outdir, so a stray one explains itself.
         std::string leaf = outdir.filename().string();
         leaf.insert(0, 1, '.');
         leaf.append(".zyscene-XXXXXX");
-        const std::string pattern = (parent / leaf).string();
+        const std::string pattern = ((inside ? outdir : parent) / leaf).string();
         std::vector<char> name(pattern.begin(), pattern.end());
         name.push_back('\0');
+        errno = 0;
         if (mkdtemp(name.data()) == nullptr)
-            throw std::runtime_error(outdir.string() + ": cannot create a temporary folder beside it");
+            throw std::runtime_error(outdir.string() +
+                                     (inside ? ": cannot write into the folder (" : ": cannot create the folder (") +
+                                     reason() + ")");
         path_ = name.data();
     }
     ~StagingFolder() {
@@ -46,6 +56,7 @@ private:
 
 // One block at a time: an animation's frames are baked as they are written.
 std::uintmax_t write_frames(const fs::path& file, const CompiledScene& scene) {
+    errno = 0;
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     std::uintmax_t bytes = 0;
     writer::Bytes block;
@@ -80,6 +91,7 @@ std::uintmax_t write_scene_files(const CompiledScene& scene, const fs::path& out
         writer::write_file(staging.path() / name, content);
         bytes += content.size();
     };
+    errno = 0;
     try {
         bytes += write_frames(staging.path() / files[0], scene);
         for (std::size_t i = 0; i < scene.textures.size(); ++i)
@@ -87,7 +99,7 @@ std::uintmax_t write_scene_files(const CompiledScene& scene, const fs::path& out
         write(files[files.size() - 2], writer::settings_file_bytes(scene.settings));
         write(files.back(), writer::shade_file_bytes(scene.shade));
     } catch (const std::runtime_error&) {
-        throw std::runtime_error(target.string() + ": cannot write the scene files beside it (disk full?)");
+        throw std::runtime_error(target.string() + ": cannot write the scene files (" + reason() + ")");
     }
 
     std::error_code ec;
@@ -95,7 +107,7 @@ std::uintmax_t write_scene_files(const CompiledScene& scene, const fs::path& out
     if (ec) throw std::runtime_error(target.string() + ": cannot create the folder (" + ec.message() + ")");
     for (const std::string& f : files) {
         fs::rename(staging.path() / f, target / f, ec);
-        if (ec) throw std::runtime_error((target / f).string() + ": cannot move into place (" + ec.message() + ")");
+        if (ec) throw std::runtime_error(target.string() + ": cannot write the scene files (" + ec.message() + ")");
     }
     return bytes;
 }

@@ -7,7 +7,9 @@
 #include "geometry/xmath.h"
 #include "zyscene/framing.h"
 #include "zyscene/input_error.h"
+#include "zyscene/near_names.h"
 #include "zyscene/transform.h"
+#include "zyscene/view_warnings.h"
 
 namespace zy::zyscene {
 
@@ -163,16 +165,6 @@ void settle_lights(Description& d, const std::vector<ModelFile>& models, const f
     }
 }
 
-// The scene's box over every frame.
-Box scene_box(const Description& d, const std::vector<Mesh>& meshes) {
-    const bool moving = std::any_of(d.objects.begin(), d.objects.end(),
-                                    [](const ObjectDesc& o) { return o.transform.animated(); });
-    Box box;
-    for (int k = 0; k < (moving ? d.frames() : 1); ++k)
-        for (const Box& b : object_boxes(d.objects, meshes, k)) box.add(b);
-    return box;
-}
-
 double aspect_of(const RT_INF& inf) { return static_cast<double>(inf.res_x) / inf.res_y; }
 
 // The picture's horizontal angle for a file camera's view: its vertical
@@ -205,13 +197,18 @@ void settle_camera(Description& d, const std::vector<ModelFile>& models, const f
                                           picture_fov(*found, aspect_of(d.settings)));
             return;
         }
-        if (!r.fit_when_file_has_none) {
-            std::string names;
-            for (const FileCamera& c : cameras) names += (names.empty() ? "" : ", ") + c.name;
+        if (found != cameras.end() && !r.name.empty())
+            throw InputError(r.pointer + "/name", "the file's camera \"" + r.name +
+                                                      "\" is orthographic: the renderer shows perspective only");
+        if (!r.fit_when_file_has_none || !r.name.empty()) {
+            std::vector<std::string> names;
+            for (const FileCamera& c : cameras) names.push_back(c.name);
+            const std::string file = "the file \"" + r.file + "\"";
             throw InputError(r.pointer + "/from_file",
-                             r.name.empty() ? "the file \"" + r.file + "\" holds no perspective camera"
-                                            : "the file \"" + r.file + "\" has no camera \"" + r.name +
-                                                  "\" (its cameras: " + names + ")");
+                             cameras.empty()     ? file + " holds no cameras"
+                             : r.name.empty() ? file + " holds no perspective camera"
+                                              : file + " has no camera \"" + r.name + "\" (its cameras: " +
+                                                    name_list(names) + ")");
         }
         if (!cameras.empty()) warnings.push_back(r.file + ": its camera is replaced by one that frames the model");
     }
@@ -234,9 +231,11 @@ SceneFiles read_scene_files(Description& d, const fs::path& folder, const Progre
         out.meshes.push_back(std::move(m.mesh));
         out.warnings.insert(out.warnings.end(), m.warnings.begin(), m.warnings.end());
     }
-    const Box box = scene_box(d, out.meshes);
-    settle_lights(d, models, folder, box);
-    settle_camera(d, models, folder, box, out.warnings);
+    out.extent = scene_extent(d.objects, out.meshes, d.frames());
+    settle_lights(d, models, folder, out.extent.scene);
+    settle_camera(d, models, folder, out.extent.scene, out.warnings);
+    const auto view = view_warnings(d, out.meshes);
+    out.warnings.insert(out.warnings.end(), view.begin(), view.end());
     return out;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "zyscene/description.h"
+#include "zyscene/framing.h"
 #include "zyscene/mesh.h"
 #include "zyscene/mesh_import.h"
 
@@ -16,8 +17,10 @@ namespace zy::zyscene {
 struct SceneFiles {
     std::vector<Mesh> meshes;  ///< one per object, in object space
     /// Lines to show on standard error: what the files hold that the renderer
-    /// approximates or drops.
+    /// approximates or drops, and what the camera would miss.
     std::vector<std::string> warnings;
+    /// Where the objects lie over the frames.
+    SceneExtent extent;
 };
 
 /// Reads the mesh files of the description (relative to folder) and settles

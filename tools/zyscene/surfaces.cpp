@@ -6,6 +6,7 @@
 #include "scene/records.h"
 #include "zyscene/input_error.h"
 #include "zyscene/names.h"
+#include "zyscene/near_names.h"
 
 namespace zy::zyscene {
 
@@ -129,7 +130,8 @@ int16_t SurfaceTable::index_of(const Node& name) const {
     const std::string wanted = name.text();
     for (std::size_t i = 0; i < names_.size(); ++i)
         if (names_[i] == wanted) return static_cast<int16_t>(i);
-    name.fail("no surface is named \"" + wanted + "\"");
+    name.fail("no surface is named \"" + wanted + "\"" +
+              (names_.empty() ? " (the description names none)" : " (known: " + name_list(names_) + ")"));
 }
 
 int16_t SurfaceTable::add(const std::string& name, const RT_SRF& surface, const std::string& pointer) {
