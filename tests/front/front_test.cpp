@@ -16,6 +16,7 @@ namespace {
 
 const std::string kScene = std::string(ZY_EXAMPLES_DIR) + "/demo/scene.json";
 const std::string kAnimation = std::string(ZY_EXAMPLES_DIR) + "/demo/animation.json";
+const std::string kModel = std::string(ZY_EXAMPLES_DIR) + "/../tests/zyscene/data/camera_and_light.gltf";
 
 struct FrontRun {
     int status = -1;
@@ -142,6 +143,8 @@ TEST(Front, ExitStatusesAndTheirLines) {
         {kAnimation + " -o plain.png", 2, "e.g. plain_####.png"},
         {kAnimation + " --frames 30-40", 2, "the scene has 24 frames"},
         {kScene + " --video v.avi", 2, "must end in .mp4 or .gif"},
+        {kModel + " --camera Cam --size 16x12 -o m.png", 0, "wrote m.png"},
+        {kModel + " --camera Nope", 2, "has no camera \"Nope\" (its cameras: Cam)"},
         {failing, 1, "test.sys: is not a valid scene file (error 6)"},
     };
     for (const auto& c : cases) {

@@ -55,6 +55,10 @@ TEST(ModelFiles, MaterialsBecomeSurfacesByTheTableOrGoToNamedOnes) {
 
     EXPECT_EQ(compile_error(dir.path(), "{" + kCamera + R"(, "objects": [{"mesh": "tetra.obj", "materials": {"wheel": "x"}}]})"),
               (dir / "scene.json").string() + R"(:1:113: /objects/0/materials/wheel: no surface is named "x" (the description names none))");
+    // An object without a name names its surfaces by its index.
+    EXPECT_NE(compile_error(dir.path(), "{" + kCamera + R"(, "surfaces": {"0/glow": {}}, "objects": [{"mesh": "tetra.obj"}]})")
+                  .find(R"(makes a surface "0/glow", a name already taken)"),
+              std::string::npos);
 }
 
 TEST(ModelFiles, CameraAndLightsFromAFileKeepTheirPlaceNextToTheModel) {
@@ -123,6 +127,31 @@ TEST(ModelFiles, AModelAloneStandsOnTheFloorAtTheStandardSizeUprightWhenZIsUp) {
     const auto& p = upright.first_frame.points;
     expect_near({p[1].x, p[1].y, p[1].z}, {0, 0, 1}, 0);
     expect_near({p[3].x, p[3].y, p[3].z}, {0, 3, 0}, 0);
+}
+
+// One line per kind, naming the first frame; a room around the eye is no fault.
+TEST(ModelFiles, FramingWarningsNameTheFirstFrame) {
+    TempDir dir;
+    const struct {
+        std::string members, warning;
+    } cases[] = {
+        {R"("camera": {"eye": [0, 0, -2], "look_at": [0, -1, 3]}, "objects": [{"box": {"size": [10, 4, 10]},
+           "surface": "s"}, {"box": {"size": [1, 0.1, 1]}, "surface": "s", "transform": {"translate": [0, -1, 3]}}])",
+         ""},
+        {R"("camera": {"eye": [0, 0, -10], "look_at": [0, 0, -20]}, "objects": [{"box": {}, "surface": "s"}])",
+         "no object is in the camera's view at frame 1"},
+        {R"("render": {"frames": 4}, "camera": {"eye": [0, 0, -10], "look_at": [0, 0, 0], "fov": 20}, "objects":
+           [{"box": {}, "surface": "s", "transform": {"translate": {"2": [0, 0, 0], "3": [30, 0, 0]}}}])",
+         "no object is in the camera's view at frame 3 and 1 more of the 4"},
+        {R"("camera": {"eye": [0, 0, 0.1], "look_at": [0, 0, 30]}, "objects": [{"name": "bolt", "box": {"size":
+           [0.5, 0.5, 0.5]}, "surface": "s"}, {"box": {}, "surface": "s", "transform": {"translate": [0, 0, 30]}}])",
+         "the eye is inside the box of object \"bolt\" at frame 1, 0.5 across, small next to the view's reach of "
+         "30.4: the picture may show only its inside"},
+    };
+    for (const auto& c : cases) {
+        const auto warnings = compile_text(dir.path(), "{" + c.members + R"(, "surfaces": {"s": {}}})").warnings;
+        EXPECT_EQ(warnings, c.warning.empty() ? std::vector<std::string>{} : std::vector{c.warning}) << c.members;
+    }
 }
 
 }  // namespace

@@ -57,19 +57,20 @@ struct View {
 // The first frame a thing happens in, and how often.
 struct Seen {
     int first = 0, count = 0;
-    std::string what;
+    std::string what, detail;
 
-    void at(int frame, const std::string& about) {
+    void at(int frame, const std::string& about, const std::string& more = "") {
         if (count++ == 0) {
             first = frame;
             what = about;
+            detail = more;
         }
     }
     std::optional<std::string> line(int frames) const {
         if (count == 0) return std::nullopt;
         std::string text = what + " at frame " + std::to_string(first + 1);
         if (count > 1) text += " and " + std::to_string(count - 1) + " more of the " + std::to_string(frames);
-        return text;
+        return text + detail;
     }
 };
 
@@ -104,9 +105,9 @@ std::vector<std::string> view_warnings(const Description& d, const std::vector<M
         const double far = reach(view.eye, widen(cam.look_at), scene);
         for (std::size_t i = 0; i < at.size(); ++i)
             if (at[i].contains(view.eye) && at[i].largest_side() < kSmallShare * far) {
-                inside.at(k, "the eye is inside the box of object \"" + d.objects[i].name + "\", " +
-                                 shown(at[i].largest_side()) + " across, small next to the view's reach of " +
-                                 shown(far) + ": the picture may show only its inside");
+                inside.at(k, "the eye is inside the box of object \"" + d.objects[i].name + "\"",
+                          ", " + shown(at[i].largest_side()) + " across, small next to the view's reach of " +
+                              shown(far) + ": the picture may show only its inside");
                 break;
             }
     }
