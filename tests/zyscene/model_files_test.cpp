@@ -54,10 +54,11 @@ TEST(ModelFiles, MaterialsBecomeSurfacesByTheTableOrGoToNamedOnes) {
     EXPECT_EQ(per_triangle, (std::vector<int>{1, 2, 3, 0}));
 
     EXPECT_EQ(compile_error(dir.path(), "{" + kCamera + R"(, "objects": [{"mesh": "tetra.obj", "materials": {"wheel": "x"}}]})"),
-              (dir / "scene.json").string() + R"(:1:113: /objects/0/materials/wheel: no surface is named "x" (the description names none))");
+              (dir / "scene.json").string() +
+                  R"(:1:113: /objects/0/materials/wheel: no surface is named "x" (the description names none))");
     // An object without a name names its surfaces by its index.
-    EXPECT_NE(compile_error(dir.path(), "{" + kCamera + R"(, "surfaces": {"0/glow": {}}, "objects": [{"mesh": "tetra.obj"}]})")
-                  .find(R"(makes a surface "0/glow", a name already taken)"),
+    const std::string unnamed = R"(, "surfaces": {"0/glow": {}}, "objects": [{"mesh": "tetra.obj"}]})";
+    EXPECT_NE(compile_error(dir.path(), "{" + kCamera + unnamed).find(R"(makes a surface "0/glow", a name already taken)"),
               std::string::npos);
 }
 

@@ -198,17 +198,18 @@ void settle_camera(Description& d, const std::vector<ModelFile>& models, const f
             return;
         }
         if (found != cameras.end() && !r.name.empty())
-            throw InputError(r.pointer + "/name", "the file's camera \"" + r.name +
-                                                      "\" is orthographic: the renderer shows perspective only");
+            throw InputError(r.pointer + "/name",
+                             "the file's camera \"" + r.name + "\" is orthographic; the renderer shows only "
+                             "perspective");
         if (!r.fit_when_file_has_none || !r.name.empty()) {
             std::vector<std::string> names;
             for (const FileCamera& c : cameras) names.push_back(c.name);
             const std::string file = "the file \"" + r.file + "\"";
-            throw InputError(r.pointer + "/from_file",
-                             cameras.empty()     ? file + " holds no cameras"
-                             : r.name.empty() ? file + " holds no perspective camera"
-                                              : file + " has no camera \"" + r.name + "\" (its cameras: " +
-                                                    name_list(names) + ")");
+            const std::string what = cameras.empty() ? " holds no cameras"
+                                     : r.name.empty()
+                                         ? " holds no perspective camera"
+                                         : " has no camera \"" + r.name + "\" (its cameras: " + name_list(names) + ")";
+            throw InputError(r.pointer + "/from_file", file + what);
         }
         if (!cameras.empty()) warnings.push_back(r.file + ": its camera is replaced by one that frames the model");
     }

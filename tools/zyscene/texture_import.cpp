@@ -113,7 +113,8 @@ writer::TextureFile import_texture(const fs::path& file, const ImageSource& sour
     const std::string name = "image file \"" + source.file + "\"";
     std::error_code ec;
     if (!fs::is_regular_file(file, ec))
-        throw InputError(source.pointer, name + " not found (looked for " + fs::absolute(file, ec).lexically_normal().string() + ")");
+        throw InputError(source.pointer,
+                         name + " not found (looked for " + fs::absolute(file, ec).lexically_normal().string() + ")");
     const std::string path = file.string();
     int width = 0, height = 0, channels = 0;
     if (stbi_info(path.c_str(), &width, &height, &channels) == 0)
