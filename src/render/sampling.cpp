@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "driver/emulator.h"
 #include "render/shading.h"
 
 namespace zy {
@@ -44,17 +43,6 @@ void average_in(RT_COL& p, const RT_COL s[3]) {
 }
 
 }  // namespace
-
-double RT_GAMMA_CORRECT(double v) {
-    if (v >= 1.0) return 1.0;
-    if (!(v > 0.0)) return 0.0;  // degenerate geometry can make NaN or negative light
-    return std::sqrt(v);
-}
-
-uint8_t colour_byte(double c) {
-    const double k = c <= 0.0 ? 0.0 : c >= 1.0 ? 1.0 : c;
-    return static_cast<uint8_t>(trunc_i32(k * kByteScale + 0.5));
-}
 
 void rt_sample(TraceState& ts, const Scene& scene, int32_t x, int32_t y, RT_COL& colour) {
     sample_at(ts, scene, static_cast<double>(x), static_cast<double>(y), colour);

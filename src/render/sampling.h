@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "render/output_curve.h"
 #include "scene/scene.h"
 #include "scene/trace_state.h"
 
@@ -15,11 +16,6 @@ struct BandRows {
     uint8_t* bytes;
     int32_t width;  ///< pixels per row; pixels at or beyond it are dropped
 };
-
-/// Gamma 2: the square root, 1 from 1 up, 0 for negative or NaN values.
-double RT_GAMMA_CORRECT(double v);
-/// Picture byte of a gamma-corrected channel, clamped to 0..1 first.
-uint8_t colour_byte(double c);
 
 /// Gamma-corrected colour seen through pixel position (x, y).
 void rt_sample(TraceState& ts, const Scene& scene, int32_t x, int32_t y, RT_COL& colour);

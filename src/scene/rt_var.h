@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "geometry/xmath.h"
+#include "render/output_curve.h"
 #include "scene/records.h"
 
 namespace zy {
@@ -15,10 +16,6 @@ struct TRIANGLE;
 struct RT_COL {
     double r, g, b;
 };
-
-/// Divisor of a colour byte and factor of a picture byte: the largest double
-/// below 255, so that byte 255 reads a hair above 1 and 0.5 writes 127.
-inline constexpr double kByteScale = 254.99999999999997;
 
 /// Run-time material: fractions unless noted.
 struct MATERIAL {

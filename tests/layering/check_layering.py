@@ -15,7 +15,7 @@ LAYER_OF = {
     "src/driver/memoire": "services", "src/geometry/xmath": "services", "src/scene/records": "records", "src/render/tiff_header": "records",
     "src/scene/rt_var": "scene", "src/scene/trace_state": "scene", "src/scene/tested_triangles": "scene", "src/geometry/ray": "scene",
     "src/driver/program_state": "state", "src/driver/stop": "state", "src/geometry": "geometry",
-    "src/scene/scene": "geometry",
+    "src/scene/scene": "geometry", "src/render/output_curve": "services",
     "src/scene": "loaders", "src/cells": "cells", "src/materials": "materials", "src/render": "render",
     "src/driver": "program", "tools/writer": "writer", "tools/zyscene": "zyscene", "tools/zyfarm": "zyfarm",
     "tools/front": "front", "tools/pictures": "pictures", "fuzz": "fuzz", "bench": "bench", "tests": "tests",
