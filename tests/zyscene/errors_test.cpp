@@ -168,7 +168,7 @@ TEST(Errors, CountsBeyondSixteenBits) {
     Json surfaces = Json::object();
     for (int i = 0; i < 32768; ++i) surfaces[std::to_string(100000 + i).insert(0, 1, 's')] = Json::object();
     // The names sort numerically from 100000.
-    EXPECT_EQ(input_error([&] { SurfaceTable::read(Node(surfaces, "/surfaces")); }),
+    EXPECT_EQ(input_error([&] { SurfaceTable::read(Node(surfaces, "/surfaces"), ColourMeaning::Seen); }),
               "/surfaces/s132767: too many surfaces (the files hold at most 32767)");
 
     const Json lights(32768, Json::parse(R"({"position": [0, 0, 0]})"));

@@ -36,9 +36,10 @@ TEST(ModelFiles, MaterialsBecomeSurfacesByTheTableOrGoToNamedOnes) {
         std::array<int, 3> colour;
         int specular, exponent, transparency, luminous, refraction, flags;
     };
-    const Row rows[] = {{1, {204, 0, 0}, 100, 200, 0, 0, 0, 0},
+    // The file's colours are those seen: red 0.8 (204) is stored as 163, which shows 204.
+    const Row rows[] = {{1, {163, 0, 0}, 100, 200, 0, 0, 0, 0},
                         {2, {255, 255, 255}, 76, 100, 95, 0, 2, 8 | 2},
-                        {3, {255, 128, 0}, 0, 20, 0, 100, 0, 0}};
+                        {3, {255, 64, 0}, 0, 20, 0, 100, 0, 0}};
     for (const Row& r : rows) {
         const RT_MAT_BLOCK& m = s[r.surface].mat[0];
         EXPECT_EQ((std::array<int, 3>{m.color[0], m.color[1], m.color[2]}), r.colour) << r.surface;

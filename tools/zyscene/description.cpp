@@ -39,8 +39,9 @@ Description read_description(const Json& root) {
     d.name = read_name(m, d.notes);
     static const Json kNone = Json::object();
     const auto surfaces = m.optional("surfaces");
-    d.surfaces = SurfaceTable::read(surfaces ? *surfaces : Node(kNone, "/surfaces"));
-    d.settings = read_settings(m, d.surfaces);
+    const ColourMeaning colours = read_colour_meaning(m);
+    d.surfaces = SurfaceTable::read(surfaces ? *surfaces : Node(kNone, "/surfaces"), colours);
+    d.settings = read_settings(m, d.surfaces, colours);
     const Node camera = m.required("camera");
     d.camera_request = read_camera_request(camera);
     if (!d.camera_request) d.camera = CameraTrack::read(camera, d.frames());

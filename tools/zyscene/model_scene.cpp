@@ -27,8 +27,8 @@ Json model_json(const std::filesystem::path& model) {
         // Squares of one unit show the model's size.
         {"surfaces",
          {{"floor",
-           {{"material", {{"color", {200, 200, 200}}}},
-            {"material2", {{"color", {165, 165, 165}}}},
+           {{"material", {{"color", {226, 226, 226}}}},
+            {"material2", {{"color", {205, 205, 205}}}},
             {"pattern", {{"name", "checkered"}, {"scale", 0.02}}}}}}},
         {"floor", {{"surface", "floor"}}},
         {"camera", {{"from_file", file}}},

@@ -39,43 +39,44 @@ void read_render(Members& m, RT_INF& inf) {
     inf.wave_period = int16_or(m, "wave_period", 1, 32767, inf.frame_count);
 }
 
-void read_sky(Members& m, RT_INF& inf) {
-    set_colour(inf.sky_color1, m.colour_or("top", {40, 80, 200}));
-    set_colour(inf.sky_color2, m.colour_or("middle", {120, 160, 230}));
-    set_colour(inf.sky_color3, m.colour_or("horizon", {220, 230, 255}));
+void read_sky(Members& m, RT_INF& inf, ColourMeaning meaning) {
+    set_colour(inf.sky_color1, stored_colour_or(m, "top", {40, 80, 200}, meaning));
+    set_colour(inf.sky_color2, stored_colour_or(m, "middle", {120, 160, 230}, meaning));
+    set_colour(inf.sky_color3, stored_colour_or(m, "horizon", {220, 230, 255}, meaning));
     inf.sky_height = int16_or(m, "height", 0, 32767, 30);
 }
 
-void read_clouds(Members& m, RT_INF& inf) {
+void read_clouds(Members& m, RT_INF& inf, ColourMeaning meaning) {
     inf.cloud_a = static_cast<uint8_t>(m.whole_or("coverage", 0, 100, 50));
     inf.cloud_b = static_cast<uint8_t>(m.whole_or("turbulence", 0, 255, 50));
-    set_colour(inf.cloud_color1, m.colour_or("color1", {255, 255, 255}));
-    set_colour(inf.cloud_color2, m.colour_or("color2", {180, 180, 190}));
+    set_colour(inf.cloud_color1, stored_colour_or(m, "color1", {255, 255, 255}, meaning));
+    set_colour(inf.cloud_color2, stored_colour_or(m, "color2", {180, 180, 190}, meaning));
 }
 
-void read_fog(Members& m, RT_INF& inf) {
+void read_fog(Members& m, RT_INF& inf, ColourMeaning meaning) {
     inf.fog_distance = m.single_or("distance", 1000.0f);
-    set_colour(inf.fog_color, m.colour_or("color", {200, 200, 200}));
+    set_colour(inf.fog_color, stored_colour_or(m, "color", {200, 200, 200}, meaning));
 }
 
 // Reads an optional section; an absent one reads as an empty object, so every
 // default comes from the reader.
-void read_section(Members& description, const char* key, void (*reader)(Members&, RT_INF&), RT_INF& inf) {
+template <class Reader>
+void read_section(Members& description, const char* key, const Reader& reader) {
     static const Json kEmpty = Json::object();
     const auto n = description.optional(key);
     Members m(n ? *n : Node(kEmpty, pointer_child("", key)));
-    reader(m, inf);
+    reader(m);
     m.finish();
 }
 
 }  // namespace
 
-RT_INF read_settings(Members& description, const SurfaceTable& surfaces) {
+RT_INF read_settings(Members& description, const SurfaceTable& surfaces, ColourMeaning meaning) {
     RT_INF inf{};
-    read_section(description, "render", read_render, inf);
-    read_section(description, "sky", read_sky, inf);
-    read_section(description, "clouds", read_clouds, inf);
-    read_section(description, "fog", read_fog, inf);
+    read_section(description, "render", [&](Members& m) { read_render(m, inf); });
+    read_section(description, "sky", [&](Members& m) { read_sky(m, inf, meaning); });
+    read_section(description, "clouds", [&](Members& m) { read_clouds(m, inf, meaning); });
+    read_section(description, "fog", [&](Members& m) { read_fog(m, inf, meaning); });
     set_colour(inf.ambient_color, description.colour_or("ambient", {255, 255, 255}));
 
     if (const auto floor = description.optional("floor")) {

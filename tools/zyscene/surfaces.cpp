@@ -13,9 +13,9 @@ namespace zy::zyscene {
 namespace {
 
 // Every member is optional; absent ones keep the values of base.
-RT_MAT_BLOCK read_material(const Node& node, RT_MAT_BLOCK base) {
+RT_MAT_BLOCK read_material(const Node& node, RT_MAT_BLOCK base, ColourMeaning meaning) {
     Members m(node);
-    const auto rgb = m.colour_or("color", {base.color[0], base.color[1], base.color[2]});
+    const auto rgb = stored_colour_or(m, "color", {base.color[0], base.color[1], base.color[2]}, meaning);
     std::copy(rgb.begin(), rgb.end(), base.color);
     const auto percent = [&](const char* key, uint8_t& field) {
         field = static_cast<uint8_t>(m.whole_or(key, 0, 255, field));
@@ -43,12 +43,12 @@ float nonzero_scale(const Node& node) {
     return s;
 }
 
-RT_SRF read_surface(const Node& node, std::optional<SurfaceImage>& image) {
+RT_SRF read_surface(const Node& node, std::optional<SurfaceImage>& image, ColourMeaning meaning) {
     Members m(node);
     RT_SRF s = plain_surface();
-    if (auto n = m.optional("material")) s.mat[0] = read_material(*n, s.mat[0]);
+    if (auto n = m.optional("material")) s.mat[0] = read_material(*n, s.mat[0], meaning);
     s.mat[1] = s.mat[0];
-    if (auto n = m.optional("material2")) s.mat[1] = read_material(*n, s.mat[0]);
+    if (auto n = m.optional("material2")) s.mat[1] = read_material(*n, s.mat[0], meaning);
 
     if (auto n = m.optional("pattern")) {
         Members p(*n);
@@ -101,8 +101,9 @@ RT_SRF plain_surface() {
     return s;
 }
 
-SurfaceTable SurfaceTable::read(const Node& surfaces) {
+SurfaceTable SurfaceTable::read(const Node& surfaces, ColourMeaning meaning) {
     SurfaceTable table;
+    table.meaning_ = meaning;
     Members m(surfaces);
     const auto members = m.all();
     // The floor takes the number after the last surface, which is an int16 too.
@@ -110,7 +111,7 @@ SurfaceTable SurfaceTable::read(const Node& surfaces) {
     if (members.size() > kMost) members[kMost].second.fail("too many surfaces (the files hold at most 32767)");
     for (const auto& [name, node] : members) {
         std::optional<SurfaceImage> image;
-        RT_SRF record = read_surface(node, image);
+        RT_SRF record = read_surface(node, image, meaning);
         if (image) {
             const auto known = std::find(table.images_.begin(), table.images_.end(), image->source);
             // The settings file names at most this many.
@@ -140,7 +141,7 @@ int16_t SurfaceTable::add(const std::string& name, const RT_SRF& surface, const 
     if (names_.size() == static_cast<std::size_t>(std::numeric_limits<int16_t>::max()))
         throw InputError(pointer, "too many surfaces (the files hold at most 32767)");
     names_.push_back(name);
-    records_.push_back(surface);
+    records_.push_back(meaning_ == ColourMeaning::Seen ? with_stored_colours(surface) : surface);
     placements_.push_back(std::nullopt);
     return static_cast<int16_t>(names_.size() - 1);
 }

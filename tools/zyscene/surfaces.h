@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "scene/records.h"
+#include "zyscene/colour_meaning.h"
 #include "zyscene/json_fields.h"
 #include "zyscene/surface_images.h"
 
@@ -20,14 +21,15 @@ RT_SRF plain_surface();
 /// the surface number the triangles carry.
 class SurfaceTable {
 public:
-    /// Reads the "surfaces" object of the description.
-    static SurfaceTable read(const Node& surfaces);
+    /// Reads the "surfaces" object of the description, its colours meant as
+    /// meaning says.
+    static SurfaceTable read(const Node& surfaces, ColourMeaning meaning);
 
     const std::vector<RT_SRF>& records() const { return records_; }
     /// Surface number of the surface named by node, a string.
     int16_t index_of(const Node& name) const;
-    /// Appends a surface made from a file's material; its number follows the
-    /// description's surfaces. Throws InputError at pointer when the name is
+    /// Appends a surface made from a file's material, whose colours mean what
+    /// the description's mean; its number follows the description's surfaces. Throws InputError at pointer when the name is
     /// taken or the files would hold too many surfaces.
     int16_t add(const std::string& name, const RT_SRF& surface, const std::string& pointer);
     /// True when the surface's look depends on where a point lies in its
@@ -45,6 +47,7 @@ private:
     std::vector<RT_SRF> records_;
     std::vector<std::optional<ImagePlacement>> placements_;
     std::vector<ImageSource> images_;
+    ColourMeaning meaning_ = ColourMeaning::Seen;
 };
 
 /// Copies a surface into the floor fields of the settings; node names the
