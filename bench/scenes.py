@@ -1,5 +1,8 @@
 """The benchmark scenes as zyscene descriptions (Python dicts).
 
+Their colours are the stored bytes ("colors": "file"), so that their pictures
+stay those of the checksums.
+
 Every scene has an id (its folder and its row in the table) and a
 description. The race scenes are described once (RaceScene) and written
 both for zyscene here and for POV-Ray in povray.py.
@@ -69,6 +72,7 @@ def race_description(scene):
                       "diffuse": percent(RACE_DIFFUSE),
                       "reflection": percent(RACE_REFLECTION) if scene.mirror else 0}
     return {
+        "colors": "file",
         "name": scene.mesh.name[:8],
         "render": {"width": RACE_WIDTH, "height": RACE_HEIGHT, "antialias": scene.antialias,
                    "max_depth": RACE_DEPTH, "floor": True},
@@ -95,6 +99,7 @@ def torus_description(segments, sides):
     """A tilted torus of segments x sides x 2 triangles on a checkered floor:
     the same picture at every size, so only the triangle count changes."""
     return {
+        "colors": "file",
         "name": "torus",
         "render": {"width": 640, "height": 480, "antialias": 1, "max_depth": 3, "floor": True},
         "surfaces": {
@@ -115,6 +120,7 @@ def glass_description():
     """Glass balls and mirrors on a reflecting floor, 5 bounces deep."""
     ball = {"radius": 0.6, "segments": 64, "rings": 32}
     return {
+        "colors": "file",
         "name": "glass",
         "render": {"width": 640, "height": 480, "antialias": 1, "max_depth": 5, "floor": True},
         "surfaces": {
@@ -147,6 +153,7 @@ def animation_description():
     """Ten frames: the demo's knot, ball and ring, the camera swinging round
     and the ring turning."""
     return {
+        "colors": "file",
         "name": "anim",
         "render": {"width": 480, "height": 300, "antialias": 1, "max_depth": 5, "floor": True,
                    "clouds": True, "frames": 10},
