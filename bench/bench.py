@@ -96,7 +96,7 @@ def all_scenes(meshes, mesh_dir):
     for race in sc.race_scenes(meshes):
         out.append((race.id, sc.race_description(race), [mesh_dir / (race.mesh.name + ".obj")], race))
     out.append(("glass-depth5", sc.glass_description(), [], None))
-    out.append(("contact-sheet", ROOT / "examples" / "contact-sheet.json", [], None))
+    out.append(("contact-sheet", HERE / "contact-sheet.json", [], None))
     out.append(("animation-10", sc.animation_description(), [ROOT / "examples" / "demo" / "trefoil.obj"], None))
     return out
 
