@@ -10,12 +10,14 @@ usage: bench.py --build DIR --work DIR --node-modules DIR [--runs N]
                 [--no-race] [--record-checksums] [--json FILE]
        bench.py --build DIR --work DIR --node-modules DIR --instructions
        bench.py --build DIR --work DIR --node-modules DIR --memory
+       bench.py --build DIR --work DIR --node-modules DIR --big
 
 --instructions counts, with callgrind, the instructions of the whole zyray
 process on one thread for the bunny race scene on the mirror floor at
 antialiasing level 2: a figure that the machine's load does not change.
 --memory measures the peak memory per triangle (bench/memory.py). The full
-run does both as well.
+run does both as well. --big compiles and renders the 40-million-triangle
+frame (bench/big_scene.py): minutes and about 10 GB, so only when asked.
 """
 
 import argparse
@@ -34,6 +36,7 @@ HERE = Path(__file__).resolve().parent
 ROOT = HERE.parent
 sys.path.insert(0, str(HERE))
 
+import big_scene  # noqa: E402
 import memory  # noqa: E402
 import povray  # noqa: E402
 import report  # noqa: E402
@@ -249,6 +252,7 @@ def main():
     parser.add_argument("--json", type=Path, default=HERE / "results" / "latest.json")
     parser.add_argument("--instructions", action="store_true")
     parser.add_argument("--memory", action="store_true")
+    parser.add_argument("--big", action="store_true")
     args = parser.parse_args()
     args.work = args.work.resolve()
 
@@ -260,6 +264,9 @@ def main():
     mesh_dir = args.work / "meshes"
     meshes = prepare_meshes(args, tools, mesh_dir)
     only = set(filter(None, args.only.split(",")))
+    if args.big:
+        print(big_scene.summary(big_scene.measure(tools, args.work, all_threads)))
+        return 0
     if args.memory:
         print(memory.summary(measure_memory(tools, args.work)))
         return 0
