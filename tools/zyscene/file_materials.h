@@ -2,6 +2,7 @@
 // docs/scene-format.md.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "scene/records.h"
@@ -14,6 +15,10 @@ namespace zy::zyscene {
 struct FileMaterial {
     std::string name;  ///< the file's name for it, "" when it has none
     RT_SRF surface;
+    /// For one colour of a texture's or vertex colours' palette: the material
+    /// it was baked from, and its number in that material's palette.
+    int32_t baked_from = -1;
+    int palette_entry = 0;
 };
 
 /// The surface that shows the material as the file means it: colour,

@@ -11,6 +11,7 @@
 
 #include "zyscene/file_cameras_lights.h"
 #include "zyscene/input_error.h"
+#include "zyscene/texture_bake.h"
 
 namespace zy::zyscene {
 
@@ -82,29 +83,45 @@ ModelFile import_model(const fs::path& file, const MeshShape& shape, const std::
         throw InputError(pointer, "mesh file \"" + name + "\" has no normals (or not for every part)");
     const bool keep_normals = all_have_normals && shape.normals != NormalSource::Average;
 
+    const auto add_triangle = [&](const Corners& position, const Corners& normal, int32_t material) {
+        std::array<int32_t, 3> tri{};
+        std::array<V3D, 3> normals{};
+        for (std::size_t c = 0; c < 3; ++c) {
+            const auto [it, added] =
+                welded.try_emplace(key_of(position[c]), static_cast<int32_t>(mesh.points.size()));
+            if (added) mesh.points.push_back({position[c].x, position[c].y, position[c].z});
+            tri[c] = it->second;
+            normals[c] = unit(normal[c]);
+        }
+        mesh.tris.push_back(tri);
+        mesh.tri_material.push_back(material);
+        if (keep_normals) mesh.normals.push_back(normals);
+    };
+    ColourBaker baker(*scene, file.parent_path(), name, model.warnings);
+    std::size_t triangles = 0;
     for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
         const aiMesh* m = scene->mMeshes[i];
+        const bool painted = baker.paints(*m);
         for (unsigned f = 0; f < m->mNumFaces; ++f) {
             const aiFace& face = m->mFaces[f];
             if (face.mNumIndices != 3) continue;  // points and lines left after triangulation
-            std::array<int32_t, 3> tri{};
-            std::array<V3D, 3> normals{};
-            for (int c = 0; c < 3; ++c) {
+            Corners position, normal;
+            for (std::size_t c = 0; c < 3; ++c) {
                 const unsigned v = face.mIndices[c];
-                const aiVector3D p = frame.upright(m->mVertices[v]);
-                const auto [it, added] = welded.try_emplace(key_of(p), static_cast<int32_t>(mesh.points.size()));
-                if (added) mesh.points.push_back({p.x, p.y, p.z});
-                tri[c] = it->second;
-                if (keep_normals) normals[c] = unit(frame.upright(m->mNormals[v]));
+                position[c] = frame.upright(m->mVertices[v]);
+                if (keep_normals) normal[c] = frame.upright(m->mNormals[v]);
             }
-            mesh.tris.push_back(tri);
-            mesh.tri_material.push_back(static_cast<int32_t>(m->mMaterialIndex));
-            if (keep_normals) mesh.normals.push_back(normals);
+            ++triangles;
+            if (painted)
+                baker.add(*m, f, position, normal);
+            else
+                add_triangle(position, normal, static_cast<int32_t>(m->mMaterialIndex));
         }
     }
+    for (unsigned i = 0; i < scene->mNumMaterials; ++i) model.materials.push_back(convert_material(*scene->mMaterials[i]));
+    baker.bake(triangles, model.materials, add_triangle);
     if (mesh.tris.empty()) throw InputError(pointer, "mesh file \"" + name + "\" holds no triangles");
     if (large && progress) progress(name + ": " + std::to_string(mesh.tris.size()) + " triangles");
-    for (unsigned i = 0; i < scene->mNumMaterials; ++i) model.materials.push_back(convert_material(*scene->mMaterials[i]));
     if (scene->mNumCameras > 0 || scene->mNumLights > 0) {
         Assimp::Importer raw;
         if (const aiScene* as_written = raw.ReadFile(file.string(), 0)) read_cameras_lights(*as_written, frame, model);

@@ -47,16 +47,21 @@ void stand_on_floor(ObjectDesc& o, const Mesh& mesh) {
 }
 
 // A material without a name, or with one that another material of the file
-// shares, is told apart by its number.
+// shares, is told apart by its number; a palette colour baked from a
+// material, by its entry after the material's name.
 std::string surface_name(const ObjectDesc& o, const std::vector<FileMaterial>& materials, std::size_t index) {
-    const std::string& name = materials[index].name;
-    const auto sharing = std::count_if(materials.begin(), materials.end(),
-                                       [&](const FileMaterial& m) { return m.name == name; });
+    const FileMaterial& m = materials[index];
+    if (m.baked_from >= 0)
+        return surface_name(o, materials, static_cast<std::size_t>(m.baked_from)) + "/" +
+               std::to_string(m.palette_entry);
+    const auto sharing = std::count_if(materials.begin(), materials.end(), [&](const FileMaterial& other) {
+        return other.baked_from < 0 && other.name == m.name;
+    });
     std::string surface = o.name;
     surface.push_back('/');
-    surface.append(name);
-    if (!name.empty() && sharing > 1) surface.push_back('#');
-    if (name.empty() || sharing > 1) surface.append(std::to_string(index));
+    surface.append(m.name);
+    if (!m.name.empty() && sharing > 1) surface.push_back('#');
+    if (m.name.empty() || sharing > 1) surface.append(std::to_string(index));
     return surface;
 }
 
@@ -68,7 +73,8 @@ void make_file_surfaces(ObjectDesc& o, ModelFile& model, SurfaceTable& surfaces)
                                        [&](const FileMaterial& m) { return m.name == name; });
         if (!known) {
             std::string names;
-            for (const FileMaterial& m : model.materials) names += (names.empty() ? "" : ", ") + m.name;
+            for (const FileMaterial& m : model.materials)
+                if (m.baked_from < 0) names += (names.empty() ? "" : ", ") + m.name;
             throw InputError(pointer_child(o.pointer + "/materials", name),
                              "the mesh file has no material \"" + name + "\" (its materials: " + names + ")", true);
         }
