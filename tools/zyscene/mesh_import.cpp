@@ -97,11 +97,11 @@ ModelFile import_model(const fs::path& file, const MeshShape& shape, const std::
         mesh.tri_material.push_back(material);
         if (keep_normals) mesh.normals.push_back(normals);
     };
-    ColourBaker baker(*scene, file.parent_path(), name, model.warnings);
+    ColourBaker baker(*scene, file.parent_path(), name, shape.bake_colours, model.warnings);
     std::size_t triangles = 0;
     for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
         const aiMesh* m = scene->mMeshes[i];
-        const bool painted = baker.paints(*m);
+        const bool painted = shape.bake_colours && baker.paints(*m);
         for (unsigned f = 0; f < m->mNumFaces; ++f) {
             const aiFace& face = m->mFaces[f];
             if (face.mNumIndices != 3) continue;  // points and lines left after triangulation

@@ -28,6 +28,9 @@ struct MeshShape {
     UpAxis up = UpAxis::Auto;  ///< Auto: what the file says, else y
     /// Largest extent the mesh is scaled to, standing on the floor; 0 keeps its units.
     double standard_size = 0;
+    /// Bake the file's textures and vertex colours into its triangles: only
+    /// where its materials are shown.
+    bool bake_colours = false;
 };
 
 /// Built-in primitives, in object space, centred on the origin.

@@ -31,7 +31,8 @@ struct Imported {
 
 ModelFile read_object_mesh(const ObjectDesc& o, const fs::path& folder, const ProgressSink& progress) {
     if (!std::holds_alternative<MeshShape>(o.shape)) return {make_primitive(o.shape), {}, {}, {}, {}};
-    const auto& shape = std::get<MeshShape>(o.shape);
+    MeshShape shape = std::get<MeshShape>(o.shape);
+    shape.bake_colours = o.surface < 0;
     return import_model(folder / shape.file, shape, o.pointer + "/mesh", progress);
 }
 

@@ -43,9 +43,9 @@ FileMaterial palette_material(const aiMaterial& source, const Rgb8& colour, int3
 }  // namespace
 
 ColourBaker::ColourBaker(const aiScene& scene, const std::filesystem::path& folder, const std::string& model_name,
-                         std::vector<std::string>& warnings)
+                         bool read_textures, std::vector<std::string>& warnings)
     : scene_(scene), textures_(scene.mNumMaterials) {
-    for (unsigned i = 0; i < scene.mNumMeshes; ++i) {
+    for (unsigned i = 0; read_textures && i < scene.mNumMeshes; ++i) {
         const unsigned m = scene.mMeshes[i]->mMaterialIndex;
         if (m < scene.mNumMaterials && !textures_[m])
             textures_[m] = read_material_texture(scene, *scene.mMaterials[m], folder, model_name, warnings);

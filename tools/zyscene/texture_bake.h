@@ -40,9 +40,10 @@ using PieceSink = std::function<void(const Corners& position, const Corners& nor
 class ColourBaker {
 public:
     /// Reads the textures of the materials the scene's meshes use, relative to
-    /// folder; a texture that cannot be read adds a line to warnings.
+    /// folder, unless told not to; a texture that cannot be read adds a line
+    /// to warnings.
     ColourBaker(const aiScene& scene, const std::filesystem::path& folder, const std::string& model_name,
-                std::vector<std::string>& warnings);
+                bool read_textures, std::vector<std::string>& warnings);
 
     /// True when the mesh takes its colours from its material's texture or
     /// from its vertex colours: its triangles then go to add().
