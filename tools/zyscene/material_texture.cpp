@@ -144,7 +144,12 @@ std::optional<MaterialTexture> read_material_texture(const aiScene& scene, const
     std::replace(path.begin(), path.end(), '\\', '/');
     try {
         const aiTexture* inside = scene.GetEmbeddedTexture(path.c_str());
-        Picture p = inside ? embedded_picture(*inside) : file_picture(folder / path);
+        // Files made elsewhere often name a texture by a path of their maker's
+        // machine; the picture usually lies beside the model.
+        std::error_code ec;
+        const fs::path named = folder / path, beside = folder / fs::path(path).filename();
+        Picture p = inside ? embedded_picture(*inside)
+                           : file_picture(!fs::exists(named, ec) && fs::exists(beside, ec) ? beside : named);
         return MaterialTexture(p.width, p.height, std::move(p.rgb), uv_channel);
     } catch (const std::exception& e) {
         warnings.push_back(model_name + ": the texture \"" + path + "\" of material \"" + material.GetName().C_Str() +

@@ -45,29 +45,27 @@ FileMaterial palette_material(const aiMaterial& source, const Rgb8& colour, int3
 ColourBaker::ColourBaker(const aiScene& scene, const std::filesystem::path& folder, const std::string& model_name,
                          bool read_textures, std::vector<std::string>& warnings)
     : scene_(scene), textures_(scene.mNumMaterials) {
-    for (unsigned i = 0; read_textures && i < scene.mNumMeshes; ++i) {
-        const unsigned m = scene.mMeshes[i]->mMaterialIndex;
-        if (m < scene.mNumMaterials && !textures_[m])
-            textures_[m] = read_material_texture(scene, *scene.mMaterials[m], folder, model_name, warnings);
-    }
+    if (!read_textures) return;
+    std::vector<bool> used(scene.mNumMaterials);
+    for (unsigned i = 0; i < scene.mNumMeshes; ++i) used.at(scene.mMeshes[i]->mMaterialIndex) = true;
+    for (unsigned m = 0; m < scene.mNumMaterials; ++m)
+        if (used[m]) textures_[m] = read_material_texture(scene, *scene.mMaterials[m], folder, model_name, warnings);
 }
 
-const MaterialTexture* ColourBaker::texture_of(int32_t material) const {
-    const auto& t = textures_.at(static_cast<std::size_t>(material));
-    return t ? &*t : nullptr;
+const MaterialTexture* ColourBaker::texture_for(const aiMesh& mesh) const {
+    const auto& t = textures_.at(mesh.mMaterialIndex);
+    return t && mesh.HasTextureCoords(t->uv_channel()) ? &*t : nullptr;
 }
 
-bool ColourBaker::paints(const aiMesh& mesh) const {
-    const MaterialTexture* t = texture_of(static_cast<int32_t>(mesh.mMaterialIndex));
-    return (t && mesh.HasTextureCoords(t->uv_channel())) || mesh.HasVertexColors(0);
-}
+bool ColourBaker::paints(const aiMesh& mesh) const { return texture_for(mesh) || mesh.HasVertexColors(0); }
 
 void ColourBaker::add(const aiMesh& mesh, unsigned face, const Corners& position, const Corners& normal) {
-    Kept k{position, normal, {}, {}, static_cast<int32_t>(mesh.mMaterialIndex)};
-    const MaterialTexture* t = texture_of(k.material);
+    const auto material = static_cast<int32_t>(mesh.mMaterialIndex);
+    const MaterialTexture* t = texture_for(mesh);
+    Kept k{position, normal, {}, {}, material, t};
     for (std::size_t c = 0; c < 3; ++c) {
         const unsigned v = mesh.mFaces[face].mIndices[c];
-        if (t && mesh.HasTextureCoords(t->uv_channel())) {
+        if (t) {
             const aiVector3D& uv = mesh.mTextureCoords[t->uv_channel()][v];
             k.uv[c] = {uv.x, uv.y};
         }
@@ -81,7 +79,7 @@ std::vector<Rgb8> ColourBaker::piece_colours(const std::vector<int>& depths) con
     std::vector<Rgb8> colours;
     for (std::size_t i = 0; i < kept_.size(); ++i) {
         const Kept& k = kept_[i];
-        const MaterialTexture* t = texture_of(k.material);
+        const MaterialTexture* t = k.texture;
         for_each_piece(depths[i], [&](const Piece& piece) {
             if (t) {
                 UvTriangle uv{};
@@ -108,7 +106,7 @@ std::vector<Rgb8> ColourBaker::piece_colours(const std::vector<int>& depths) con
 void ColourBaker::bake(std::size_t triangles, std::vector<FileMaterial>& materials, const PieceSink& sink) const {
     std::vector<double> areas;
     for (const Kept& k : kept_) {
-        const MaterialTexture* t = texture_of(k.material);
+        const MaterialTexture* t = k.texture;
         areas.push_back(t ? t->texel_area({{{k.uv[0][0], k.uv[0][1]}, {k.uv[1][0], k.uv[1][1]}, {k.uv[2][0], k.uv[2][1]}}})
                           : 0.0);
     }

@@ -62,9 +62,11 @@ private:
         std::array<std::array<float, 2>, 3> uv;
         std::array<Rgb, 3> colour;
         int32_t material;
+        const MaterialTexture* texture;  ///< null: vertex colours
     };
 
-    const MaterialTexture* texture_of(int32_t material) const;
+    /// The texture that colours the mesh, if its material has one and the mesh its coordinates.
+    const MaterialTexture* texture_for(const aiMesh& mesh) const;
     std::vector<Rgb8> piece_colours(const std::vector<int>& depths) const;
 
     const aiScene& scene_;
