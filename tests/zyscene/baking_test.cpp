@@ -28,8 +28,10 @@ TEST(Baking, ATexturedQuadShowsItsPictureWithinTheBudget) {
             pixels.insert(pixels.end(), c.begin(), c.end());
         }
     ASSERT_NE(stbi_write_png((dir / "pic.png").string().c_str(), 16, 16, 3, pixels.data(), 48), 0);
+    // Its normals lean along u, so that they vary wherever a piece has its corners.
     write_text(dir.path(), "quad.obj", "mtllib q.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n"
-                                       "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nusemtl pic\nf 1/1 2/2 3/3\nf 1/1 3/3 4/4\n");
+                                       "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn -0.5 0 1\nvn 0.5 0 1\nusemtl pic\n"
+                                       "f 1/1/1 2/2/2 3/3/2\nf 1/1/1 3/3/2 4/4/1\n");
     const std::string description = "{" + kCamera + R"(, "objects": [{"name": "q", "mesh": "quad.obj"}]})";
     for (const char* texture : {"pic.png", "missing.png"}) {
         write_text(dir.path(), "q.mtl", std::string("newmtl pic\nKd 1 1 0\nmap_Kd ") + texture + "\n");
@@ -47,7 +49,12 @@ TEST(Baking, ATexturedQuadShowsItsPictureWithinTheBudget) {
         EXPECT_EQ(scene.settings.surfaces.size(), 4u);
         for (const RT_TRI& t : tris) {
             double u = 0, v = 0;
-            for (int32_t i : t.vertex) u += scene.first_frame.points[i].x / 3, v += scene.first_frame.points[i].y / 3;
+            for (int c = 0; c < 3; ++c) {
+                const V3S& p = scene.first_frame.points[t.vertex[c]];
+                u += p.x / 3, v += p.y / 3;
+                // Interpolated between the corners' normals, which lean in proportion to u - 0.5.
+                EXPECT_NEAR(std::abs(t.normal[c].x / double(t.normal[c].z)), std::abs(p.x - 0.5), 1e-3);
+            }
             const Rgb expected = v > 0.5 ? (u < 0.5 ? Rgb{255, 0, 0} : Rgb{0, 255, 0})
                                          : (u < 0.5 ? Rgb{0, 0, 255} : Rgb{255, 255, 255});
             EXPECT_EQ(colour_of(scene, t), expected) << u << " " << v;
