@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stb/stb_image_write.h>
 
+#include "zyscene/colour_meaning.h"
 #include "zyscene/file_materials.h"
 #include "zyscene/subdivision.h"
 #include "zyscene_fixture.h"
@@ -85,7 +86,8 @@ TEST(Baking, VertexColoursAreAveragedIntoABoundedPalette) {
     aiMaterial same;
     const aiColor4D mean(2 / 3.0f, 0, 1 / 3.0f, 1);
     same.AddProperty(&mean, 1, AI_MATKEY_COLOR_DIFFUSE);
-    const auto& expected = convert_material(same).surface.mat[0].color;
+    const RT_SRF stored = with_stored_colours(convert_material(same).surface);
+    const auto& expected = stored.mat[0].color;
     const CompiledScene one = compile_text(dir.path(), description);
     EXPECT_EQ(colour_of(one, one.first_frame.tris.at(0)), (Rgb{expected[0], expected[1], expected[2]}));
 
