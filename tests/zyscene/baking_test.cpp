@@ -45,8 +45,9 @@ TEST(Baking, ATexturedQuadShowsItsPictureWithinTheBudget) {
             EXPECT_EQ(colour_of(scene, tris[0]), (Rgb{255, 255, 0}));
             continue;
         }
-        // 4 x 2 triangles added at most: each splits once into pieces inside one quadrant.
-        ASSERT_EQ(tris.size(), 8u);
+        // Each triangle covers 128 texels: three splits leave 64 pieces of 2 texels, each
+        // inside one quadrant.
+        ASSERT_EQ(tris.size(), 128u);
         EXPECT_EQ(scene.settings.surfaces.size(), 4u);
         for (const RT_TRI& t : tris) {
             double u = 0, v = 0;

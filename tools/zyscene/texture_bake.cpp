@@ -111,7 +111,7 @@ void ColourBaker::bake(std::size_t triangles, std::vector<FileMaterial>& materia
                           : 0.0);
     }
     const std::vector<int> depths =
-        split_depths(areas, kTexelsPerPiece, std::min(kAddedPerTriangle * triangles, kMostAdded));
+        split_depths(areas, kTexelsPerPiece, std::min(std::max(kAddedPerTriangle * triangles, kLeastAdded), kMostAdded));
     const std::vector<Rgb8> colours = piece_colours(depths);
 
     // Each material's pieces, in order, and their colours.

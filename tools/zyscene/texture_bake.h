@@ -25,9 +25,11 @@ namespace zy::zyscene {
 
 /// The pieces of a triangle are split until each covers at most this many texels.
 inline constexpr double kTexelsPerPiece = 4;
-/// The pieces added in all are at most this many times the model's triangles ...
+/// The pieces added in all are at most this many times the model's triangles,
 inline constexpr std::size_t kAddedPerTriangle = 4;
-/// ... and at most this many.
+/// or this many when that is more, so that a textured box shows its picture,
+inline constexpr std::size_t kLeastAdded = 100'000;
+/// and never more than this many.
 inline constexpr std::size_t kMostAdded = 2'000'000;
 /// Colours per material.
 inline constexpr std::size_t kPaletteSize = 256;
