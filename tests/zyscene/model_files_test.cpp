@@ -149,6 +149,10 @@ TEST(ModelFiles, FramingWarningsNameTheFirstFrame) {
            [0.5, 0.5, 0.5]}, "surface": "s"}, {"box": {}, "surface": "s", "transform": {"translate": [0, 0, 30]}}])",
          "the eye is inside the box of object \"bolt\" at frame 1, 0.5 across, small next to the view's reach of "
          "30.4: the picture may show only its inside"},
+        {R"("camera": {"eye": [0, 0, -2], "look_at": [0, 0, 0]}, "objects": [{"name": "engine", "box": {"size":
+           [500, 300, 400]}, "surface": "s"}])",
+         "the eye is inside the box of object \"engine\" at frame 1, 500 across, 250 times the eye's distance to "
+         "the look-at point: its units may not be the camera's (millimetres?)"},
     };
     for (const auto& c : cases) {
         const auto warnings = compile_text(dir.path(), "{" + c.members + R"(, "surfaces": {"s": {}}})").warnings;

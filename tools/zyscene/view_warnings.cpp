@@ -12,6 +12,9 @@ namespace {
 
 // Below this share of the view's reach, an object around the eye is not meant to hold it.
 constexpr double kSmallShare = 0.25;
+// Beyond this many times the eye's distance to the look-at point, an object
+// around the eye was measured in other units than the camera (millimetres).
+constexpr double kHugeRatio = 50;
 
 V3D widen(const V3S& v) { return {v.x, v.y, v.z}; }
 
@@ -103,13 +106,23 @@ std::vector<std::string> view_warnings(const Description& d, const std::vector<M
         Box scene;
         for (const Box& b : at) scene.add(b);
         const double far = reach(view.eye, widen(cam.look_at), scene);
-        for (std::size_t i = 0; i < at.size(); ++i)
-            if (at[i].contains(view.eye) && at[i].largest_side() < kSmallShare * far) {
-                inside.at(k, "the eye is inside the box of object \"" + d.objects[i].name + "\"",
-                          ", " + shown(at[i].largest_side()) + " across, small next to the view's reach of " +
-                              shown(far) + ": the picture may show only its inside");
+        const double look = v3d_len(from(view.eye, widen(cam.look_at)));
+        for (std::size_t i = 0; i < at.size(); ++i) {
+            if (!at[i].contains(view.eye)) continue;
+            const double side = at[i].largest_side();
+            const std::string what = "the eye is inside the box of object \"" + d.objects[i].name + "\"";
+            if (side < kSmallShare * far) {
+                inside.at(k, what, ", " + shown(side) + " across, small next to the view's reach of " + shown(far) +
+                                       ": the picture may show only its inside");
                 break;
             }
+            if (side > kHugeRatio * look) {
+                inside.at(k, what, ", " + shown(side) + " across, " + shown(side / look) +
+                                       " times the eye's distance to the look-at point: its units may not be "
+                                       "the camera's (millimetres?)");
+                break;
+            }
+        }
     }
     std::vector<std::string> lines;
     for (const Seen* s : {&nothing, &inside})
