@@ -33,7 +33,6 @@ V3D point_at(const RT_RAY& ray, double t) {
 const TRIANGLE* rt_cell_find_tri(TraceState& ts, const Scene& scene, const CELL& cell, const RT_RAY& ray,
                                  const TRIANGLE* exclude, double& best_t) {
     const GrownBox box(cell, scene.cell_tolerance[cell.level]);
-    const TRIANGLE* const frame_tris = scene.settings.tris;
     TestedTriangles& tested = ts.tested;
     const TRIANGLE* best = nullptr;
     best_t = kFltMax;
@@ -43,9 +42,7 @@ const TRIANGLE* rt_cell_find_tri(TraceState& ts, const Scene& scene, const CELL&
         if (ahead) prefetch_reference(cell, k + kSearchPrefetch);
         const TRIANGLE* tri = cell.tris[k];
         if (tri == exclude) continue;
-        // Cells hold only frame triangles, whose slot is their index.
-        const auto slot = static_cast<int32_t>(tri - frame_tris);
-        if (const TestedTriangles::Result* known = tested.result(slot)) {
+        if (const TestedTriangles::Result* known = tested.result(tri)) {
             // Met in an earlier cell: its distance is known, only the cell decides.
             if (known->t < best_t && box.contains(point_at(ray, known->t))) {
                 best = tri;
@@ -72,7 +69,7 @@ const TRIANGLE* rt_cell_find_tri(TraceState& ts, const Scene& scene, const CELL&
             best = tri;
             best_t = t;
         }
-        tested.record(slot, t);
+        tested.record(tri, t);
     }
     return best;
 }

@@ -109,16 +109,13 @@ int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8
     ++ts.rays.shadow;
     TestedTriangles& tested = ts.tested;
     const bool ahead = prefetches(scene);
-    const TRIANGLE* const frame_tris = scene.settings.tris;
     const SURFACE* const surfaces = scene.settings.surfaces;
     for (const CELL* cell = rt_cell_first(scene, s); cell != nullptr;) {
         for (int32_t i = 0; ahead && i < kSearchPrefetch; ++i) prefetch_reference(*cell, i);
         for (int32_t i = 0; i < cell->count; ++i) {
             if (ahead) prefetch_reference(*cell, i + kSearchPrefetch);
             const TRIANGLE& T = *cell->tris[i];
-            // Cells hold only frame triangles, whose slot is their index.
-            const auto slot = static_cast<int32_t>(&T - frame_tris);
-            if (&T == &tri || tested.result(slot) != nullptr || tested.passed(slot)) continue;
+            if (&T == &tri || tested.result(&T) != nullptr || tested.passed(&T)) continue;
             // The test is a pure function of the ray and the triangle: one
             // that failed fails again in the next cells, and asking it before
             // the surface's shadow flag skips the same triangles, leaving them
@@ -126,7 +123,7 @@ int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8
             double den;
             const double t = occluder_distance(T, s, dist, den);
             if (!(t < dist) || (surfaces[T.srf_index].srf_flags & kSrfNoShadow) != 0) {
-                tested.record(slot, kFltMax);
+                tested.record(&T, kFltMax);
                 continue;
             }
             int leaves = den >= 0 ? 1 : 0;
@@ -136,7 +133,7 @@ int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8
             } else if (filter(scene, T, s, point_along(s, t), lc) == 0) {
                 return 0;
             }
-            tested.pass(slot);
+            tested.pass(&T);
         }
         const CELL* next = rt_cell_next(scene, s);
         if (next == cell) break;
