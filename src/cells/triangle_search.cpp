@@ -79,8 +79,10 @@ const TRIANGLE* rt_find_tri(TraceState& ts, const Scene& scene, RT_RAY& ray, con
     const TRIANGLE* best = nullptr;
     t = kFltMax;
     const CELL* cell = rt_cell_first(scene, ray);
-    while (cell != nullptr && best == nullptr) {
+    while (cell != nullptr) {
         if (cell->count > 0) best = rt_cell_find_tri(ts, scene, *cell, ray, exclude, t);
+        // Nothing reads the walk's state after the search: no step past the hit.
+        if (best != nullptr) break;
         const CELL* next = rt_cell_next(scene, ray);
         if (next == cell) break;
         cell = next;
