@@ -21,10 +21,6 @@ struct Scene {
     const double* cell_tolerance;    ///< growth of a cell by level 0..10
     const double& step;              ///< push of a walking ray across a cell face
 
-    /// Slot of a triangle in the per-thread caches: its index, the floor n_tri.
-    int32_t slot(const TRIANGLE* tri) const {
-        return tri == &floor ? settings.n_tri : static_cast<int32_t>(tri - settings.tris);
-    }
     /// The floor height in run-time coordinates (y of its first vertex).
     double floor_height() const { return floor.v[0]->y; }
 };

@@ -58,8 +58,6 @@ public:
         passed_[find(k)] = {k, ray_};
         ++passed_n_;
     }
-    /// Occluders marked as passed.
-    int32_t passed_count() const { return passed_n_; }
 
 private:
     static constexpr uint32_t kResultMask = (1u << 12) - 1;
