@@ -36,7 +36,7 @@ void rt_ray_init(TraceState& ts, const Scene& scene, RT_RAY& ray) {
     ray.sgn[0] = sign_of(dir.x);
     ray.sgn[1] = sign_of(dir.y);
     ray.sgn[2] = sign_of(dir.z);
-    ts.tested.next_ray();
+    ts.passed.next_ray();
 }
 
 namespace {

@@ -38,11 +38,10 @@ inline void prefetch_reference(const CELL& cell, int32_t i) {
 
 /// Nearest triangle of the cell whose hit lies in the cell; t receives its
 /// distance (kFltMax without one).
-const TRIANGLE* rt_cell_find_tri(TraceState& ts, const Scene& scene, const CELL& cell, const RT_RAY& ray,
-                                 const TRIANGLE* exclude, double& t);
+const TRIANGLE* rt_cell_find_tri(const Scene& scene, const CELL& cell, const RT_RAY& ray, const TRIANGLE* exclude,
+                                 double& t);
 /// Nearest triangle or the floor along ray, at distance t; hit receives
 /// org + t dir.
-const TRIANGLE* rt_find_tri(TraceState& ts, const Scene& scene, RT_RAY& ray, const TRIANGLE* exclude, V3D& hit,
-                            double& t);
+const TRIANGLE* rt_find_tri(const Scene& scene, RT_RAY& ray, const TRIANGLE* exclude, V3D& hit, double& t);
 
 }  // namespace zy

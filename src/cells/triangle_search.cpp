@@ -1,5 +1,6 @@
 #include <cstddef>
 
+#include "cells/reference_hits.h"
 #include "cells/search.h"
 #include "geometry/floor.h"
 
@@ -30,57 +31,35 @@ V3D point_at(const RT_RAY& ray, double t) {
 
 }  // namespace
 
-const TRIANGLE* rt_cell_find_tri(TraceState& ts, const Scene& scene, const CELL& cell, const RT_RAY& ray,
-                                 const TRIANGLE* exclude, double& best_t) {
+const TRIANGLE* rt_cell_find_tri(const Scene& scene, const CELL& cell, const RT_RAY& ray, const TRIANGLE* exclude,
+                                 double& best_t) {
     const GrownBox box(cell, scene.cell_tolerance[cell.level]);
-    TestedTriangles& tested = ts.tested;
     const TRIANGLE* best = nullptr;
     best_t = kFltMax;
     const bool ahead = prefetches(scene);
     for (int32_t k = 0; ahead && k < kSearchPrefetch; ++k) prefetch_reference(cell, k);
-    for (int32_t k = 0; k < cell.count; ++k) {
-        if (ahead) prefetch_reference(cell, k + kSearchPrefetch);
-        const TRIANGLE* tri = cell.tris[k];
-        if (tri == exclude) continue;
-        if (const TestedTriangles::Result* known = tested.result(tri)) {
-            // Met in an earlier cell: its distance is known, only the cell decides.
-            if (known->t < best_t && box.contains(point_at(ray, known->t))) {
+    ReferenceHit hits[kHitChunk];
+    for (int32_t begin = 0; begin < cell.count; begin += kHitChunk) {
+        const int32_t end = cell.count - begin < kHitChunk ? cell.count : begin + kHitChunk;
+        const int32_t n = reference_hits(HitRule::kNearest, cell, begin, end, ray, kFltMax, ahead, hits);
+        for (int32_t h = 0; h < n; ++h) {
+            const TRIANGLE* tri = cell.tris[hits[h].ref];
+            const double t = hits[h].t;
+            if (tri != exclude && t < best_t && box.contains(point_at(ray, t))) {
                 best = tri;
-                best_t = known->t;
-            }
-            continue;
-        }
-
-        const TRIANGLE& g = *tri;
-        double t = kFltMax;
-        V3D p{};
-        const double den = v3d_scal(ray.dir, g.nrm);
-        if (den != 0) {
-            t = (g.d - v3d_scal(ray.org, g.nrm)) / den;
-            if (!(t > kFltEpsilon) || !(t < best_t)) {
-                t = kFltMax;
-            } else {
-                p = point_at(ray, t);
-                if (v3d_scal(g.en[0], p) < g.ec[0] || v3d_scal(g.en[1], p) < g.ec[1] || v3d_scal(g.en[2], p) < g.ec[2])
-                    t = kFltMax;
+                best_t = t;
             }
         }
-        if (t < best_t && box.contains(p)) {
-            best = tri;
-            best_t = t;
-        }
-        tested.record(tri, t);
     }
     return best;
 }
 
-const TRIANGLE* rt_find_tri(TraceState& ts, const Scene& scene, RT_RAY& ray, const TRIANGLE* exclude, V3D& hit,
-                            double& t) {
+const TRIANGLE* rt_find_tri(const Scene& scene, RT_RAY& ray, const TRIANGLE* exclude, V3D& hit, double& t) {
     const TRIANGLE* best = nullptr;
     t = kFltMax;
     const CELL* cell = rt_cell_first(scene, ray);
     while (cell != nullptr) {
-        if (cell->count > 0) best = rt_cell_find_tri(ts, scene, *cell, ray, exclude, t);
+        if (cell->count > 0) best = rt_cell_find_tri(scene, *cell, ray, exclude, t);
         // Nothing reads the walk's state after the search: no step past the hit.
         if (best != nullptr) break;
         const CELL* next = rt_cell_next(scene, ray);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cells/reference_hits.h"
 #include "cells/search.h"
 #include "geometry/floor.h"
 #include "materials/materials.h"
@@ -37,22 +38,8 @@ int16_t filter(const Scene& scene, const TRIANGLE& T, const RT_RAY& s, const V3D
     return lc.r + lc.g + lc.b <= 0 ? 0 : 1;
 }
 
-V3D point_along(const RT_RAY& s, double t) { return {s.org.x + t * s.dir.x, s.org.y + t * s.dir.y, s.org.z + t * s.dir.z}; }
-
-// Distance along s to the facet with tests g, or kFltMax when s misses it
-// before dist; den receives s.dir . nrm. A distance below kFltMax is a hit
-// inside the facet.
-double occluder_distance(const TRIANGLE& g, const RT_RAY& s, double dist, double& den) {
-    den = v3d_scal(s.dir, g.nrm);
-    if (den == 0) return kFltMax;
-    double t = (g.d - v3d_scal(s.org, g.nrm)) / den;
-    if (t <= kFltEpsilon || t >= dist) return kFltMax;
-    if (t < kFltMax) {
-        const V3D X = point_along(s, t);
-        for (int i = 0; i < 3; ++i)
-            if (!(v3d_scal(X, g.en[i]) >= g.ec[i])) return kFltMax;
-    }
-    return t;
+V3D point_along(const RT_RAY& s, double t) {
+    return {s.org.x + t * s.dir.x, s.org.y + t * s.dir.y, s.org.z + t * s.dir.z};
 }
 
 // An occluder the shadow ray leaves its own body through.
@@ -88,8 +75,8 @@ void rt_lightsource(const Scene& scene, const RT_RAY& ray, const double& max, RT
     }
 }
 
-int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8_t tri_back, const V3D& p,
-                  const V3D& n, const V3D& L, const double& dist, RT_COL& lc) {
+int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8_t tri_back, const V3D& p, const V3D& n,
+                  const V3D& L, const double& dist, RT_COL& lc) {
     RT_RAY s{};
     s.org = p;
     s.dir = L;
@@ -107,33 +94,32 @@ int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8
     Exit exits[kExitListSize];
     int exit_n = 0;
     ++ts.rays.shadow;
-    TestedTriangles& tested = ts.tested;
+    PassedOccluders& passed = ts.passed;
     const bool ahead = prefetches(scene);
     const SURFACE* const surfaces = scene.settings.surfaces;
+    ReferenceHit hits[kHitChunk];
     for (const CELL* cell = rt_cell_first(scene, s); cell != nullptr;) {
         for (int32_t i = 0; ahead && i < kSearchPrefetch; ++i) prefetch_reference(*cell, i);
-        for (int32_t i = 0; i < cell->count; ++i) {
-            if (ahead) prefetch_reference(*cell, i + kSearchPrefetch);
-            const TRIANGLE& T = *cell->tris[i];
-            if (&T == &tri || tested.result(&T) != nullptr || tested.passed(&T)) continue;
-            // The test is a pure function of the ray and the triangle: one
-            // that failed fails again in the next cells, and asking it before
-            // the surface's shadow flag skips the same triangles, leaving them
-            // unmarked, and reads the surface only for hits.
-            double den;
-            const double t = occluder_distance(T, s, dist, den);
-            if (!(t < dist) || (surfaces[T.srf_index].srf_flags & kSrfNoShadow) != 0) {
-                tested.record(&T, kFltMax);
-                continue;
+        for (int32_t begin = 0; begin < cell->count; begin += kHitChunk) {
+            const int32_t end = cell->count - begin < kHitChunk ? cell->count : begin + kHitChunk;
+            // The test is a pure function of the ray and the triangle, so a
+            // triangle met again in a later cell is tested again with the
+            // same result; only the occluders passed need remembering.
+            const int32_t n = reference_hits(HitRule::kShadow, *cell, begin, end, s, dist, ahead, hits);
+            for (int32_t h = 0; h < n; ++h) {
+                const TRIANGLE& T = *cell->tris[hits[h].ref];
+                const double t = hits[h].t;
+                if (&T == &tri || passed.contains(&T) || (surfaces[T.srf_index].srf_flags & kSrfNoShadow) != 0)
+                    continue;
+                int leaves = v3d_scal(s.dir, T.nrm) >= 0 ? 1 : 0;
+                if (tri_back == 1) leaves = 1 - leaves;
+                if (behind == 1 && T.group == tri.group && leaves == 1) {
+                    if (exit_n < kExitListSize) exits[exit_n++] = {&T, t};
+                } else if (filter(scene, T, s, point_along(s, t), lc) == 0) {
+                    return 0;
+                }
+                passed.add(&T);
             }
-            int leaves = den >= 0 ? 1 : 0;
-            if (tri_back == 1) leaves = 1 - leaves;
-            if (behind == 1 && T.group == tri.group && leaves == 1) {
-                if (exit_n < kExitListSize) exits[exit_n++] = {&T, t};
-            } else if (filter(scene, T, s, point_along(s, t), lc) == 0) {
-                return 0;
-            }
-            tested.pass(&T);
         }
         const CELL* next = rt_cell_next(scene, s);
         if (next == cell) break;

@@ -112,7 +112,7 @@ void rt_intersect(TraceState& ts, const Scene& scene, RT_RAY& ray, const TRIANGL
     rt_ray_init(ts, scene, ray);
     V3D hit;
     double t;
-    const TRIANGLE* tri = rt_find_tri(ts, scene, ray, exclude, hit, t);
+    const TRIANGLE* tri = rt_find_tri(scene, ray, exclude, hit, t);
     double d;
     if (tri != nullptr) {
         double d_light;

@@ -3,7 +3,7 @@
 namespace zy {
 
 void TraceState::prepare_for_frame() {
-    tested.next_ray();
+    passed.next_ray();
     depth = 0;
 }
 

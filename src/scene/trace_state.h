@@ -6,7 +6,7 @@
 
 #include "geometry/ray.h"
 #include "scene/rt_var.h"
-#include "scene/tested_triangles.h"
+#include "scene/passed_occluders.h"
 
 namespace zy {
 
@@ -25,8 +25,8 @@ struct RayCounts {
 };
 
 struct alignas(64) TraceState {
-    /// The current ray's record of the triangles it met.
-    TestedTriangles tested;
+    /// The occluders the current shadow ray has let light through.
+    PassedOccluders passed;
     /// Current nesting of secondary rays.
     int16_t depth = 0;
     /// The primary ray.

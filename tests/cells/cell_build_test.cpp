@@ -43,7 +43,7 @@ TEST(CellRoot, EmptyFrameHasAnInvertedRootThatNoRayEnters) {
     EXPECT_EQ(rt_cell_first(scene, ray), nullptr);
     V3D hit;
     double t;
-    EXPECT_EQ(rt_find_tri(frame.trace(), scene, ray, nullptr, hit, t), nullptr);
+    EXPECT_EQ(rt_find_tri(scene, ray, nullptr, hit, t), nullptr);
 }
 
 TEST(CellMemory, RootArrayFailureStopsWithMemoryError) {

@@ -33,7 +33,7 @@ void cross_check(CellFrame& frame, std::mt19937& rng, int rays, double extent, T
         const PlainHit plain = plain_nearest(scene, ray, exclude);
         V3D hit{};
         double t;
-        const TRIANGLE* found = rt_find_tri(frame.trace(), scene, ray, exclude, hit, t);
+        const TRIANGLE* found = rt_find_tri(scene, ray, exclude, hit, t);
         if (!plain.generic) {
             ++tally.skipped;
             continue;

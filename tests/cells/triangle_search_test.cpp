@@ -1,6 +1,5 @@
 // The nearest-triangle search where the cross-check cannot reach: distances
-// near the limits, ties, the grown cell and the floor. Hits
-// taken from the per-ray cache in a later cell are cross-checked on every ray.
+// near the limits, ties, the grown cell and the floor.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,7 +24,7 @@ struct Found {
 Found search(CellFrame& frame, const V3D& org, const V3D& dir, const TRIANGLE* exclude = nullptr) {
     const Scene scene = frame.scene();
     Found f{nullptr, kFltMax, {}, ray_from(frame.trace(), scene, org, dir)};
-    f.tri = rt_find_tri(frame.trace(), scene, f.ray, exclude, f.hit, f.t);
+    f.tri = rt_find_tri(scene, f.ray, exclude, f.hit, f.t);
     return f;
 }
 
@@ -67,7 +66,7 @@ TEST(TriangleSearch, HitCountsWithinTheCellGrownByItsTolerance) {
         const Scene scene = frame.records().scene();
         RT_RAY ray = ray_from(frame.trace(), scene, {0.5, 0.5, 0.5}, {0, 0, c.dz});
         double t;
-        const TRIANGLE* found = rt_cell_find_tri(frame.trace(), scene, cell, ray, nullptr, t);
+        const TRIANGLE* found = rt_cell_find_tri(scene, cell, ray, nullptr, t);
         EXPECT_EQ(found == nullptr ? -1 : frame.index_of(found), c.found) << c.below << " " << c.dz;
     }
 }

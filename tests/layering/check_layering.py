@@ -13,7 +13,7 @@ from pathlib import Path
 LAYER_OF = {
     "src/names": "services", "src/driver/console": "services", "src/driver/emulator": "services", "src/driver/xfile": "services",
     "src/driver/memoire": "services", "src/geometry/xmath": "services", "src/scene/records": "records", "src/render/tiff_header": "records",
-    "src/scene/rt_var": "scene", "src/scene/trace_state": "scene", "src/scene/tested_triangles": "scene", "src/geometry/ray": "scene",
+    "src/scene/rt_var": "scene", "src/scene/trace_state": "scene", "src/scene/passed_occluders": "scene", "src/geometry/ray": "scene",
     "src/driver/program_state": "state", "src/driver/stop": "state", "src/geometry": "geometry",
     "src/scene/scene": "geometry", "src/render/output_curve": "services",
     "src/scene": "loaders", "src/cells": "cells", "src/materials": "materials", "src/render": "render",

@@ -1,0 +1,143 @@
+#include "cells/reference_hits.h"
+
+#include <immintrin.h>
+
+#include <cstddef>
+
+#include "cells/search.h"
+
+namespace zy {
+
+// The wide test reads the first 128 bytes of a record as 16 doubles, four at
+// a time: [nrm, d], [en0, en1.x], [en1.yz, en2.xy], [en2.z, ec].
+static_assert(offsetof(TRIANGLE, nrm) == 0 && offsetof(TRIANGLE, d) == 24 && offsetof(TRIANGLE, en) == 32 &&
+              offsetof(TRIANGLE, ec) == 104 && sizeof(V3D) == 24);
+
+bool triangle_hit(HitRule rule, const TRIANGLE& g, const RT_RAY& ray, double limit, double& t) {
+    const double den = v3d_scal(ray.dir, g.nrm);
+    if (den == 0) return false;
+    t = (g.d - v3d_scal(ray.org, g.nrm)) / den;
+    if (rule == HitRule::kNearest) limit = kFltMax;
+    if (!(t > kFltEpsilon) || !(t < limit)) return false;
+    if (rule == HitRule::kShadow && t >= kFltMax) return true;
+    const V3D p{ray.org.x + t * ray.dir.x, ray.org.y + t * ray.dir.y, ray.org.z + t * ray.dir.z};
+    for (int i = 0; i < 3; ++i) {
+        const double e = v3d_scal(g.en[i], p);
+        if (rule == HitRule::kNearest ? e < g.ec[i] : !(e >= g.ec[i])) return false;
+    }
+    return true;
+}
+
+namespace {
+
+int32_t one_by_one(HitRule rule, const CELL& cell, int32_t begin, int32_t end, const RT_RAY& ray, double limit,
+                   bool ahead, ReferenceHit* hits) {
+    int32_t n = 0;
+    for (int32_t k = begin; k < end; ++k) {
+        if (ahead) prefetch_reference(cell, k + kSearchPrefetch);
+        double t;
+        if (triangle_hit(rule, *cell.tris[k], ray, limit, t)) hits[n++] = {k, t};
+    }
+    return n;
+}
+
+// Four records' 32-byte blocks at offset, as four vectors of one field each.
+struct Columns {
+    __m256d c[4];
+};
+
+__attribute__((target("avx2"))) inline Columns columns(const double* const rec[4], int offset) {
+    const __m256d r0 = _mm256_load_pd(rec[0] + offset);
+    const __m256d r1 = _mm256_load_pd(rec[1] + offset);
+    const __m256d r2 = _mm256_load_pd(rec[2] + offset);
+    const __m256d r3 = _mm256_load_pd(rec[3] + offset);
+    const __m256d lo01 = _mm256_unpacklo_pd(r0, r1);
+    const __m256d hi01 = _mm256_unpackhi_pd(r0, r1);
+    const __m256d lo23 = _mm256_unpacklo_pd(r2, r3);
+    const __m256d hi23 = _mm256_unpackhi_pd(r2, r3);
+    return {{_mm256_permute2f128_pd(lo01, lo23, 0x20), _mm256_permute2f128_pd(hi01, hi23, 0x20),
+             _mm256_permute2f128_pd(lo01, lo23, 0x31), _mm256_permute2f128_pd(hi01, hi23, 0x31)}};
+}
+
+// a.y b.y + a.x b.x + a.z b.z, lane by lane, in that order.
+__attribute__((target("avx2"))) inline __m256d dot(__m256d ax, __m256d ay, __m256d az, __m256d bx, __m256d by,
+                                                   __m256d bz) {
+    return _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(ay, by), _mm256_mul_pd(ax, bx)), _mm256_mul_pd(az, bz));
+}
+
+__attribute__((target("avx2"))) int32_t four_at_a_time(HitRule rule, const CELL& cell, int32_t begin, int32_t end,
+                                                       const RT_RAY& ray, double limit, bool ahead,
+                                                       ReferenceHit* hits) {
+    const __m256d ox = _mm256_set1_pd(ray.org.x), oy = _mm256_set1_pd(ray.org.y), oz = _mm256_set1_pd(ray.org.z);
+    const __m256d dx = _mm256_set1_pd(ray.dir.x), dy = _mm256_set1_pd(ray.dir.y), dz = _mm256_set1_pd(ray.dir.z);
+    const __m256d zero = _mm256_setzero_pd();
+    const __m256d eps = _mm256_set1_pd(kFltEpsilon);
+    const __m256d flt_max = _mm256_set1_pd(kFltMax);
+    const __m256d far = rule == HitRule::kNearest ? flt_max : _mm256_set1_pd(limit);
+    int32_t n = 0;
+    for (int32_t k = begin; k < end; k += 4) {
+        const int32_t lanes = end - k < 4 ? end - k : 4;
+        const double* rec[4];
+        for (int32_t j = 0; j < 4; ++j) {
+            // Missing lanes repeat the first record; their results are dropped.
+            rec[j] = reinterpret_cast<const double*>(cell.tris[k + (j < lanes ? j : 0)]);
+            if (ahead) prefetch_reference(cell, k + j + kSearchPrefetch);
+        }
+        const Columns plane = columns(rec, 0);
+        const __m256d nx = plane.c[0], ny = plane.c[1], nz = plane.c[2];
+        const __m256d den = dot(dx, dy, dz, nx, ny, nz);
+        const __m256d t = _mm256_div_pd(_mm256_sub_pd(plane.c[3], dot(ox, oy, oz, nx, ny, nz)), den);
+        const __m256d ahead_of_org =
+            _mm256_and_pd(_mm256_cmp_pd(den, zero, _CMP_NEQ_UQ),
+                          _mm256_and_pd(_mm256_cmp_pd(t, eps, _CMP_GT_OQ), _mm256_cmp_pd(t, far, _CMP_LT_OQ)));
+        int bits = _mm256_movemask_pd(ahead_of_org) & ((1 << lanes) - 1);
+        if (bits == 0) continue;
+
+        const Columns a = columns(rec, 4), b = columns(rec, 8), c = columns(rec, 12);
+        const __m256d px = _mm256_add_pd(ox, _mm256_mul_pd(t, dx));
+        const __m256d py = _mm256_add_pd(oy, _mm256_mul_pd(t, dy));
+        const __m256d pz = _mm256_add_pd(oz, _mm256_mul_pd(t, dz));
+        const __m256d e0 = dot(a.c[0], a.c[1], a.c[2], px, py, pz);
+        const __m256d e1 = dot(a.c[3], b.c[0], b.c[1], px, py, pz);
+        const __m256d e2 = dot(b.c[2], b.c[3], c.c[0], px, py, pz);
+        __m256d inside;
+        if (rule == HitRule::kNearest) {
+            inside = _mm256_and_pd(
+                _mm256_and_pd(_mm256_cmp_pd(e0, c.c[1], _CMP_NLT_UQ), _mm256_cmp_pd(e1, c.c[2], _CMP_NLT_UQ)),
+                _mm256_cmp_pd(e2, c.c[3], _CMP_NLT_UQ));
+        } else {
+            inside = _mm256_or_pd(_mm256_cmp_pd(t, flt_max, _CMP_GE_OQ),
+                                  _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(e0, c.c[1], _CMP_GE_OQ),
+                                                              _mm256_cmp_pd(e1, c.c[2], _CMP_GE_OQ)),
+                                                _mm256_cmp_pd(e2, c.c[3], _CMP_GE_OQ)));
+        }
+        bits &= _mm256_movemask_pd(inside);
+        if (bits == 0) continue;
+        alignas(32) double ts[4];
+        _mm256_store_pd(ts, t);
+        for (int32_t j = 0; j < lanes; ++j) {
+            if ((bits >> j) & 1) hits[n++] = {k + j, ts[j]};
+        }
+    }
+    return n;
+}
+
+const bool kHasAvx2 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}();
+
+}  // namespace
+
+int32_t reference_hits_one_by_one(HitRule rule, const CELL& cell, int32_t begin, int32_t end, const RT_RAY& ray,
+                                  double limit, ReferenceHit* hits) {
+    return one_by_one(rule, cell, begin, end, ray, limit, false, hits);
+}
+
+int32_t reference_hits(HitRule rule, const CELL& cell, int32_t begin, int32_t end, const RT_RAY& ray, double limit,
+                       bool ahead, ReferenceHit* hits) {
+    if (kHasAvx2) return four_at_a_time(rule, cell, begin, end, ray, limit, ahead, hits);
+    return one_by_one(rule, cell, begin, end, ray, limit, ahead, hits);
+}
+
+}  // namespace zy
