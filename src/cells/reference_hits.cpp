@@ -65,9 +65,9 @@ __attribute__((target("avx2"))) inline __m256d dot(__m256d ax, __m256d ay, __m25
     return _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(ay, by), _mm256_mul_pd(ax, bx)), _mm256_mul_pd(az, bz));
 }
 
-__attribute__((target("avx2"))) int32_t four_at_a_time(HitRule rule, const CELL& cell, int32_t begin, int32_t end,
-                                                       const RT_RAY& ray, double limit, bool ahead,
-                                                       ReferenceHit* hits) {
+template <HitRule rule, bool ahead>
+__attribute__((target("avx2"))) int32_t four_at_a_time(const CELL& cell, int32_t begin, int32_t end, const RT_RAY& ray,
+                                                       double limit, ReferenceHit* hits) {
     const __m256d ox = _mm256_set1_pd(ray.org.x), oy = _mm256_set1_pd(ray.org.y), oz = _mm256_set1_pd(ray.org.z);
     const __m256d dx = _mm256_set1_pd(ray.dir.x), dy = _mm256_set1_pd(ray.dir.y), dz = _mm256_set1_pd(ray.dir.z);
     const __m256d zero = _mm256_setzero_pd();
@@ -78,10 +78,15 @@ __attribute__((target("avx2"))) int32_t four_at_a_time(HitRule rule, const CELL&
     for (int32_t k = begin; k < end; k += 4) {
         const int32_t lanes = end - k < 4 ? end - k : 4;
         const double* rec[4];
-        for (int32_t j = 0; j < 4; ++j) {
+        if (lanes == 4) {
+            for (int32_t j = 0; j < 4; ++j) rec[j] = reinterpret_cast<const double*>(cell.tris[k + j]);
+        } else {
             // Missing lanes repeat the first record; their results are dropped.
-            rec[j] = reinterpret_cast<const double*>(cell.tris[k + (j < lanes ? j : 0)]);
-            if (ahead) prefetch_reference(cell, k + j + kSearchPrefetch);
+            for (int32_t j = 0; j < 4; ++j)
+                rec[j] = reinterpret_cast<const double*>(cell.tris[k + (j < lanes ? j : 0)]);
+        }
+        if constexpr (ahead) {
+            for (int32_t j = 0; j < 4; ++j) prefetch_reference(cell, k + j + kSearchPrefetch);
         }
         const Columns plane = columns(rec, 0);
         const __m256d nx = plane.c[0], ny = plane.c[1], nz = plane.c[2];
@@ -101,7 +106,7 @@ __attribute__((target("avx2"))) int32_t four_at_a_time(HitRule rule, const CELL&
         const __m256d e1 = dot(a.c[3], b.c[0], b.c[1], px, py, pz);
         const __m256d e2 = dot(b.c[2], b.c[3], c.c[0], px, py, pz);
         __m256d inside;
-        if (rule == HitRule::kNearest) {
+        if constexpr (rule == HitRule::kNearest) {
             inside = _mm256_and_pd(
                 _mm256_and_pd(_mm256_cmp_pd(e0, c.c[1], _CMP_NLT_UQ), _mm256_cmp_pd(e1, c.c[2], _CMP_NLT_UQ)),
                 _mm256_cmp_pd(e2, c.c[3], _CMP_NLT_UQ));
@@ -136,7 +141,14 @@ int32_t reference_hits_one_by_one(HitRule rule, const CELL& cell, int32_t begin,
 
 int32_t reference_hits(HitRule rule, const CELL& cell, int32_t begin, int32_t end, const RT_RAY& ray, double limit,
                        bool ahead, ReferenceHit* hits) {
-    if (kHasAvx2) return four_at_a_time(rule, cell, begin, end, ray, limit, ahead, hits);
+    if (kHasAvx2) {
+        if (rule == HitRule::kNearest) {
+            return ahead ? four_at_a_time<HitRule::kNearest, true>(cell, begin, end, ray, limit, hits)
+                         : four_at_a_time<HitRule::kNearest, false>(cell, begin, end, ray, limit, hits);
+        }
+        return ahead ? four_at_a_time<HitRule::kShadow, true>(cell, begin, end, ray, limit, hits)
+                     : four_at_a_time<HitRule::kShadow, false>(cell, begin, end, ray, limit, hits);
+    }
     return one_by_one(rule, cell, begin, end, ray, limit, ahead, hits);
 }
 
