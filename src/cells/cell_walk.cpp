@@ -108,21 +108,6 @@ int16_t rt_cell_o_intersect(const CELL& cell, const RT_RAY& ray, double& t) {
     return found;
 }
 
-int16_t rt_cell_i_intersect(const CELL& cell, const RT_RAY& ray, double& t) {
-    t = kFltMax;
-    int16_t found = 0;
-    for (int a = 0; a < 3; ++a) {
-        if (ray.sgn[a] == 0) continue;
-        const double face = ray.sgn[a] > 0 ? cell.max[a] : cell.min[a];
-        const double ta = (face - coordinate(ray.seg_org, a)) / coordinate(ray.dir, a);
-        if (ta >= 0 && ta < t) {
-            t = ta;
-            found = 1;
-        }
-    }
-    return found;
-}
-
 namespace {
 
 // The walk point moved t along the ray and one step further.
@@ -144,13 +129,56 @@ const CELL* rt_cell_first(const Scene& scene, RT_RAY& ray) {
     return cell;
 }
 
+namespace {
+
+// Distance from the walk point to the face through which the ray leaves cell,
+// and that face's axis. A prepared direction has no zero component; a NaN one
+// gives a NaN distance, which the comparison drops.
+bool exit_face(const CELL& cell, const RT_RAY& ray, double& t, int& axis) {
+    t = kFltMax;
+    axis = -1;
+    const double tx = ((ray.dir.x > 0 ? cell.max[0] : cell.min[0]) - ray.seg_org.x) / ray.dir.x;
+    if (tx >= 0 && tx < t) {
+        t = tx;
+        axis = 0;
+    }
+    const double ty = ((ray.dir.y > 0 ? cell.max[1] : cell.min[1]) - ray.seg_org.y) / ray.dir.y;
+    if (ty >= 0 && ty < t) {
+        t = ty;
+        axis = 1;
+    }
+    const double tz = ((ray.dir.z > 0 ? cell.max[2] : cell.min[2]) - ray.seg_org.z) / ray.dir.z;
+    if (tz >= 0 && tz < t) {
+        t = tz;
+        axis = 2;
+    }
+    return axis >= 0;
+}
+
+// Whether p lies beyond the root's face on axis, the side the ray heads to:
+// then no cell holds it.
+bool beyond_root(const Scene& scene, const RT_RAY& ray, const V3D& p, int axis) {
+    const double c = coordinate(p, axis);
+    return coordinate(ray.dir, axis) > 0 ? c > scene.root.max[axis] : c < scene.root.min[axis];
+}
+
+}  // namespace
+
 const CELL* rt_cell_next(const Scene& scene, RT_RAY& ray) {
+    const CELL* from = ray.cell;
     double t;
-    if (ray.cell == nullptr || !rt_cell_i_intersect(*ray.cell, ray, t)) return nullptr;
+    int axis;
+    if (from == nullptr || !exit_face(*from, ray, t, axis)) return nullptr;
     ray.seg_org = stepped(ray.seg_org, t, ray);
-    const CELL* cell = find_cell_near(scene, ray.cell, ray.seg_org);
+    // A point still in the cell is found from its parent as well, and one
+    // beyond the root is in no cell: neither needs the climb.
+    const CELL* cell = nullptr;
+    if (!beyond_root(scene, ray, ray.seg_org, axis)) {
+        cell = from->parent != nullptr ? find_cell_near(scene, from->parent, ray.seg_org)
+                                       : rt_find_cell(scene, ray.seg_org);
+    }
     // Too small a step to leave the cell ends the walk.
-    if (cell == ray.cell) cell = nullptr;
+    if (cell == from) cell = nullptr;
     ray.cell = cell;
     return cell;
 }

@@ -14,7 +14,6 @@ void rt_ray_init(TraceState& ts, const Scene& scene, RT_RAY& ray);
 /// Leaf of the scene's tree containing p, or null outside the root box.
 const CELL* rt_find_cell(const Scene& scene, const V3D& p);
 int16_t rt_cell_o_intersect(const CELL& cell, const RT_RAY& ray, double& t);
-int16_t rt_cell_i_intersect(const CELL& cell, const RT_RAY& ray, double& t);
 const CELL* rt_cell_first(const Scene& scene, RT_RAY& ray);
 const CELL* rt_cell_next(const Scene& scene, RT_RAY& ray);
 /// How many references ahead the searches ask for the data of a triangle: a

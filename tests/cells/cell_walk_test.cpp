@@ -10,11 +10,28 @@
 namespace zy::test {
 namespace {
 
+// The nearest face of the cell ahead of the walk point, by the signs of the
+// direction's components.
+bool plain_exit(const CELL& cell, const RT_RAY& ray, double& t) {
+    const double org[3] = {ray.seg_org.x, ray.seg_org.y, ray.seg_org.z}, dir[3] = {ray.dir.x, ray.dir.y, ray.dir.z};
+    t = kFltMax;
+    bool found = false;
+    for (int a = 0; a < 3; ++a) {
+        if (ray.sgn[a] == 0) continue;
+        const double ta = ((ray.sgn[a] > 0 ? cell.max[a] : cell.min[a]) - org[a]) / dir[a];
+        if (ta >= 0 && ta < t) {
+            t = ta;
+            found = true;
+        }
+    }
+    return found;
+}
+
 // The step of rt_cell_next as defined: the exit face of the current cell, the
 // point pushed one step beyond it, and its leaf located from the root.
 const CELL* plain_next(const Scene& scene, RT_RAY& ray) {
     double t;
-    if (ray.cell == nullptr || !rt_cell_i_intersect(*ray.cell, ray, t)) return nullptr;
+    if (ray.cell == nullptr || !plain_exit(*ray.cell, ray, t)) return nullptr;
     ray.seg_org = {ray.seg_org.x + t * ray.dir.x + ray.seg_dir.x, ray.seg_org.y + t * ray.dir.y + ray.seg_dir.y,
                    ray.seg_org.z + t * ray.dir.z + ray.seg_dir.z};
     const CELL* cell = rt_find_cell(scene, ray.seg_org);
