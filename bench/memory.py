@@ -1,6 +1,9 @@
 """Peak memory per triangle: whole zyray processes on the 1M-triangle torus
 against a tiny torus, both at 320 x 240, with 1 and 2 threads; 64 threads by
-arithmetic from what one more thread adds to each."""
+arithmetic from what one more thread adds. What a thread adds per triangle is
+taken between the 1M torus and a half-size one: both peak while rendering, so
+the buffers a thread adds for the picture cancel out (the tiny scene peaks
+elsewhere)."""
 
 import os
 import shutil
@@ -10,6 +13,7 @@ import scenes as sc
 
 SIZE = (320, 240)
 BIG = ("torus-1M", 1000, 500)
+HALF = ("torus-500k", 1000, 250)
 TINY = ("torus-50", 5, 5)
 FAR_THREADS = 64
 
@@ -40,12 +44,13 @@ def measure(zyray, compile_scene, work):
     the compiled folder."""
     triangles = 2 * BIG[1] * BIG[2]
     folders = {name: compile_scene(work / "memory" / name, torus_at_size(segments, sides))
-               for name, segments, sides in (BIG, TINY)}
+               for name, segments, sides in (BIG, HALF, TINY)}
     peaks = {(name, n): peak_kb(zyray, folders[name], work, n) for name in folders for n in (1, 2)}
     per_triangle = {n: (peaks[(BIG[0], n)] - peaks[(TINY[0], n)]) * 1024 / triangles for n in (1, 2)}
-    # What one more thread adds, on the big scene and beyond what it adds on the tiny one.
+    # What one more thread adds, on the big scene and beyond what it adds on the half-size one.
     thread_kb = peaks[(BIG[0], 2)] - peaks[(BIG[0], 1)]
-    thread_per_triangle = (thread_kb - (peaks[(TINY[0], 2)] - peaks[(TINY[0], 1)])) * 1024 / triangles
+    half_thread_kb = peaks[(HALF[0], 2)] - peaks[(HALF[0], 1)]
+    thread_per_triangle = (thread_kb - half_thread_kb) * 1024 / (triangles - 2 * HALF[1] * HALF[2])
     far = FAR_THREADS - 2
     return {
         "triangles": triangles, "width": SIZE[0], "height": SIZE[1],

@@ -154,8 +154,7 @@ void set_up_child(CELL& kid, const CELL& parent, int index) {
 
 class Divider {
 public:
-    /// masks: n bytes (the root's count) per thread.
-    Divider(uint8_t* masks, std::size_t n, bool tame) : masks_(masks), n_(n), tame_(tame) {}
+    explicit Divider(bool tame) : tame_(tame) {}
 
     void divide(CELL& cell) {
         if (!divides(cell)) return;
@@ -188,10 +187,18 @@ private:
     // exactly its size (none for an empty child). False when memory ran out;
     // then nothing is kept.
     bool fill_children(const CELL& parent, CELL* kids) {
+        // Which children each reference overlaps: scratch the size of this
+        // cell, so that a thread holds no more than the cell it divides.
+        auto* const mask = static_cast<uint8_t*>(cell_malloc(static_cast<std::size_t>(parent.count)));
+        if (mask == nullptr) return false;
+        const bool filled = fill_children(parent, kids, mask);
+        cell_free(mask);
+        return filled;
+    }
+
+    bool fill_children(const CELL& parent, CELL* kids, uint8_t* mask) {
         const double tau = cell_tolerance[parent.level + 1];
         int32_t counts[8] = {};
-        // The thread's own mask; nothing here lets the thread switch tasks.
-        uint8_t* const mask = masks_ + static_cast<std::size_t>(omp_get_thread_num()) * n_;
         for (int32_t k = 0; k < parent.count; ++k) {
             // The vertex pointers follow the ray tests in the record.
             if (k + kPrefetchAhead < parent.count)
@@ -217,8 +224,6 @@ private:
         return true;
     }
 
-    uint8_t* masks_;
-    std::size_t n_;
     bool tame_;
 };
 
@@ -226,14 +231,8 @@ private:
 
 void divide_cells(CELL& root, bool tame) {
     if (!divides(root)) return;
-    // Without its scratch (a byte per triangle and thread, one block) the root
-    // cannot be divided: it stays a leaf, as any cell does whose division runs
-    // out of memory.
     const int threads = std::max(1, omp_get_max_threads());
-    const auto n = static_cast<std::size_t>(root.count);
-    auto* scratch = static_cast<uint8_t*>(my_malloc(n * static_cast<std::size_t>(threads)));
-    if (scratch == nullptr) return;
-    Divider divider(scratch, n, tame);
+    Divider divider(tame);
     if (threads == 1) {
         divider.divide(root);
     } else {
@@ -241,7 +240,6 @@ void divide_cells(CELL& root, bool tame) {
 #pragma omp single
         divider.divide(root);
     }
-    my_free(scratch);
 }
 
 }  // namespace zy
