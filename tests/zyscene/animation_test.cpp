@@ -29,7 +29,7 @@ TEST(Animation, ObjectsPlacedAlikeShareAMatrixTriple) {
     EXPECT_TRUE(moving.animated());
     // The two objects on one path share; the faster one has its own; the
     // still one matches the others at frame 1 but not later.
-    ASSERT_EQ(moving.first_frame.matrices.size(), 3u);
+    ASSERT_EQ(moving.frame(0).matrices.size(), 3u);
     const auto last = moving.frame(2);
     EXPECT_EQ(last.matrices[0][0].m[3][0], -4.0);  // the inverse of moving by 4
     EXPECT_EQ(last.matrices[1][0].m[3][0], -4.0);

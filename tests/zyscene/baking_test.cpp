@@ -37,7 +37,8 @@ TEST(Baking, ATexturedQuadShowsItsPictureWithinTheBudget) {
     for (const char* texture : {"pic.png", "missing.png"}) {
         write_text(dir.path(), "q.mtl", std::string("newmtl pic\nKd 1 1 0\nmap_Kd ") + texture + "\n");
         const CompiledScene scene = compile_text(dir.path(), description);
-        const auto& tris = scene.first_frame.tris;
+        const writer::FrameBlock first = scene.frame(0);
+        const auto& tris = first.tris;
         if (std::string(texture) == "missing.png") {
             EXPECT_EQ(tris.size(), 2u);
             ASSERT_EQ(scene.warnings.size(), 1u);
@@ -52,7 +53,7 @@ TEST(Baking, ATexturedQuadShowsItsPictureWithinTheBudget) {
         for (const RT_TRI& t : tris) {
             double u = 0, v = 0;
             for (int c = 0; c < 3; ++c) {
-                const V3S& p = scene.first_frame.points[t.vertex[c]];
+                const V3S& p = first.points[t.vertex[c]];
                 u += p.x / 3, v += p.y / 3;
                 // Interpolated between the corners' normals, which lean in proportion to u - 0.5.
                 EXPECT_NEAR(std::abs(t.normal[c].x / double(t.normal[c].z)), std::abs(p.x - 0.5), 1e-3);
@@ -90,7 +91,7 @@ TEST(Baking, VertexColoursAreAveragedIntoABoundedPalette) {
     const RT_SRF stored = with_stored_colours(convert_material(same).surface);
     const auto& expected = stored.mat[0].color;
     const CompiledScene one = compile_text(dir.path(), description);
-    EXPECT_EQ(colour_of(one, one.first_frame.tris.at(0)), (Rgb{expected[0], expected[1], expected[2]}));
+    EXPECT_EQ(colour_of(one, one.frame(0).tris.at(0)), (Rgb{expected[0], expected[1], expected[2]}));
 
     std::vector<std::array<Rgb, 3>> many;
     for (int i = 0; i < 300; ++i) {

@@ -36,7 +36,8 @@ TEST(Colours, WrittenColoursShowAsWrittenOrWithColorsFileAreStoredAsWritten) {
         for (const uint8_t* c : {inf.sky_color1, inf.cloud_color1, inf.fog_color, inf.floor_mat[0].color,
                                  scene.settings.surfaces[0].mat[1].color})
             for (int k = 0; k < 3; ++k) seen.push_back(as_file ? c[k] : shown_byte(c[k]));
-        for (const uint8_t* c : {inf.ambient_color, scene.first_frame.lights[0].color}) kept.insert(kept.end(), c, c + 3);
+        const writer::FrameBlock first = scene.frame(0);
+        for (const uint8_t* c : {inf.ambient_color, first.lights[0].color}) kept.insert(kept.end(), c, c + 3);
         EXPECT_EQ(seen, (std::vector<int>{0xd9, 0x8f, 0, 64, 128, 255, 140, 230, 200, 101, 143, 226, 101, 143, 226}))
             << as_file;
         EXPECT_EQ(kept, (std::vector<int>{40, 80, 200, 40, 80, 200})) << as_file;

@@ -128,7 +128,7 @@ TEST(Errors, MatrixTriplesBeyondASignedByte) {
         return "{" + kCamera + R"(, "surfaces": {"p": {"pattern": {"name": "granite"}}}, "objects": [)" +
                many(placed, objects) + "]}";
     };
-    EXPECT_EQ(compile_text(dir.path(), scene(128)).first_frame.matrices.size(), 128u);
+    EXPECT_EQ(compile_text(dir.path(), scene(128)).frame(0).matrices.size(), 128u);
     const std::string fault = fault_of(dir, scene(129));
     EXPECT_NE(fault.find("/objects/128: more than 128 differently placed objects need texture matrices"),
               std::string::npos)
@@ -180,14 +180,20 @@ TEST(Errors, CountsBeyondSixteenBits) {
     EXPECT_EQ(input_error([&] { read_lights(Node(lights, "/lights"), 1, from_files); }),
               "/lights: too many lights (the files hold at most 32767)");
 
-    FrameGeometry frame;
+    struct : GeometrySink {
+        void points(std::span<const V3S>) override {}
+        void tris(std::span<const RT_TRI>) override {}
+    } nowhere;
+    FrameCounts frame;
     frame.object_sizes.assign(32767, 0);
     ObjectDesc object;
     object.pointer = "/objects/32767";
-    EXPECT_EQ(input_error([&] { add_object(object, 0, make_primitive(PlaneShape{}), -1, frame); }),
+    const Mesh plane = make_primitive(PlaneShape{});
+    const PlacedObject placed(object, 0, plane);
+    EXPECT_EQ(input_error([&] { placed.put_points(frame, nowhere); }),
               "/objects/32767: too many objects (the files hold at most 32767)");
     frame.object_sizes.pop_back();
-    add_object(object, 0, make_primitive(PlaneShape{}), -1, frame);
+    placed.put_points(frame, nowhere);
     EXPECT_EQ(frame.object_sizes.size(), 32767u);
 }
 

@@ -34,10 +34,16 @@ void expect_closed_and_consistent(const Mesh& m) {
     }
 }
 
+// Normals per corner or per point, one kind only.
 void expect_normals_agree_with_winding(const Mesh& m) {
-    ASSERT_EQ(m.normals.size(), m.tris.size());
+    const bool per_point = m.normals.empty();
+    ASSERT_EQ(per_point ? m.point_normals.size() : m.normals.size(), per_point ? m.points.size() : m.tris.size());
+    ASSERT_TRUE(per_point || m.point_normals.empty());
     for (std::size_t t = 0; t < m.tris.size(); ++t)
-        for (int c = 0; c < 3; ++c) EXPECT_GT(v3d_scal(plane_normal(m, t), m.normals[t][c]), 0) << "triangle " << t;
+        for (int c = 0; c < 3; ++c) {
+            const V3D& n = per_point ? m.point_normals[m.tris[t][c]] : m.normals[t][c];
+            EXPECT_GT(v3d_scal(plane_normal(m, t), n), 0) << "triangle " << t;
+        }
 }
 
 TEST(Primitives, AreClosedAndWoundOneWay) {

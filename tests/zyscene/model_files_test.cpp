@@ -51,7 +51,7 @@ TEST(ModelFiles, MaterialsBecomeSurfacesByTheTableOrGoToNamedOnes) {
         EXPECT_EQ(s[r.surface].srf_flags, r.flags) << r.surface;
     }
     std::vector<int> per_triangle;
-    for (const RT_TRI& t : scene.first_frame.tris) per_triangle.push_back(t.srf);
+    for (const RT_TRI& t : scene.frame(0).tris) per_triangle.push_back(t.srf);
     EXPECT_EQ(per_triangle, (std::vector<int>{1, 2, 3, 0}));
 
     EXPECT_EQ(compile_error(dir.path(), "{" + kCamera + R"(, "objects": [{"mesh": "tetra.obj", "materials": {"wheel": "x"}}]})"),
@@ -70,14 +70,15 @@ TEST(ModelFiles, CameraAndLightsFromAFileKeepTheirPlaceNextToTheModel) {
     const CompiledScene scene = compile_text(dir.path(), R"({"render": {"width": 400, "height": 100},
       "camera": {"from_file": "m.gltf", "name": "Cam"}, "lights": [{"position": [0, 9, 0]}, {"from_file": "m.gltf"}],
       "objects": [{"mesh": "m.gltf", "transform": {"translate": [0, 5, 0]}}]})");
-    const RT_CAM& c = scene.first_frame.cam;
+    const writer::FrameBlock first = scene.frame(0);
+    const RT_CAM& c = first.cam;
     // Mirrored into the left-handed frame: z turns round.
     expect_near({c.eye.x, c.eye.y, c.eye.z}, {1, 7, -10}, 1e-5);
     expect_near({c.look_at.x - c.eye.x, c.look_at.y - c.eye.y, c.look_at.z - c.eye.z}, {-M_SQRT1_2, 0, M_SQRT1_2}, 1e-5);
     // The vertical angle of 0.5 radians, across a picture 4 times as wide as high.
     EXPECT_NEAR(c.fov, 2 * std::atan(std::tan(0.25) * 4) * 180 / M_PI, 1e-9);
-    ASSERT_EQ(scene.first_frame.lights.size(), 2u);
-    const RT_LIGHT& l = scene.first_frame.lights[1];
+    ASSERT_EQ(first.lights.size(), 2u);
+    const RT_LIGHT& l = first.lights[1];
     expect_near({l.pos.x, l.pos.y, l.pos.z}, {3, 9, -5}, 1e-5);
     EXPECT_EQ((std::array<int, 3>{l.color[0], l.color[1], l.color[2]}), (std::array<int, 3>{204, 102, 51}));
 }
@@ -90,7 +91,7 @@ TEST(ModelFiles, FitPutsTheProjectedBoxInsideThePictureTouchingTheMargin) {
           "camera": {"fit": {"view": )") + view + R"(, "margin": 0.1}, "fov": 50},
           "objects": [{"box": {"size": [3, 1, 2]}, "surface": "s", "transform": {"translate": [5, 0, 0]}}],
           "surfaces": {"s": {}}})");
-        const RT_CAM& c = scene.first_frame.cam;
+        const RT_CAM c = scene.frame(0).cam;
         const V3D eye{c.eye.x, c.eye.y, c.eye.z};
         V3D f{c.look_at.x - eye.x, c.look_at.y - eye.y, c.look_at.z - eye.z}, r, u;
         v3d_nrm(f);
@@ -114,9 +115,10 @@ TEST(ModelFiles, AModelAloneStandsOnTheFloorAtTheStandardSizeUprightWhenZIsUp) {
     copy_tetra(dir);
     const CompiledScene scene = compile_scene(dir / "tetra.obj");
     EXPECT_EQ(scene.shade.scene, "tetra");
-    EXPECT_EQ(scene.first_frame.lights.size(), 2u);  // key and fill
+    const writer::FrameBlock first = scene.frame(0);
+    EXPECT_EQ(first.lights.size(), 2u);  // key and fill
     V3D lo{1e9, 1e9, 1e9}, hi{-1e9, -1e9, -1e9};
-    for (const V3S& p : scene.first_frame.points) {
+    for (const V3S& p : first.points) {
         lo = {std::min<double>(lo.x, p.x), std::min<double>(lo.y, p.y), std::min<double>(lo.z, p.z)};
         hi = {std::max<double>(hi.x, p.x), std::max<double>(hi.y, p.y), std::max<double>(hi.z, p.z)};
     }
@@ -126,7 +128,7 @@ TEST(ModelFiles, AModelAloneStandsOnTheFloorAtTheStandardSizeUprightWhenZIsUp) {
     // The file's +z goes up, its +y away from the camera.
     const CompiledScene upright = compile_text(dir.path(), "{" + kCamera + R"(,
       "objects": [{"mesh": {"file": "tetra.obj", "up": "z"}}]})");
-    const auto& p = upright.first_frame.points;
+    const auto p = upright.frame(0).points;
     expect_near({p[1].x, p[1].y, p[1].z}, {0, 0, 1}, 0);
     expect_near({p[3].x, p[3].y, p[3].z}, {0, 3, 0}, 0);
 }

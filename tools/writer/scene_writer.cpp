@@ -61,14 +61,27 @@ Bytes settings_file_bytes(const SettingsFile& settings) {
     return out;
 }
 
-Bytes frame_block_bytes(const FrameBlock& frame) {
+Bytes frame_head_bytes(const FrameBlock& frame) {
     Bytes out = tagged(kFrameTag);
     append_record(out, frame.cam, translate_RT_CAM);
     for (const auto& light : frame.lights) append_record(out, light, translate_RT_LIGHT);
     for (const auto& triple : frame.matrices)
         for (const auto& m : triple) append_record(out, m, translate_MAT4_64);
-    for (const auto& p : frame.points) append_record(out, p, translate_V3S);
-    for (const auto& t : frame.tris) append_record(out, t, translate_RT_TRI);
+    return out;
+}
+
+void append_points(Bytes& out, std::span<const V3S> points) {
+    for (const auto& p : points) append_record(out, p, translate_V3S);
+}
+
+void append_tris(Bytes& out, std::span<const RT_TRI> tris) {
+    for (const auto& t : tris) append_record(out, t, translate_RT_TRI);
+}
+
+Bytes frame_block_bytes(const FrameBlock& frame) {
+    Bytes out = frame_head_bytes(frame);
+    append_points(out, frame.points);
+    append_tris(out, frame.tris);
     return out;
 }
 

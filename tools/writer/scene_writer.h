@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,11 @@ Bytes shade_file_bytes(const ShadeFile& shade);
 Bytes settings_head_bytes(const RT_INF& inf);
 Bytes settings_file_bytes(const SettingsFile& settings);
 Bytes frame_block_bytes(const FrameBlock& frame);
+/// The block up to its points: tag, camera, lights and matrices.
+Bytes frame_head_bytes(const FrameBlock& frame);
+/// Appends points or triangles as the block holds them, for a block written in pieces.
+void append_points(Bytes& out, std::span<const V3S> points);
+void append_tris(Bytes& out, std::span<const RT_TRI> tris);
 /// All blocks, each padded with zeros to the size of the largest.
 Bytes frame_file_bytes(const std::vector<FrameBlock>& frames);
 Bytes texture_file_bytes(const TextureFile& texture);

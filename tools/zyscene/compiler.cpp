@@ -60,10 +60,9 @@ std::vector<MAT4> image_placements(const SurfaceTable& surfaces, const std::vect
 }
 
 // The renderer addresses its files with signed 32-bit offsets.
-void check_file_size(const writer::FrameBlock& f, int16_t frames) {
-    const std::size_t block = 8 + sizeof(RT_CAM) + sizeof(RT_LIGHT) * f.lights.size() +
-                              3 * sizeof(MAT4_64) * f.matrices.size() + sizeof(V3S) * f.points.size() +
-                              sizeof(RT_TRI) * f.tris.size();
+void check_file_size(const writer::FrameBlock& head, const FrameCounts& counts, int16_t frames) {
+    const std::size_t block =
+        writer::frame_head_bytes(head).size() + sizeof(V3S) * counts.points + sizeof(RT_TRI) * counts.tris;
     if (block * static_cast<std::size_t>(frames) > static_cast<std::size_t>(std::numeric_limits<int32_t>::max()))
         throw InputError("", "the frame file would pass 2 GiB, more than the renderer can read (" +
                                  std::to_string(block) + " bytes per frame, " + std::to_string(frames) + " frames)");
@@ -88,12 +87,17 @@ CompiledScene compile(Description description, const fs::path& folder, const Pro
     MatrixPlan plan(description.objects, description.surfaces, image_placements(description.surfaces, scene.textures));
     auto baker =
         std::make_shared<FrameBaker>(description, std::move(files.meshes), std::move(plan));
-    scene.first_frame = baker->frame(0, &scene.settings.object_sizes);
-    writer::sync_counts(scene.settings, scene.first_frame);
-    check_file_size(scene.first_frame, scene.frame_count);
-    // Every frame is baked once here, so that writing them cannot fail on the input.
+    FrameCounts counts = baker->check(0);
+    const writer::FrameBlock head = baker->head(0);
+    scene.settings.object_sizes = std::move(counts.object_sizes);
+    writer::sync_counts(scene.settings, head);
+    // The head holds no geometry; the check counted it.
+    scene.settings.inf.n_pnt = static_cast<int32_t>(counts.points);
+    scene.settings.inf.n_tri = static_cast<int32_t>(counts.tris);
+    check_file_size(head, counts, scene.frame_count);
+    // Every frame is checked here, so that writing them cannot fail on the input.
     if (baker->animated())
-        for (int k = 1; k < scene.frame_count; ++k) baker->frame(k);
+        for (int k = 1; k < scene.frame_count; ++k) baker->check(k);
     scene.baker = std::move(baker);
     return scene;
 }
@@ -127,7 +131,7 @@ bool is_description(const fs::path& file) {
 
 bool CompiledScene::animated() const { return baker && baker->animated(); }
 
-writer::FrameBlock CompiledScene::frame(int k) const { return k == 0 || !animated() ? first_frame : baker->frame(k); }
+writer::FrameBlock CompiledScene::frame(int k) const { return baker->frame(animated() ? k : 0); }
 
 CompiledScene compile_scene(const fs::path& description, const ProgressSink& progress,
                             const RenderOverrides& overrides) {

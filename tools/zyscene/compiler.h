@@ -23,14 +23,15 @@ struct CompileError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-/// The compiled scene. Frame blocks other than the first are baked when asked for.
+/// The compiled scene. Its frame blocks are baked when asked for, since a
+/// large one would not fit in memory beside the meshes.
 struct CompiledScene {
     writer::ShadeFile shade;
     writer::SettingsFile settings;
     /// The texture files, in the order of settings.texture_names.
     std::vector<writer::TextureFile> textures;
     int16_t frame_count = 1;
-    writer::FrameBlock first_frame;
+    /// Every frame checked.
     std::shared_ptr<const FrameBaker> baker;
     /// What the mesh files hold that the renderer approximates or drops, one line each.
     std::vector<std::string> warnings;

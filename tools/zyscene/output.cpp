@@ -2,12 +2,15 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
 #include <vector>
+
+#include "zyscene/frame_baker.h"
 
 namespace zy::zyscene {
 
@@ -54,20 +57,67 @@ private:
     fs::path path_;
 };
 
-// One block at a time: an animation's frames are baked as they are written.
+// Writes a block's records as they are baked, in the file's byte order.
+class FileSink : public GeometrySink {
+public:
+    explicit FileSink(std::ofstream& out) : out_(out) {}
+    void points(std::span<const V3S> points) override {
+        bytes_.clear();
+        writer::append_points(bytes_, points);
+        put(bytes_);
+    }
+    void tris(std::span<const RT_TRI> tris) override {
+        bytes_.clear();
+        writer::append_tris(bytes_, tris);
+        put(bytes_);
+    }
+    void put(const writer::Bytes& bytes) {
+        out_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        written_ += bytes.size();
+    }
+    std::uintmax_t written() const { return written_; }
+
+private:
+    std::ofstream& out_;
+    writer::Bytes bytes_;
+    std::uintmax_t written_ = 0;
+};
+
+// Appends the first `size` bytes of file, already written, to out.
+void repeat_start(const fs::path& file, std::uintmax_t size, std::ofstream& out) {
+    out.flush();
+    std::ifstream in(file, std::ios::binary);
+    std::vector<char> piece(std::size_t{1} << 20);
+    for (std::uintmax_t left = size; left > 0 && in && out;) {
+        const auto n = static_cast<std::streamsize>(std::min<std::uintmax_t>(left, piece.size()));
+        in.read(piece.data(), n);
+        out.write(piece.data(), in.gcount());
+        left -= static_cast<std::uintmax_t>(n);
+    }
+    if (!in) out.setstate(std::ios::failbit);
+}
+
+// One block at a time, baked as it is written; a scene that does not move
+// repeats its first block.
 std::uintmax_t write_frames(const fs::path& file, const CompiledScene& scene) {
     errno = 0;
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    std::uintmax_t bytes = 0;
-    writer::Bytes block;
-    for (int k = 0; k < scene.frame_count && out; ++k) {
-        if (k == 0 || scene.animated()) block = writer::frame_block_bytes(scene.frame(k));
-        out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(block.size()));
-        bytes += block.size();
+    FileSink sink(out);
+    const auto bake = [&](int k) {
+        sink.put(writer::frame_head_bytes(scene.baker->head(k)));
+        scene.baker->bake(k, sink);
+    };
+    bake(0);
+    const std::uintmax_t block = sink.written();
+    for (int k = 1; k < scene.frame_count && out; ++k) {
+        if (scene.animated())
+            bake(k);
+        else
+            repeat_start(file, block, out);
     }
     out.close();
     if (!out) throw std::runtime_error("cannot write " + file.string());
-    return bytes;
+    return block * static_cast<std::uintmax_t>(scene.frame_count);
 }
 
 }  // namespace

@@ -9,11 +9,24 @@ namespace {
 
 double dot(const V3D& a, const V3D& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
+// Either every point is given with its normal, or none is and the
+// triangles keep their corners' normals.
 class Builder {
 public:
+    void reserve(std::size_t points, std::size_t tris) {
+        mesh_.points.reserve(points);
+        mesh_.point_normals.reserve(points);
+        mesh_.tris.reserve(tris);
+    }
+
     int32_t point(const V3D& p) {
         mesh_.points.push_back(p);
         return static_cast<int32_t>(mesh_.points.size() - 1);
+    }
+
+    int32_t point(const V3D& p, const V3D& normal) {
+        mesh_.point_normals.push_back(normal);
+        return point(p);
     }
 
     // Orders the corners so that the plane normal agrees with the corner normals.
@@ -30,7 +43,7 @@ public:
             std::swap(nb, nc);
         }
         mesh_.tris.push_back({a, b, c});
-        mesh_.normals.push_back({na, nb, nc});
+        if (mesh_.point_normals.empty()) mesh_.normals.push_back({na, nb, nc});
     }
 
     void quad(int32_t a, int32_t b, int32_t c, int32_t d, const V3D& na, const V3D& nb, const V3D& nc,
@@ -66,9 +79,11 @@ V3D on_circle(double angle, double y) { return {std::cos(angle), y, std::sin(ang
 
 Mesh sphere(const SphereShape& s) {
     Builder b;
+    const auto points = static_cast<std::size_t>(s.rings - 1) * s.segments + 2;
+    b.reserve(points, 2 * (points - 2));
     const V3D up{0, 1, 0}, down{0, -1, 0};
-    const int32_t north = b.point({0, s.radius, 0});
-    const int32_t south = b.point({0, -s.radius, 0});
+    const int32_t north = b.point({0, s.radius, 0}, up);
+    const int32_t south = b.point({0, -s.radius, 0}, down);
     // ring[k][j]: ring k = 1 .. rings - 1 from the north pole, segment j.
     std::vector<std::vector<int32_t>> ring(s.rings);
     std::vector<std::vector<V3D>> normal(s.rings);
@@ -78,7 +93,7 @@ Mesh sphere(const SphereShape& s) {
             const double phi = 2 * kPi * j / s.segments;
             const V3D n{std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi)};
             normal[k].push_back(n);
-            ring[k].push_back(b.point({n.x * s.radius, n.y * s.radius, n.z * s.radius}));
+            ring[k].push_back(b.point({n.x * s.radius, n.y * s.radius, n.z * s.radius}, n));
         }
     for (int j = 0; j < s.segments; ++j) {
         const int j2 = (j + 1) % s.segments;
@@ -130,6 +145,8 @@ Mesh plane(const PlaneShape& p) {
 
 Mesh torus(const TorusShape& t) {
     Builder b;
+    const auto points = static_cast<std::size_t>(t.segments) * t.sides;
+    b.reserve(points, 2 * points);
     std::vector<std::vector<int32_t>> index(t.segments);
     std::vector<std::vector<V3D>> normal(t.segments);
     for (int i = 0; i < t.segments; ++i) {
@@ -138,8 +155,8 @@ Mesh torus(const TorusShape& t) {
             const double v = 2 * kPi * k / t.sides;
             const V3D n{std::cos(u) * std::cos(v), std::sin(v), std::sin(u) * std::cos(v)};
             normal[i].push_back(n);
-            index[i].push_back(
-                b.point({t.radius * std::cos(u) + t.tube * n.x, t.tube * n.y, t.radius * std::sin(u) + t.tube * n.z}));
+            index[i].push_back(b.point(
+                {t.radius * std::cos(u) + t.tube * n.x, t.tube * n.y, t.radius * std::sin(u) + t.tube * n.z}, n));
         }
     }
     for (int i = 0; i < t.segments; ++i) {
