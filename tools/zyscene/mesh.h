@@ -21,7 +21,8 @@ struct Mesh {
     /// Unit normal per point instead, when all corners at a point share it:
     /// a sixth of the memory of corner normals on a smooth mesh.
     std::vector<V3D> point_normals;
-    /// The file's material of each triangle; empty for a primitive.
+    /// The file's material of each triangle until the surfaces are made from
+    /// them; empty for a primitive.
     std::vector<int32_t> tri_material;
     /// The surface of each triangle when they differ; empty: the object's.
     std::vector<int16_t> tri_surface;

@@ -9,8 +9,8 @@ namespace {
 
 double dot(const V3D& a, const V3D& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
-// Either every point is given with its normal, or none is and the
-// triangles keep their corners' normals.
+// Either every point is given with its normal, which the corners at it
+// must have, or none is and the triangles keep their corners' normals.
 class Builder {
 public:
     void reserve(std::size_t points, std::size_t tris) {

@@ -236,6 +236,7 @@ SceneFiles read_scene_files(Description& d, const fs::path& folder, const Progre
     }
     SceneFiles out;
     for (ModelFile& m : models) {
+        m.mesh.tri_material = {};  // the surfaces are made
         out.meshes.push_back(std::move(m.mesh));
         out.warnings.insert(out.warnings.end(), m.warnings.begin(), m.warnings.end());
     }
