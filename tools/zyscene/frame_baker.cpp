@@ -48,7 +48,7 @@ FrameCounts FrameBaker::put_points(int k, GeometrySink& sink) const {
 FrameCounts FrameBaker::check(int k) const {
     Discard nowhere;
     FrameCounts counts = put_points(k, nowhere);
-    head(k);  // for the camera, lights and matrices it cannot make
+    head(k);  // throws for a camera, light or matrix the files cannot hold
     return counts;
 }
 
