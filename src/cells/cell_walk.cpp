@@ -15,8 +15,6 @@ double widened(double c) {
     return c;
 }
 
-int16_t sign_of(double c) { return c > 0 ? 1 : c < 0 ? -1 : 0; }
-
 double coordinate(const V3D& v, int axis) { return axis == 0 ? v.x : axis == 1 ? v.y : v.z; }
 
 }  // namespace
@@ -33,9 +31,6 @@ void rt_ray_init(TraceState& ts, const Scene& scene, RT_RAY& ray) {
     const double step = scene.step;
     ray.seg_dir = {dir.x * step, dir.y * step, dir.z * step};
     ray.seg_org = ray.org;
-    ray.sgn[0] = sign_of(dir.x);
-    ray.sgn[1] = sign_of(dir.y);
-    ray.sgn[2] = sign_of(dir.z);
     ts.passed.next_ray();
 }
 
@@ -90,8 +85,9 @@ int16_t rt_cell_o_intersect(const CELL& cell, const RT_RAY& ray, double& t) {
     t = kFltMax;
     int16_t found = 0;
     for (int a = 0; a < 3; ++a) {
-        if (ray.sgn[a] == 0) continue;
-        const double face = ray.sgn[a] > 0 ? cell.min[a] : cell.max[a];
+        // A NaN component (the only kind without a sign after widening) gives
+        // a NaN distance, which the test below drops.
+        const double face = coordinate(ray.dir, a) > 0 ? cell.min[a] : cell.max[a];
         const double ta = (face - coordinate(ray.org, a)) / coordinate(ray.dir, a);
         if (!(ta >= 0 && ta < t)) continue;
         bool on_face = true;
@@ -118,8 +114,8 @@ V3D stepped(const V3D& from, double t, const RT_RAY& ray) {
 
 }  // namespace
 
-const CELL* rt_cell_first(const Scene& scene, RT_RAY& ray) {
-    const CELL* cell = rt_find_cell(scene, ray.org);
+const CELL* rt_cell_first(const Scene& scene, RT_RAY& ray, const CELL* near) {
+    const CELL* cell = near != nullptr ? find_cell_near(scene, near, ray.org) : rt_find_cell(scene, ray.org);
     double t;
     if (cell == nullptr && rt_cell_o_intersect(scene.root, ray, t)) {
         ray.seg_org = stepped(ray.org, t, ray);

@@ -14,7 +14,10 @@ void rt_ray_init(TraceState& ts, const Scene& scene, RT_RAY& ray);
 /// Leaf of the scene's tree containing p, or null outside the root box.
 const CELL* rt_find_cell(const Scene& scene, const V3D& p);
 int16_t rt_cell_o_intersect(const CELL& cell, const RT_RAY& ray, double& t);
-const CELL* rt_cell_first(const Scene& scene, RT_RAY& ray);
+/// First cell of the walk: the leaf holding ray.org, else the first one the
+/// ray enters. near, a cell of the frame's tree close to ray.org (or null),
+/// only shortens the search: any cell gives the same leaf.
+const CELL* rt_cell_first(const Scene& scene, RT_RAY& ray, const CELL* near = nullptr);
 const CELL* rt_cell_next(const Scene& scene, RT_RAY& ray);
 /// How many references ahead the searches ask for the data of a triangle: a
 /// cell's triangles lie scattered through the frame.

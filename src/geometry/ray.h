@@ -16,7 +16,6 @@ struct RT_RAY {
     V3D seg_org;       ///< walk point of the traversal
     V3D seg_dir;       ///< dir x scene_t, the step across a face
     const CELL* cell;  ///< current cell of the walk
-    int16_t sgn[3];    ///< signs of dir: +1 or -1
 };
 
 }  // namespace zy

@@ -75,8 +75,8 @@ void rt_lightsource(const Scene& scene, const RT_RAY& ray, const double& max, RT
     }
 }
 
-int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8_t tri_back, const V3D& p, const V3D& n,
-                  const V3D& L, const double& dist, RT_COL& lc) {
+int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8_t tri_back, const V3D& p,
+                  const CELL* near, const V3D& n, const V3D& L, const double& dist, RT_COL& lc) {
     RT_RAY s{};
     s.org = p;
     s.dir = L;
@@ -98,7 +98,7 @@ int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8
     const bool ahead = prefetches(scene);
     const SURFACE* const surfaces = scene.settings.surfaces;
     ReferenceHit hits[kHitChunk];
-    for (const CELL* cell = rt_cell_first(scene, s); cell != nullptr;) {
+    for (const CELL* cell = rt_cell_first(scene, s, near); cell != nullptr;) {
         for (int32_t i = 0; ahead && i < kSearchPrefetch; ++i) prefetch_reference(*cell, i);
         for (int32_t begin = 0; begin < cell->count; begin += kHitChunk) {
             const int32_t end = cell->count - begin < kHitChunk ? cell->count : begin + kHitChunk;

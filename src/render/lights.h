@@ -15,8 +15,9 @@ namespace zy {
 void rt_lightsource(const Scene& scene, const RT_RAY& ray, const double& max, RT_COL& colour, double& dist);
 /// 1 when light from unit direction L at distance dist reaches point p of tri
 /// (tri_back the side the viewing ray met, n its unperturbed shading normal),
-/// lc dimmed by transparent occluders; 0 in shadow.
+/// lc dimmed by transparent occluders; 0 in shadow. near: a cell close to p,
+/// where the shadow ray's walk is looked for first (null: none).
 int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8_t tri_back, const V3D& p,
-                  const V3D& n, const V3D& L, const double& dist, RT_COL& lc);
+                  const CELL* near, const V3D& n, const V3D& L, const double& dist, RT_COL& lc);
 
 }  // namespace zy

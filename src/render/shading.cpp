@@ -34,7 +34,8 @@ V3D mirror_direction(uint8_t back, const TRIANGLE& tri, const V3D& v, const V3D&
 
 // Diffuse and specular light of every light that reaches the hit.
 LightSum gather_lights(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8_t back, const MATERIAL& m,
-                       bool metal, const V3D& hit, const V3D& normal, const V3D& N, const V3D& r) {
+                       bool metal, const V3D& hit, const CELL* hit_cell, const V3D& normal, const V3D& N,
+                       const V3D& r) {
     const RT_VAR& settings = scene.settings;
     LightSum sum;
     for (int32_t i = 0; i < settings.n_light; ++i) {
@@ -59,7 +60,7 @@ LightSum gather_lights(TraceState& ts, const Scene& scene, const TRIANGLE& tri, 
         if (nl <= 0) continue;
         RT_COL lc = light.col;
         if (settings.light_on == 0) continue;
-        if (rt_bright(ts, scene, tri, back, hit, normal, L, dist, lc) == 0) continue;
+        if (rt_bright(ts, scene, tri, back, hit, hit_cell, normal, L, dist, lc) == 0) continue;
         const double f = nl * nl * m.diffuse * att;
         sum.diffuse.r += m.color.r * f * lc.r;
         sum.diffuse.g += m.color.g * f * lc.g;
@@ -158,7 +159,8 @@ void rt_exposure(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8_
     const V3D r = mirror_direction(back, tri, v, N, normal);
 
     LightSum light;
-    if (m.diffuse > 0 || m.specular > 0) light = gather_lights(ts, scene, tri, back, m, metal, hit, normal, N, r);
+    if (m.diffuse > 0 || m.specular > 0)
+        light = gather_lights(ts, scene, tri, back, m, metal, hit, ray.cell, normal, N, r);
 
     double kr = m.reflect;
     RT_COL T{0, 0, 0};

@@ -15,7 +15,8 @@ namespace zy {
 void rt_intersect(TraceState& ts, const Scene& scene, RT_RAY& ray, const TRIANGLE* exclude, RT_COL& colour);
 /// Shades the hit of ray on tri at hit with the unit shading normal (facing the
 /// viewer) and the back flag rt_tri_nrm gave: ambient, diffuse, specular,
-/// mirror and transmitted light.
+/// mirror and transmitted light. ray.cell, where the search left the ray (a
+/// cell of the frame's tree or null), starts the shadow rays' walks.
 void rt_exposure(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8_t back, const RT_RAY& ray,
                  const V3D& hit, const V3D& normal, RT_COL& colour);
 /// Refracted unit direction of the unit direction v through normal N into out

@@ -101,7 +101,8 @@ TEST(Shadow, PanesFilterOrBlockTheLightReachingTheWall) {
         uint8_t back;
         rt_tri_nrm(rt_var.tris[0], ray_from({0, 0, 0}, {0, 0, 1}), {0, 0, 0}, n, back);
         RT_COL lc = rt_var.lights[0].col;
-        ASSERT_EQ(rt_bright(ts, frame_scene(), rt_var.tris[0], back, {0, 0, 0}, n, c.to_light, 100.0, lc), c.lit)
+        ASSERT_EQ(rt_bright(ts, frame_scene(), rt_var.tris[0], back, {0, 0, 0}, nullptr, n, c.to_light, 100.0, lc),
+                  c.lit)
             << c.what;
         if (c.lit == 0) continue;
         EXPECT_NEAR(lc.r, c.r, 1e-9) << c.what;
