@@ -2,18 +2,19 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <new>
-#include <unordered_set>
 
 #include <unistd.h>
+
+#include "driver/address_set.h"
 
 namespace zy {
 
 namespace {
 
 // Each block carries its list links and mark in front of the address handed out.
-// The list is doubly linked and the live addresses are indexed, so releasing a
-// frame of a million blocks is linear.
+// The list is doubly linked and the live addresses are indexed (in a flat
+// table, no allocation per block), so releasing a frame of a million blocks is
+// linear.
 struct alignas(std::max_align_t) BlockHeader {
     BlockHeader* older;
     BlockHeader* newer;
@@ -21,7 +22,7 @@ struct alignas(std::max_align_t) BlockHeader {
 };
 
 BlockHeader* newest = nullptr;
-std::unordered_set<void*> live;
+AddressSet live;
 uint8_t block_mark = 0;
 long fail_countdown = -1;
 std::size_t calls = 0;
@@ -51,11 +52,8 @@ void* my_malloc(std::size_t size) {
     auto* b = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + size));
     if (b == nullptr) return nullptr;
     void* address = address_of(b);
-    // The index can run out of memory too; that is a failed allocation, never
-    // an exception through the loaders.
-    try {
-        live.insert(address);
-    } catch (const std::bad_alloc&) {
+    // The index can run out of memory too; that is a failed allocation.
+    if (!live.insert(address)) {
         std::free(b);
         return nullptr;
     }
@@ -68,7 +66,7 @@ void* my_malloc(std::size_t size) {
 }
 
 void my_free(void* address) {
-    if (address == nullptr || live.find(address) == live.end()) return;
+    if (address == nullptr || !live.contains(address)) return;
     unlink_and_release(static_cast<BlockHeader*>(address) - 1);
 }
 

@@ -12,7 +12,7 @@ from pathlib import Path
 # Modules (paths without extension) and folders to layers; the longest match wins.
 LAYER_OF = {
     "src/names": "services", "src/driver/console": "services", "src/driver/emulator": "services", "src/driver/xfile": "services",
-    "src/driver/memoire": "services", "src/geometry/xmath": "services", "src/scene/records": "records", "src/render/tiff_header": "records",
+    "src/driver/memoire": "services", "src/driver/address_set": "services", "src/geometry/xmath": "services", "src/scene/records": "records", "src/render/tiff_header": "records",
     "src/scene/rt_var": "scene", "src/scene/trace_state": "scene", "src/scene/passed_occluders": "scene", "src/geometry/ray": "scene",
     "src/driver/program_state": "state", "src/driver/stop": "state", "src/geometry": "geometry",
     "src/scene/scene": "geometry", "src/render/output_curve": "services",
