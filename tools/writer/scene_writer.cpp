@@ -126,6 +126,10 @@ RT_INF default_settings() {
 }
 
 void sync_counts(SettingsFile& settings, const FrameBlock& frame) {
+    sync_counts(settings, frame, frame.points.size(), frame.tris.size());
+}
+
+void sync_counts(SettingsFile& settings, const FrameBlock& frame, std::size_t points, std::size_t tris) {
     RT_INF& inf = settings.inf;
     inf.n_img = static_cast<int16_t>(settings.texture_names.size());
     inf.n_srf = static_cast<int16_t>(settings.surfaces.size());
@@ -134,8 +138,8 @@ void sync_counts(SettingsFile& settings, const FrameBlock& frame) {
     inf.n_light_ref = static_cast<int16_t>(
         std::count_if(frame.lights.begin(), frame.lights.end(), [](const RT_LIGHT& l) { return l.radius > 0; }));
     inf.n_mat = static_cast<int16_t>(frame.matrices.size());
-    inf.n_pnt = static_cast<int32_t>(frame.points.size());
-    inf.n_tri = static_cast<int32_t>(frame.tris.size());
+    inf.n_pnt = static_cast<int32_t>(points);
+    inf.n_tri = static_cast<int32_t>(tris);
 }
 
 void write_file(const std::filesystem::path& path, const Bytes& bytes) {

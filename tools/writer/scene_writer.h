@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -65,6 +66,8 @@ Bytes break_file_bytes(int16_t frame, int16_t line);
 RT_INF default_settings();
 /// Sets the settings' counts from the lists of a settings file and a frame.
 void sync_counts(SettingsFile& settings, const FrameBlock& frame);
+/// The same for a frame whose points and triangles are counted, not held.
+void sync_counts(SettingsFile& settings, const FrameBlock& head, std::size_t points, std::size_t tris);
 
 /// Writes bytes to path; throws std::runtime_error on failure.
 void write_file(const std::filesystem::path& path, const Bytes& bytes);

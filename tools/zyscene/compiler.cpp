@@ -90,10 +90,7 @@ CompiledScene compile(Description description, const fs::path& folder, const Pro
     FrameCounts counts = baker->check(0);
     const writer::FrameBlock head = baker->head(0);
     scene.settings.object_sizes = std::move(counts.object_sizes);
-    writer::sync_counts(scene.settings, head);
-    // The head holds no geometry; the check counted it.
-    scene.settings.inf.n_pnt = static_cast<int32_t>(counts.points);
-    scene.settings.inf.n_tri = static_cast<int32_t>(counts.tris);
+    writer::sync_counts(scene.settings, head, counts.points, counts.tris);
     check_file_size(head, counts, scene.frame_count);
     // Every frame is checked here, so that writing them cannot fail on the input.
     if (baker->animated())
