@@ -1,3 +1,5 @@
+#include <emmintrin.h>
+
 #include <cmath>
 
 #include "cells/search.h"
@@ -108,8 +110,11 @@ namespace {
 
 // The walk point moved t along the ray and one step further.
 V3D stepped(const V3D& from, double t, const RT_RAY& ray) {
-    return {from.x + t * ray.dir.x + ray.seg_dir.x, from.y + t * ray.dir.y + ray.seg_dir.y,
-            from.z + t * ray.dir.z + ray.seg_dir.z};
+    V3D p;
+    const __m128d along = _mm_mul_pd(_mm_set1_pd(t), _mm_loadu_pd(&ray.dir.x));
+    _mm_storeu_pd(&p.x, _mm_add_pd(_mm_add_pd(_mm_loadu_pd(&from.x), along), _mm_loadu_pd(&ray.seg_dir.x)));
+    p.z = from.z + t * ray.dir.z + ray.seg_dir.z;
+    return p;
 }
 
 }  // namespace
@@ -131,19 +136,25 @@ namespace {
 // and that face's axis. A prepared direction has no zero component; a NaN one
 // gives a NaN distance, which the comparison drops.
 bool exit_face(const CELL& cell, const RT_RAY& ray, double& t, int& axis) {
+    // x and y side by side: the same two divisions in one instruction.
+    const __m128d dir_xy = _mm_loadu_pd(&ray.dir.x);
+    const __m128d up = _mm_cmpgt_pd(dir_xy, _mm_setzero_pd());
+    const __m128d face_xy =
+        _mm_or_pd(_mm_and_pd(up, _mm_loadu_pd(&cell.max[0])), _mm_andnot_pd(up, _mm_loadu_pd(&cell.min[0])));
+    const __m128d t_xy = _mm_div_pd(_mm_sub_pd(face_xy, _mm_loadu_pd(&ray.seg_org.x)), dir_xy);
+    const double tx = _mm_cvtsd_f64(t_xy);
+    const double ty = _mm_cvtsd_f64(_mm_unpackhi_pd(t_xy, t_xy));
+    const double tz = ((ray.dir.z > 0 ? cell.max[2] : cell.min[2]) - ray.seg_org.z) / ray.dir.z;
     t = kFltMax;
     axis = -1;
-    const double tx = ((ray.dir.x > 0 ? cell.max[0] : cell.min[0]) - ray.seg_org.x) / ray.dir.x;
     if (tx >= 0 && tx < t) {
         t = tx;
         axis = 0;
     }
-    const double ty = ((ray.dir.y > 0 ? cell.max[1] : cell.min[1]) - ray.seg_org.y) / ray.dir.y;
     if (ty >= 0 && ty < t) {
         t = ty;
         axis = 1;
     }
-    const double tz = ((ray.dir.z > 0 ? cell.max[2] : cell.min[2]) - ray.seg_org.z) / ray.dir.z;
     if (tz >= 0 && tz < t) {
         t = tz;
         axis = 2;
