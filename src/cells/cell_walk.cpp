@@ -19,6 +19,23 @@ double widened(double c) {
 
 double coordinate(const V3D& v, int axis) { return axis == 0 ? v.x : axis == 1 ? v.y : v.z; }
 
+// Distances along dir from `from` to the planes of a box's faces, one per
+// axis: the face in if_up where dir heads up the axis, else the one in
+// if_down. x and y go side by side: the same divisions in one instruction.
+struct FaceDistances {
+    double t[3];
+};
+
+FaceDistances face_distances(const double* if_up, const double* if_down, const V3D& from, const V3D& dir) {
+    const __m128d dir_xy = _mm_loadu_pd(&dir.x);
+    const __m128d up = _mm_cmpgt_pd(dir_xy, _mm_setzero_pd());
+    const __m128d face_xy = _mm_or_pd(_mm_and_pd(up, _mm_loadu_pd(if_up)), _mm_andnot_pd(up, _mm_loadu_pd(if_down)));
+    FaceDistances d;
+    _mm_storeu_pd(d.t, _mm_div_pd(_mm_sub_pd(face_xy, _mm_loadu_pd(&from.x)), dir_xy));
+    d.t[2] = ((dir.z > 0 ? if_up[2] : if_down[2]) - from.z) / dir.z;
+    return d;
+}
+
 }  // namespace
 
 void rt_ray_init(TraceState& ts, const Scene& scene, RT_RAY& ray) {
@@ -86,11 +103,11 @@ const CELL* rt_find_cell(const Scene& scene, const V3D& p) {
 int16_t rt_cell_o_intersect(const CELL& cell, const RT_RAY& ray, double& t) {
     t = kFltMax;
     int16_t found = 0;
+    // A NaN component (the only kind without a sign after widening) gives a
+    // NaN distance, which the test below drops.
+    const FaceDistances entry = face_distances(cell.min, cell.max, ray.org, ray.dir);
     for (int a = 0; a < 3; ++a) {
-        // A NaN component (the only kind without a sign after widening) gives
-        // a NaN distance, which the test below drops.
-        const double face = coordinate(ray.dir, a) > 0 ? cell.min[a] : cell.max[a];
-        const double ta = (face - coordinate(ray.org, a)) / coordinate(ray.dir, a);
+        const double ta = entry.t[a];
         if (!(ta >= 0 && ta < t)) continue;
         bool on_face = true;
         for (int b = 0; b < 3; ++b) {
@@ -136,15 +153,8 @@ namespace {
 // and that face's axis. A prepared direction has no zero component; a NaN one
 // gives a NaN distance, which the comparison drops.
 bool exit_face(const CELL& cell, const RT_RAY& ray, double& t, int& axis) {
-    // x and y side by side: the same two divisions in one instruction.
-    const __m128d dir_xy = _mm_loadu_pd(&ray.dir.x);
-    const __m128d up = _mm_cmpgt_pd(dir_xy, _mm_setzero_pd());
-    const __m128d face_xy =
-        _mm_or_pd(_mm_and_pd(up, _mm_loadu_pd(&cell.max[0])), _mm_andnot_pd(up, _mm_loadu_pd(&cell.min[0])));
-    const __m128d t_xy = _mm_div_pd(_mm_sub_pd(face_xy, _mm_loadu_pd(&ray.seg_org.x)), dir_xy);
-    const double tx = _mm_cvtsd_f64(t_xy);
-    const double ty = _mm_cvtsd_f64(_mm_unpackhi_pd(t_xy, t_xy));
-    const double tz = ((ray.dir.z > 0 ? cell.max[2] : cell.min[2]) - ray.seg_org.z) / ray.dir.z;
+    const FaceDistances exit = face_distances(cell.max, cell.min, ray.seg_org, ray.dir);
+    const double tx = exit.t[0], ty = exit.t[1], tz = exit.t[2];
     t = kFltMax;
     axis = -1;
     if (tx >= 0 && tx < t) {
