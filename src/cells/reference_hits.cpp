@@ -30,7 +30,8 @@ bool triangle_hit(HitRule rule, const TRIANGLE& g, const RT_RAY& ray, double lim
 
 namespace {
 
-int32_t one_by_one(HitRule rule, const CELL& cell, int32_t begin, int32_t end, const RT_RAY& ray, double limit,
+// Kept out of line: inlined, it would make every call pay for its registers.
+__attribute__((noinline)) int32_t one_by_one(HitRule rule, const CELL& cell, int32_t begin, int32_t end, const RT_RAY& ray, double limit,
                    bool ahead, ReferenceHit* hits) {
     int32_t n = 0;
     for (int32_t k = begin; k < end; ++k) {
@@ -65,38 +66,32 @@ __attribute__((target("avx2"))) inline __m256d dot(__m256d ax, __m256d ay, __m25
     return _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(ay, by), _mm256_mul_pd(ax, bx)), _mm256_mul_pd(az, bz));
 }
 
-template <HitRule rule, bool ahead>
-__attribute__((target("avx2"))) int32_t four_at_a_time(const CELL& cell, int32_t begin, int32_t end, const RT_RAY& ray,
-                                                       double limit, ReferenceHit* hits) {
-    const __m256d ox = _mm256_set1_pd(ray.org.x), oy = _mm256_set1_pd(ray.org.y), oz = _mm256_set1_pd(ray.org.z);
-    const __m256d dx = _mm256_set1_pd(ray.dir.x), dy = _mm256_set1_pd(ray.dir.y), dz = _mm256_set1_pd(ray.dir.z);
-    const __m256d zero = _mm256_setzero_pd();
-    const __m256d eps = _mm256_set1_pd(kFltEpsilon);
-    const __m256d flt_max = _mm256_set1_pd(kFltMax);
-    const __m256d far = rule == HitRule::kNearest ? flt_max : _mm256_set1_pd(limit);
-    int32_t n = 0;
-    for (int32_t k = begin; k < end; k += 4) {
-        const int32_t lanes = end - k < 4 ? end - k : 4;
-        const double* rec[4];
-        if (lanes == 4) {
-            for (int32_t j = 0; j < 4; ++j) rec[j] = reinterpret_cast<const double*>(cell.tris[k + j]);
-        } else {
-            // Missing lanes repeat the first record; their results are dropped.
-            for (int32_t j = 0; j < 4; ++j)
-                rec[j] = reinterpret_cast<const double*>(cell.tris[k + (j < lanes ? j : 0)]);
-        }
-        if constexpr (ahead) {
-            for (int32_t j = 0; j < 4; ++j) prefetch_reference(cell, k + j + kSearchPrefetch);
-        }
+// The ray, broadcast to every lane, and the test of four records against it.
+template <HitRule rule>
+struct FourLanes {
+    __m256d ox, oy, oz, dx, dy, dz, far;
+
+    __attribute__((target("avx2"))) FourLanes(const RT_RAY& ray, double limit)
+        : ox(_mm256_set1_pd(ray.org.x)),
+          oy(_mm256_set1_pd(ray.org.y)),
+          oz(_mm256_set1_pd(ray.org.z)),
+          dx(_mm256_set1_pd(ray.dir.x)),
+          dy(_mm256_set1_pd(ray.dir.y)),
+          dz(_mm256_set1_pd(ray.dir.z)),
+          far(_mm256_set1_pd(rule == HitRule::kNearest ? kFltMax : limit)) {}
+
+    // Bit j set when the ray meets the triangle of rec[j]; t receives the
+    // distances of the lanes in mask (the others are not asked).
+    __attribute__((target("avx2"))) inline int hits(const double* const rec[4], int mask, __m256d& t) const {
         const Columns plane = columns(rec, 0);
         const __m256d nx = plane.c[0], ny = plane.c[1], nz = plane.c[2];
         const __m256d den = dot(dx, dy, dz, nx, ny, nz);
-        const __m256d t = _mm256_div_pd(_mm256_sub_pd(plane.c[3], dot(ox, oy, oz, nx, ny, nz)), den);
-        const __m256d ahead_of_org =
-            _mm256_and_pd(_mm256_cmp_pd(den, zero, _CMP_NEQ_UQ),
-                          _mm256_and_pd(_mm256_cmp_pd(t, eps, _CMP_GT_OQ), _mm256_cmp_pd(t, far, _CMP_LT_OQ)));
-        int bits = _mm256_movemask_pd(ahead_of_org) & ((1 << lanes) - 1);
-        if (bits == 0) continue;
+        t = _mm256_div_pd(_mm256_sub_pd(plane.c[3], dot(ox, oy, oz, nx, ny, nz)), den);
+        const __m256d ahead_of_org = _mm256_and_pd(
+            _mm256_cmp_pd(den, _mm256_setzero_pd(), _CMP_NEQ_UQ),
+            _mm256_and_pd(_mm256_cmp_pd(t, _mm256_set1_pd(kFltEpsilon), _CMP_GT_OQ), _mm256_cmp_pd(t, far, _CMP_LT_OQ)));
+        const int bits = _mm256_movemask_pd(ahead_of_org) & mask;
+        if (bits == 0) return 0;
 
         const Columns a = columns(rec, 4), b = columns(rec, 8), c = columns(rec, 12);
         const __m256d px = _mm256_add_pd(ox, _mm256_mul_pd(t, dx));
@@ -111,18 +106,51 @@ __attribute__((target("avx2"))) int32_t four_at_a_time(const CELL& cell, int32_t
                 _mm256_and_pd(_mm256_cmp_pd(e0, c.c[1], _CMP_NLT_UQ), _mm256_cmp_pd(e1, c.c[2], _CMP_NLT_UQ)),
                 _mm256_cmp_pd(e2, c.c[3], _CMP_NLT_UQ));
         } else {
-            inside = _mm256_or_pd(_mm256_cmp_pd(t, flt_max, _CMP_GE_OQ),
+            inside = _mm256_or_pd(_mm256_cmp_pd(t, _mm256_set1_pd(kFltMax), _CMP_GE_OQ),
                                   _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(e0, c.c[1], _CMP_GE_OQ),
                                                               _mm256_cmp_pd(e1, c.c[2], _CMP_GE_OQ)),
                                                 _mm256_cmp_pd(e2, c.c[3], _CMP_GE_OQ)));
         }
-        bits &= _mm256_movemask_pd(inside);
-        if (bits == 0) continue;
-        alignas(32) double ts[4];
-        _mm256_store_pd(ts, t);
-        for (int32_t j = 0; j < lanes; ++j) {
-            if ((bits >> j) & 1) hits[n++] = {k + j, ts[j]};
+        return bits & _mm256_movemask_pd(inside);
+    }
+};
+
+inline const double* record(const TRIANGLE* tri) { return reinterpret_cast<const double*>(tri); }
+
+// Appends the hits of bits, found in the four references from k on.
+__attribute__((target("avx2"))) inline int32_t put_hits(int bits, int32_t k, __m256d t, ReferenceHit* hits,
+                                                        int32_t n) {
+    alignas(32) double ts[4];
+    _mm256_store_pd(ts, t);
+    for (int j = 0; j < 4; ++j) {
+        if ((bits >> j) & 1) hits[n++] = {k + j, ts[j]};
+    }
+    return n;
+}
+
+template <HitRule rule, bool ahead>
+__attribute__((target("avx2"))) int32_t four_at_a_time(const CELL& cell, int32_t begin, int32_t end, const RT_RAY& ray,
+                                                       double limit, ReferenceHit* hits) {
+    const FourLanes<rule> lanes(ray, limit);
+    const TRIANGLE* const* refs = cell.tris;
+    int32_t n = 0;
+    int32_t k = begin;
+    __m256d t;
+    for (; end - k >= 4; k += 4) {
+        const double* const rec[4] = {record(refs[k]), record(refs[k + 1]), record(refs[k + 2]), record(refs[k + 3])};
+        if constexpr (ahead) {
+            for (int32_t j = 0; j < 4; ++j) prefetch_reference(cell, k + j + kSearchPrefetch);
         }
+        const int bits = lanes.hits(rec, 0xf, t);
+        if (bits != 0) n = put_hits(bits, k, t, hits, n);
+    }
+    if (k < end) {
+        // The missing lanes repeat the first record; their results are dropped.
+        const int32_t left = end - k;
+        const double* const rec[4] = {record(refs[k]), record(refs[left > 1 ? k + 1 : k]),
+                                      record(refs[left > 2 ? k + 2 : k]), record(refs[k])};
+        const int bits = lanes.hits(rec, (1 << left) - 1, t);
+        if (bits != 0) n = put_hits(bits, k, t, hits, n);
     }
     return n;
 }
