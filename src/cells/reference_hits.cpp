@@ -31,8 +31,8 @@ bool triangle_hit(HitRule rule, const TRIANGLE& g, const RT_RAY& ray, double lim
 namespace {
 
 // Kept out of line: inlined, it would make every call pay for its registers.
-__attribute__((noinline)) int32_t one_by_one(HitRule rule, const CELL& cell, int32_t begin, int32_t end, const RT_RAY& ray, double limit,
-                   bool ahead, ReferenceHit* hits) {
+__attribute__((noinline)) int32_t one_by_one(HitRule rule, const CELL& cell, int32_t begin, int32_t end,
+                                             const RT_RAY& ray, double limit, bool ahead, ReferenceHit* hits) {
     int32_t n = 0;
     for (int32_t k = begin; k < end; ++k) {
         if (ahead) prefetch_reference(cell, k + kSearchPrefetch);
@@ -87,9 +87,10 @@ struct FourLanes {
         const __m256d nx = plane.c[0], ny = plane.c[1], nz = plane.c[2];
         const __m256d den = dot(dx, dy, dz, nx, ny, nz);
         t = _mm256_div_pd(_mm256_sub_pd(plane.c[3], dot(ox, oy, oz, nx, ny, nz)), den);
-        const __m256d ahead_of_org = _mm256_and_pd(
-            _mm256_cmp_pd(den, _mm256_setzero_pd(), _CMP_NEQ_UQ),
-            _mm256_and_pd(_mm256_cmp_pd(t, _mm256_set1_pd(kFltEpsilon), _CMP_GT_OQ), _mm256_cmp_pd(t, far, _CMP_LT_OQ)));
+        const __m256d ahead_of_org =
+            _mm256_and_pd(_mm256_cmp_pd(den, _mm256_setzero_pd(), _CMP_NEQ_UQ),
+                          _mm256_and_pd(_mm256_cmp_pd(t, _mm256_set1_pd(kFltEpsilon), _CMP_GT_OQ),
+                                        _mm256_cmp_pd(t, far, _CMP_LT_OQ)));
         const int bits = _mm256_movemask_pd(ahead_of_org) & mask;
         if (bits == 0) return 0;
 
@@ -118,8 +119,7 @@ struct FourLanes {
 inline const double* record(const TRIANGLE* tri) { return reinterpret_cast<const double*>(tri); }
 
 // Appends the hits of bits, found in the four references from k on.
-__attribute__((target("avx2"))) inline int32_t put_hits(int bits, int32_t k, __m256d t, ReferenceHit* hits,
-                                                        int32_t n) {
+__attribute__((target("avx2"))) inline int32_t put_hits(int bits, int32_t k, __m256d t, ReferenceHit* hits, int32_t n) {
     alignas(32) double ts[4];
     _mm256_store_pd(ts, t);
     for (int j = 0; j < 4; ++j) {
