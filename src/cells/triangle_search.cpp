@@ -10,18 +10,17 @@ namespace {
 
 // A cell's box grown by its level's tolerance, bounds included: a hit is taken
 // only there, so the first cell along the ray with a hit holds the nearest one.
+// Its bounds are worked out at each question: most cells have no hit to ask about.
 struct GrownBox {
-    double lo[3], hi[3];
-
-    GrownBox(const CELL& cell, double tau) {
-        for (int a = 0; a < 3; ++a) {
-            lo[a] = cell.min[a] - tau;
-            hi[a] = cell.max[a] + tau;
-        }
-    }
+    const CELL& cell;
+    double tau;
 
     bool contains(const V3D& p) const {
-        return lo[0] <= p.x && p.x <= hi[0] && lo[1] <= p.y && p.y <= hi[1] && lo[2] <= p.z && p.z <= hi[2];
+        const double c[3] = {p.x, p.y, p.z};
+        for (int a = 0; a < 3; ++a) {
+            if (!(cell.min[a] - tau <= c[a] && c[a] <= cell.max[a] + tau)) return false;
+        }
+        return true;
     }
 };
 
@@ -33,7 +32,7 @@ V3D point_at(const RT_RAY& ray, double t) {
 
 const TRIANGLE* rt_cell_find_tri(const Scene& scene, const CELL& cell, const RT_RAY& ray, const TRIANGLE* exclude,
                                  double& best_t) {
-    const GrownBox box(cell, scene.cell_tolerance[cell.level]);
+    const GrownBox box{cell, scene.cell_tolerance[cell.level]};
     const TRIANGLE* best = nullptr;
     best_t = kFltMax;
     const bool ahead = prefetches(scene);

@@ -77,7 +77,7 @@ void rt_lightsource(const Scene& scene, const RT_RAY& ray, const double& max, RT
 
 int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8_t tri_back, const V3D& p,
                   const CELL* near, const V3D& n, const V3D& L, const double& dist, RT_COL& lc) {
-    RT_RAY s{};
+    RT_RAY s;  // the walk's fields are set by rt_ray_init and the walk
     s.org = p;
     s.dir = L;
     rt_ray_init(ts, scene, s);

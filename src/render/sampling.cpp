@@ -58,10 +58,9 @@ void rt_sample3(TraceState& ts, const Scene& scene, int32_t x, int32_t y, RT_COL
 int16_t rt_col_cmp(const RT_COL& a, const RT_COL& b, const RT_COL& c, const RT_COL& d, const double& tol) {
     if (tol <= 0.0) return 1;
     if (tol >= 1.0) return 0;
-    const RT_COL* pairs[6][2] = {{&a, &b}, {&a, &c}, {&a, &d}, {&b, &c}, {&b, &d}, {&c, &d}};
-    for (const auto& pair : pairs)
-        if (distance(*pair[0], *pair[1]) > tol) return 1;
-    return 0;
+    const bool apart = distance(a, b) > tol || distance(a, c) > tol || distance(a, d) > tol ||
+                       distance(b, c) > tol || distance(b, d) > tol || distance(c, d) > tol;
+    return apart ? 1 : 0;
 }
 
 void rt_area(TraceState& ts, const Scene& scene, int32_t x, int32_t y, const BandRows& rows) {

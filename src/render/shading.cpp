@@ -86,7 +86,7 @@ LightSum gather_lights(TraceState& ts, const Scene& scene, const TRIANGLE& tri, 
 
 // A secondary ray from the hit; depth counts it while it is traced.
 RT_COL trace_secondary(TraceState& ts, const Scene& scene, const TRIANGLE& tri, const V3D& org, const V3D& dir) {
-    RT_RAY ray{};
+    RT_RAY ray;  // the walk's fields are set by rt_ray_init and the walk
     ray.org = org;
     ray.dir = dir;
     RT_COL c{0, 0, 0};
