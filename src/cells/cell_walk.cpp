@@ -38,7 +38,7 @@ FaceDistances face_distances(const double* if_up, const double* if_down, const V
 
 }  // namespace
 
-void rt_ray_init(TraceState& ts, const Scene& scene, RT_RAY& ray) {
+void rt_ray_init(const Scene& scene, RT_RAY& ray) {
     V3D& dir = ray.dir;
     dir.x = widened(dir.x);
     dir.y = widened(dir.y);
@@ -50,7 +50,6 @@ void rt_ray_init(TraceState& ts, const Scene& scene, RT_RAY& ray) {
     const double step = scene.step;
     ray.seg_dir = {dir.x * step, dir.y * step, dir.z * step};
     ray.seg_org = ray.org;
-    ts.passed.next_ray();
 }
 
 namespace {

@@ -9,8 +9,8 @@
 
 namespace zy {
 
-/// Normalises dir, sets the walk state and clears the previous ray's marks.
-void rt_ray_init(TraceState& ts, const Scene& scene, RT_RAY& ray);
+/// Normalises dir and sets the walk state.
+void rt_ray_init(const Scene& scene, RT_RAY& ray);
 /// Leaf of the scene's tree containing p, or null outside the root box.
 const CELL* rt_find_cell(const Scene& scene, const V3D& p);
 int16_t rt_cell_o_intersect(const CELL& cell, const RT_RAY& ray, double& t);

@@ -80,7 +80,7 @@ int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8
     RT_RAY s;  // the walk's fields are set by rt_ray_init and the walk
     s.org = p;
     s.dir = L;
-    rt_ray_init(ts, scene, s);
+    rt_ray_init(scene, s);
 
     int behind = v3d_scal(s.dir, tri.nrm) < 0 ? 1 : 0;
     if (tri_back == 1) behind = 1 - behind;
@@ -95,6 +95,7 @@ int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8
     int exit_n = 0;
     ++ts.rays.shadow;
     PassedOccluders& passed = ts.passed;
+    passed.next_ray();
     const bool ahead = prefetches(scene);
     const SURFACE* const surfaces = scene.settings.surfaces;
     ReferenceHit hits[kHitChunk];

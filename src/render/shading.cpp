@@ -110,7 +110,7 @@ void add_weighted(RT_COL& sum, const RT_COL& c, double w, const RT_COL* tint) {
 }  // namespace
 
 void rt_intersect(TraceState& ts, const Scene& scene, RT_RAY& ray, const TRIANGLE* exclude, RT_COL& colour) {
-    rt_ray_init(ts, scene, ray);
+    rt_ray_init(scene, ray);
     V3D hit;
     double t;
     const TRIANGLE* tri = rt_find_tri(scene, ray, exclude, hit, t);

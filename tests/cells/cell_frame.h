@@ -87,11 +87,11 @@ private:
 };
 
 /// A ray with origin and direction, prepared for a search.
-inline RT_RAY ray_from(TraceState& ts, const Scene& scene, const V3D& org, const V3D& dir) {
+inline RT_RAY ray_from(const Scene& scene, const V3D& org, const V3D& dir) {
     RT_RAY ray{};
     ray.org = org;
     ray.dir = dir;
-    rt_ray_init(ts, scene, ray);
+    rt_ray_init(scene, ray);
     return ray;
 }
 

@@ -65,7 +65,7 @@ TEST(ReferenceHits, FourAtATimeGiveTheOneByOneBits) {
                                    : V3D{coord(rng), coord(rng), coord(rng)};
         V3D dir{coord(rng) - 2, coord(rng) - 2, coord(rng) - 2};
         if (along_axes) dir = {double(axis(rng)), double(axis(rng)), 1.0};
-        const RT_RAY ray = ray_from(generic.trace(), scene, org, dir);
+        const RT_RAY ray = ray_from(scene, org, dir);
         const int32_t begin = r % 7;
         const int32_t end = std::min<int32_t>(begin + 1 + r % kHitChunk, static_cast<int32_t>(refs.size()));
         const CELL cell = cube_leaf(0, 4, refs.data(), static_cast<int32_t>(refs.size()));

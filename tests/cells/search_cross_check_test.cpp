@@ -28,7 +28,7 @@ void cross_check(CellFrame& frame, std::mt19937& rng, int rays, double extent, T
     for (int r = 0; r < rays; ++r) {
         const bool from_outside = r % 3 == 0;
         const V3D org = from_outside ? V3D{around(rng), around(rng), around(rng)} : V3D{inside(rng), inside(rng), inside(rng)};
-        RT_RAY ray = ray_from(frame.trace(), scene, org, {dir(rng), dir(rng), dir(rng)});
+        RT_RAY ray = ray_from(scene, org, {dir(rng), dir(rng), dir(rng)});
         const TRIANGLE* exclude = r % 5 == 0 ? frame.tri(pick(rng)) : nullptr;
         const PlainHit plain = plain_nearest(scene, ray, exclude);
         V3D hit{};

@@ -201,7 +201,7 @@ TEST(CellMemory, FailedDivisionLeavesOneCellUndividedAndSearchStillExact) {
         EXPECT_EQ(undivided_cells(scene_cell, full), 1) << failing;
         for (int r = 0; r < 300; ++r) {
             const Scene scene = frame.scene();
-            RT_RAY ray = ray_from(frame.trace(), scene, {coord(rng), coord(rng), coord(rng)}, {dir(rng), dir(rng), dir(rng)});
+            RT_RAY ray = ray_from(scene, {coord(rng), coord(rng), coord(rng)}, {dir(rng), dir(rng), dir(rng)});
             const PlainHit plain = plain_nearest(scene, ray, nullptr);
             V3D hit;
             double t;

@@ -23,7 +23,7 @@ struct Found {
 // A search in the frame with its built tree.
 Found search(CellFrame& frame, const V3D& org, const V3D& dir, const TRIANGLE* exclude = nullptr) {
     const Scene scene = frame.scene();
-    Found f{nullptr, kFltMax, {}, ray_from(frame.trace(), scene, org, dir)};
+    Found f{nullptr, kFltMax, {}, ray_from(scene, org, dir)};
     f.tri = rt_find_tri(scene, f.ray, exclude, f.hit, f.t);
     return f;
 }
@@ -64,7 +64,7 @@ TEST(TriangleSearch, HitCountsWithinTheCellGrownByItsTolerance) {
         const CELL cell = cube_leaf(0, 1, both, 2);
         frame.records().cell_tolerance[0] = 0.01;
         const Scene scene = frame.records().scene();
-        RT_RAY ray = ray_from(frame.trace(), scene, {0.5, 0.5, 0.5}, {0, 0, c.dz});
+        RT_RAY ray = ray_from(scene, {0.5, 0.5, 0.5}, {0, 0, c.dz});
         double t;
         const TRIANGLE* found = rt_cell_find_tri(scene, cell, ray, nullptr, t);
         EXPECT_EQ(found == nullptr ? -1 : frame.index_of(found), c.found) << c.below << " " << c.dz;
