@@ -54,11 +54,16 @@ void rt_ray_init(const Scene& scene, RT_RAY& ray) {
 
 namespace {
 
-// The leaf under cell that holds p, which lies in cell's region.
+// The leaf under cell that holds p, which lies in cell's region. The child's
+// index is the sign bits of the comparisons with the split point, x and y
+// made together; the upper lanes of the z registers are both +0, never above.
 const CELL* descend(const CELL* cell, const V3D& p) {
+    const __m128d xy = _mm_loadu_pd(&p.x);
+    const __m128d z = _mm_load_sd(&p.z);
     while (cell->leaf == 0) {
         // A point on a split plane belongs to the lower child.
-        const int i = (p.x > cell->mid[0] ? 1 : 0) + (p.y > cell->mid[1] ? 2 : 0) + (p.z > cell->mid[2] ? 4 : 0);
+        const int i = _mm_movemask_pd(_mm_cmpgt_pd(xy, _mm_loadu_pd(&cell->mid[0]))) |
+                      _mm_movemask_pd(_mm_cmpgt_pd(z, _mm_load_sd(&cell->mid[2]))) << 2;
         cell = cell->child[i];
     }
     return cell;

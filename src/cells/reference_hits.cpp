@@ -91,7 +91,8 @@ struct FourLanes {
             _mm256_and_pd(_mm256_cmp_pd(den, _mm256_setzero_pd(), _CMP_NEQ_UQ),
                           _mm256_and_pd(_mm256_cmp_pd(t, _mm256_set1_pd(kFltEpsilon), _CMP_GT_OQ),
                                         _mm256_cmp_pd(t, far, _CMP_LT_OQ)));
-        const int bits = _mm256_movemask_pd(ahead_of_org) & mask;
+        int bits = _mm256_movemask_pd(ahead_of_org);
+        if (mask != 0xf) bits &= mask;  // folds away for a whole group
         if (bits == 0) return 0;
 
         const Columns a = columns(rec, 4), b = columns(rec, 8), c = columns(rec, 12);
