@@ -80,8 +80,8 @@ struct FourLanes {
           dz(_mm256_set1_pd(ray.dir.z)),
           far(_mm256_set1_pd(rule == HitRule::kNearest ? kFltMax : limit)) {}
 
-    // Bit j set when the ray meets the triangle of rec[j]; t receives the
-    // distances of the lanes in mask (the others are not asked).
+    // Bit j set when the ray meets the triangle of rec[j], for the lanes in
+    // mask; t receives the four plane distances.
     __attribute__((target("avx2"))) inline int hits(const double* const rec[4], int mask, __m256d& t) const {
         const Columns plane = columns(rec, 0);
         const __m256d nx = plane.c[0], ny = plane.c[1], nz = plane.c[2];
