@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdint>
 #include <iterator>
+#include <limits>
 
 #include "cells/cell_divide.h"
 #include "cells/cells.h"
@@ -13,6 +14,7 @@
 namespace zy {
 
 CELL scene_cell;
+FilledBox scene_filled;
 int16_t cell_threshold_table[11];
 double cell_tolerance[11];
 double scene_t;
@@ -64,6 +66,18 @@ bool splits_inside(const CELL& cell) {
     return true;
 }
 
+void add_filled_leaves(const CELL& cell, FilledBox& box) {
+    if (!cell.leaf) {
+        for (const CELL* kid : cell.child) add_filled_leaves(*kid, box);
+        return;
+    }
+    if (cell.count == 0) return;
+    for (int a = 0; a < 3; ++a) {
+        box.min[a] = std::min(box.min[a], cell.min[a]);
+        box.max[a] = std::max(box.max[a], cell.max[a]);
+    }
+}
+
 // Parent links, only where the walk may climb them.
 void link_cells(CELL& cell, const CELL* parent, bool climbable) {
     cell.parent = climbable ? parent : nullptr;
@@ -104,6 +118,11 @@ void rt_cell_init(CELL& root, const TRIANGLE* tris, int32_t n_tri) {
     console_line("Pass 2 success");
     // The walk locates points in scene_cell's tree only.
     link_cells(root, nullptr, &root == &scene_cell && splits_inside(root));
+    if (&root == &scene_cell) {
+        const double inf = std::numeric_limits<double>::infinity();
+        scene_filled = {{inf, inf, inf}, {-inf, -inf, -inf}};
+        add_filled_leaves(root, scene_filled);
+    }
 
     const double edge = std::min(std::min(root.max[0] - root.min[0], root.max[1] - root.min[1]), root.max[2] - root.min[2]);
     scene_t = edge / (1024 * 20.0);

@@ -176,11 +176,14 @@ bool exit_face(const CELL& cell, const RT_RAY& ray, double& t, int& axis) {
     return axis >= 0;
 }
 
-// Whether p lies beyond the root's face on axis, the side the ray heads to:
-// then no cell holds it.
-bool beyond_root(const Scene& scene, const RT_RAY& ray, const V3D& p, int axis) {
+// Whether p lies past the face on axis, the side the ray heads to, of the box
+// of the leaves that hold triangles (a point past the root's face is past it
+// too). Each step moves the walk point ahead along every axis (t and the push
+// have the direction's signs, and rounding keeps the order), and the leaf
+// found for a point reaches it: from here on every leaf met is empty.
+bool past_filled_leaves(const Scene& scene, const RT_RAY& ray, const V3D& p, int axis) {
     const double c = coordinate(p, axis);
-    return coordinate(ray.dir, axis) > 0 ? c > scene.root.max[axis] : c < scene.root.min[axis];
+    return coordinate(ray.dir, axis) > 0 ? c > scene.filled.max[axis] : c < scene.filled.min[axis];
 }
 
 }  // namespace
@@ -191,10 +194,11 @@ const CELL* rt_cell_next(const Scene& scene, RT_RAY& ray) {
     int axis;
     if (from == nullptr || !exit_face(*from, ray, t, axis)) return nullptr;
     ray.seg_org = stepped(ray.seg_org, t, ray);
-    // A point still in the cell is found from its parent as well, and one
-    // beyond the root is in no cell: neither needs the climb.
+    // A point still in the cell is found from its parent as well, and past
+    // the filled leaves the rest of the walk finds nothing: neither needs the
+    // climb.
     const CELL* cell = nullptr;
-    if (!beyond_root(scene, ray, ray.seg_org, axis)) {
+    if (!past_filled_leaves(scene, ray, ray.seg_org, axis)) {
         cell = from->parent != nullptr ? find_cell_near(scene, from->parent, ray.seg_org)
                                        : rt_find_cell(scene, ray.seg_org);
     }

@@ -25,6 +25,8 @@ struct CELL {
 };
 
 extern CELL scene_cell;
+/// The leaves of scene_cell's tree that hold triangles.
+extern FilledBox scene_filled;
 /// Smallest count for which a cell of level L is divided; entry 10 is 0.
 extern int16_t cell_threshold_table[11];
 /// Growth of a cell per level 0..10 (level 10 continues the halving).

@@ -33,7 +33,7 @@ void prg_init() {
     if (rt_var.n_img > 0) rt_read_images();
 }
 
-Scene frame_scene() { return {rt_var, floor_tri, floor_radius_sqr, scene_cell, cell_tolerance, scene_t}; }
+Scene frame_scene() { return {rt_var, floor_tri, floor_radius_sqr, scene_cell, cell_tolerance, scene_t, scene_filled}; }
 
 void prg_loop() {
     const Scene scene = frame_scene();

@@ -61,7 +61,8 @@ public:
     }
     /// The frame with the tree that build() made.
     Scene scene() const {
-        return {records_.settings, records_.floor, records_.floor_radius_sqr, scene_cell, cell_tolerance, scene_t};
+        return {records_.settings, records_.floor, records_.floor_radius_sqr, scene_cell, cell_tolerance, scene_t,
+                scene_filled};
     }
     /// The frame's records; their root, tolerances and step hold a tree made by hand.
     SceneRecords& records() { return records_; }

@@ -2,6 +2,8 @@
 // root, tolerances and walk step, which the renderer reads through scene().
 #pragma once
 
+#include <limits>
+
 #include "cells/cells.h"
 #include "scene/scene.h"
 
@@ -19,7 +21,7 @@ struct SceneRecords {
     SceneRecords(const SceneRecords&) = delete;
     SceneRecords& operator=(const SceneRecords&) = delete;
 
-    Scene scene() const { return {settings, floor, floor_radius_sqr, root, cell_tolerance, step}; }
+    Scene scene() const { return {settings, floor, floor_radius_sqr, root, cell_tolerance, step, filled}; }
 
     RT_VAR settings{};
     V3D floor_crd[3]{};
@@ -28,6 +30,11 @@ struct SceneRecords {
     CELL root{};
     double cell_tolerance[11]{};
     double step = 0.0;
+    /// Everywhere: the walk of a tree made by hand never ends early.
+    FilledBox filled{{-kInf, -kInf, -kInf}, {kInf, kInf, kInf}};
+
+private:
+    static constexpr double kInf = std::numeric_limits<double>::infinity();
 };
 
 }  // namespace zy::test
