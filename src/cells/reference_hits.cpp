@@ -10,6 +10,7 @@ namespace zy {
 
 // The wide test reads the first 128 bytes of a record as 16 doubles, four at
 // a time: [nrm, d], [en0, en1.x], [en1.yz, en2.xy], [en2.z, ec].
+static_assert(kHitChunk % 4 == 0);
 static_assert(offsetof(TRIANGLE, nrm) == 0 && offsetof(TRIANGLE, d) == 24 && offsetof(TRIANGLE, en) == 32 &&
               offsetof(TRIANGLE, ec) == 104 && sizeof(V3D) == 24);
 
@@ -147,6 +148,8 @@ __attribute__((target("avx2"))) int32_t four_at_a_time(const CELL& cell, int32_t
     }
     if (k < end) {
         // The missing lanes repeat the first record; their results are dropped.
+        // The searches' chunks are whole groups, so a short group ends the
+        // cell: nothing to ask ahead for.
         const int32_t left = end - k;
         const double* const rec[4] = {record(refs[k]), record(refs[left > 1 ? k + 1 : k]),
                                       record(refs[left > 2 ? k + 2 : k]), record(refs[k])};

@@ -27,13 +27,18 @@ bool plain_exit(const CELL& cell, const RT_RAY& ray, double& t) {
     return found;
 }
 
+// The point t along the ray from `from`, pushed one step further.
+V3D plain_stepped(const RT_RAY& ray, const V3D& from, double t) {
+    return {from.x + t * ray.dir.x + ray.seg_dir.x, from.y + t * ray.dir.y + ray.seg_dir.y,
+            from.z + t * ray.dir.z + ray.seg_dir.z};
+}
+
 // The step of rt_cell_next as defined: the exit face of the current cell, the
 // point pushed one step beyond it, and its leaf located from the root.
 const CELL* plain_next(const Scene& scene, RT_RAY& ray) {
     double t;
     if (ray.cell == nullptr || !plain_exit(*ray.cell, ray, t)) return nullptr;
-    ray.seg_org = {ray.seg_org.x + t * ray.dir.x + ray.seg_dir.x, ray.seg_org.y + t * ray.dir.y + ray.seg_dir.y,
-                   ray.seg_org.z + t * ray.dir.z + ray.seg_dir.z};
+    ray.seg_org = plain_stepped(ray, ray.seg_org, t);
     const CELL* cell = rt_find_cell(scene, ray.seg_org);
     ray.cell = cell == ray.cell ? nullptr : cell;
     return ray.cell;
@@ -57,8 +62,7 @@ const CELL* plain_first(const Scene& scene, RT_RAY& ray) {
         if (on_face) t = ta;
     }
     if (t == kFltMax) return nullptr;
-    ray.seg_org = {ray.org.x + t * ray.dir.x + ray.seg_dir.x, ray.org.y + t * ray.dir.y + ray.seg_dir.y,
-                   ray.org.z + t * ray.dir.z + ray.seg_dir.z};
+    ray.seg_org = plain_stepped(ray, ray.org, t);
     ray.cell = rt_find_cell(scene, ray.seg_org);
     return ray.cell;
 }
