@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <tuple>
 
@@ -38,6 +42,36 @@ TEST(Memory, FrameReleaseKeepsStartUpBlocksIgnoresForeignAddressesAndFailsOneInj
     // An injected failure hits exactly one allocation.
     memoire_fail_after(2);
     for (bool fails : {false, false, true, false}) EXPECT_EQ(my_malloc(4) == nullptr, fails);
+}
+
+// The flags the system keeps for the mapping that holds address.
+std::string mapping_flags(const void* address) {
+    const auto at = reinterpret_cast<std::uintptr_t>(address);
+    std::ifstream smaps("/proc/self/smaps");
+    bool inside = false;
+    for (std::string line; std::getline(smaps, line);) {
+        std::uintptr_t lo = 0, hi = 0;
+        char dash = 0;
+        std::istringstream range(line);
+        if (range >> std::hex >> lo >> dash >> hi && dash == '-') {
+            inside = lo <= at && at < hi;
+        } else if (inside && line.rfind("VmFlags:", 0) == 0) {
+            return line;
+        }
+    }
+    return "";
+}
+
+TEST(Memory, BlocksThatCanHoldALargePageAskForThem) {
+    if (!std::filesystem::exists("/sys/kernel/mm/transparent_hugepage/enabled"))
+        GTEST_SKIP() << "no large pages on this system";
+    InProcess run;
+    set_block_mark(0);
+    constexpr std::size_t kSize = std::size_t{8} << 20;
+    auto* block = static_cast<char*>(my_malloc(kSize));
+    ASSERT_NE(block, nullptr);
+    EXPECT_NE(mapping_flags(block + kSize / 2).find(" hg"), std::string::npos) << mapping_flags(block + kSize / 2);
+    free_all(0);
 }
 
 TEST(Names, ExtensionReplacesFromTheLastDotUnlessItIsTheFirstCharacter) {
