@@ -29,6 +29,12 @@ RayCounts rays_of_finished_frames;
 
 RayCounts rays_traced() { return rays_of_finished_frames; }
 
+int32_t next_group_size(int32_t bands_left, int32_t group, int threads) {
+    const int32_t last = threads > 1 ? 2 * threads : 1;
+    if (bands_left <= last) return bands_left;
+    return std::min(group, bands_left - last);
+}
+
 BandRenderer::BandRenderer(const Scene& scene, int32_t first_line, int threads)
     : scene_(scene),
       threads_(threads < 1 ? 1 : threads),

@@ -16,6 +16,12 @@ namespace zy {
 /// Rays traced by the frames rendered so far in this process (for the benchmarks).
 RayCounts rays_traced();
 
+/// How many of a frame's bands_left bands to render in the next group, for
+/// groups of at most group bands on the given number of threads. The last
+/// group is short: its bands are written by one thread after the others have
+/// finished, while an earlier group is written as the next one is traced.
+int32_t next_group_size(int32_t bands_left, int32_t group, int threads);
+
 class BandRenderer {
 public:
     /// Prepares one trace state per thread for the frame's scene, which must

@@ -93,12 +93,13 @@ void rt_run(const Scene& scene, std::span<char> out_name) {
 
     // Bands are traced in groups on all threads; each group is written strictly
     // in order, as one thread would, while the next one is traced.
-    BandRenderer renderer(scene, first_line, omp_get_max_threads());
+    const int threads = omp_get_max_threads();
+    BandRenderer renderer(scene, first_line, threads);
     int32_t written = first_line;  // first line not yet written
     int32_t pending = 0;           // bands traced but not yet written
     int16_t fault = 0;
     for (int32_t y = first_line; y < res_y;) {
-        const int32_t bands = std::min(renderer.bands_per_group(), (res_y - y + 1) / 2);
+        const int32_t bands = next_group_size((res_y - y + 1) / 2, renderer.bands_per_group(), threads);
         renderer.render_next(bands, [&] { fault = write_bands(settings, out_name.data(), renderer, pending, written); });
         if (fault != 0) ZY_STOP(fault);
         pending = bands;
