@@ -30,9 +30,12 @@ RayCounts rays_of_finished_frames;
 RayCounts rays_traced() { return rays_of_finished_frames; }
 
 int32_t next_group_size(int32_t bands_left, int32_t group, int threads) {
+    // Halving toward the end: each group is traced while the one before it,
+    // twice as long, is written (a band takes far longer to trace than to
+    // write), and the last one leaves little to write.
     const int32_t last = threads > 1 ? 2 * threads : 1;
-    if (bands_left <= last) return bands_left;
-    return std::min(group, bands_left - last);
+    if (bands_left <= last) return std::min(group, bands_left);
+    return std::min(group, (bands_left + 1) / 2);
 }
 
 BandRenderer::BandRenderer(const Scene& scene, int32_t first_line, int threads)

@@ -17,9 +17,9 @@ namespace zy {
 RayCounts rays_traced();
 
 /// How many of a frame's bands_left bands to render in the next group, for
-/// groups of at most group bands on the given number of threads. The last
-/// group is short: its bands are written by one thread after the others have
-/// finished, while an earlier group is written as the next one is traced.
+/// groups of at most group bands on the given number of threads. A group's
+/// bands are written while the next group is traced, and the last group's
+/// after every thread has finished: so the groups shrink toward the end.
 int32_t next_group_size(int32_t bands_left, int32_t group, int threads);
 
 class BandRenderer {

@@ -14,7 +14,7 @@ using Bytes = std::vector<uint8_t>;
 
 // The console output, both pictures and the break file of one render.
 std::vector<Bytes> render_with(const std::string& environment) {
-    // Enough triangles and rows to keep every thread busy; the frame takes two groups of bands.
+    // Enough triangles and rows to keep every thread busy across several groups of bands.
     writer::Scene scene = writer::mesh_on_floor_scene(24, 32, 120, 90, 2);
     scene.settings.inf.options = 1;
     test::TempDir dir;
