@@ -32,8 +32,8 @@ void* address_of(BlockHeader* b) { return b + 1; }
 
 // Blocks that can hold a 2 MB page ask the system for such pages: a large
 // scene's records and references are read at random, and with small pages
-// nearly every read of them also misses the address cache. Where the system
-// has no such pages the advice is refused, and nothing else changes.
+// many of those reads also miss the address cache. Where the system has no
+// such pages the advice is refused, and nothing else changes.
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 void advise_huge_pages(void* address, std::size_t size) {
