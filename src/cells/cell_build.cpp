@@ -110,6 +110,7 @@ void rt_cell_init(CELL& root, const TRIANGLE* tris, int32_t n_tri) {
     root.count = n;
     root.leaf = 1;
     root.level = 0;
+    root.bounded = 0;
     std::fill(std::begin(root.child), std::end(root.child), nullptr);
     root.next = nullptr;
 

@@ -11,6 +11,7 @@
 #include <omp.h>
 
 #include "cells/cell_clip.h"
+#include "cells/leaf_bounds.h"
 #include "driver/memoire.h"
 
 namespace zy {
@@ -140,6 +141,7 @@ bool divides(const CELL& cell) {
 void set_up_child(CELL& kid, const CELL& parent, int index) {
     kid.leaf = 1;
     kid.level = static_cast<int8_t>(parent.level + 1);
+    kid.bounded = 0;
     for (int a = 0; a < 3; ++a) {
         const bool upper = (index >> a) & 1;
         kid.min[a] = upper ? parent.mid[a] : parent.min[a];
@@ -157,13 +159,20 @@ public:
     explicit Divider(bool tame) : tame_(tame) {}
 
     void divide(CELL& cell) {
-        if (!divides(cell)) return;
+        if (!divides(cell)) {
+            bound_leaf(cell);
+            return;
+        }
         auto* kids = static_cast<CELL*>(cell_malloc(8 * sizeof(CELL)));
-        if (kids == nullptr) return;
+        if (kids == nullptr) {
+            bound_leaf(cell);
+            return;
+        }
         for (int a = 0; a < 3; ++a) cell.mid[a] = cell.min[a] + (cell.max[a] - cell.min[a]) / 2.0;
         for (int i = 0; i < 8; ++i) set_up_child(kids[i], cell, i);
         if (!fill_children(cell, kids)) {
             cell_free(kids);
+            bound_leaf(cell);
             return;
         }
         cell_free(cell.tris);
@@ -230,7 +239,10 @@ private:
 }  // namespace
 
 void divide_cells(CELL& root, bool tame) {
-    if (!divides(root)) return;
+    if (!divides(root)) {
+        bound_leaf(root);
+        return;
+    }
     const int threads = std::max(1, omp_get_max_threads());
     Divider divider(tame);
     if (threads == 1) {

@@ -11,7 +11,8 @@ namespace zy {
 /// eight children holding the triangles that overlap them, in triangle-array
 /// order. tame: every vertex coordinate of the frame is finite and of modest
 /// size, which lets the overlap test skip clip stages that cannot change
-/// anything. A division that runs out of memory leaves its cell a leaf.
+/// anything. A division that runs out of memory leaves its cell a leaf. Every
+/// leaf gets its bounds.
 void divide_cells(CELL& root, bool tame);
 
 /// Largest coordinate magnitude for which divide_cells may be told tame.

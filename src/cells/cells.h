@@ -9,15 +9,29 @@
 
 namespace zy {
 
+/// Where the exact ray test of any of a leaf's triangles can report a hit: a
+/// box and a slab (the points x with s0 <= n . x <= s1), widened for the
+/// test's rounding and rounded outward to floats.
+struct LeafBounds {
+    float lo[3], hi[3];
+    float n[3];
+    float s0, s1;
+};
+
 struct CELL {
     uint8_t leaf;        ///< 1 leaf with triangles, 0 divided
     int8_t level;        ///< depth, root 0
+    /// 1 when bounds holds a leaf's bounds (set by the tree builder only).
+    uint8_t bounded;
     double min[3];       ///< lower corner
     double max[3];       ///< upper corner
     double mid[3];       ///< split point of a divided cell
     int32_t count;       ///< triangle references in tris
     const TRIANGLE** tris; ///< overlapping triangles, in triangle-array order
-    CELL* child[8];      ///< child i: upper half in x if bit 0, y bit 1, z bit 2
+    union {
+        CELL* child[8];     ///< child i: upper half in x if bit 0, y bit 1, z bit 2
+        LeafBounds bounds;  ///< a leaf's, when bounded
+    };
     CELL* next;          ///< link in the waiting list (the builder divides without one: always null)
     /// Set by the tree builder only (null in cells made otherwise): the cell
     /// divided into this one, null for the root.

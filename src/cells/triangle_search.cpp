@@ -1,5 +1,6 @@
 #include <cstddef>
 
+#include "cells/leaf_bounds.h"
 #include "cells/reference_hits.h"
 #include "cells/search.h"
 #include "geometry/floor.h"
@@ -57,8 +58,9 @@ const TRIANGLE* rt_find_tri(const Scene& scene, RT_RAY& ray, const TRIANGLE* exc
     const TRIANGLE* best = nullptr;
     t = kFltMax;
     const CELL* cell = rt_cell_first(scene, ray);
+    const LeafBoundsTest bounds(ray);
     while (cell != nullptr) {
-        if (cell->count > 0) best = rt_cell_find_tri(scene, *cell, ray, exclude, t);
+        if (cell->count > 0 && bounds.may_hit(*cell)) best = rt_cell_find_tri(scene, *cell, ray, exclude, t);
         // Nothing reads the walk's state after the search: no step past the hit.
         if (best != nullptr) break;
         const CELL* next = rt_cell_next(scene, ray);

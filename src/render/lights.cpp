@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cells/leaf_bounds.h"
 #include "cells/reference_hits.h"
 #include "cells/search.h"
 #include "geometry/floor.h"
@@ -99,10 +100,14 @@ int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8
     const bool ahead = prefetches(scene);
     const SURFACE* const surfaces = scene.settings.surfaces;
     ReferenceHit hits[kHitChunk];
+    // Beyond kFltMax a hit needs no edge test, which the leaves' bounds assume.
+    const bool bounded = dist <= kFltMax;
+    const LeafBoundsTest bounds(s);
     for (const CELL* cell = rt_cell_first(scene, s, near); cell != nullptr;) {
-        for (int32_t i = 0; ahead && i < kSearchPrefetch; ++i) prefetch_reference(*cell, i);
-        for (int32_t begin = 0; begin < cell->count; begin += kHitChunk) {
-            const int32_t end = cell->count - begin < kHitChunk ? cell->count : begin + kHitChunk;
+        const int32_t count = cell->count > 0 && (!bounded || bounds.may_hit(*cell)) ? cell->count : 0;
+        for (int32_t i = 0; ahead && i < kSearchPrefetch && i < count; ++i) prefetch_reference(*cell, i);
+        for (int32_t begin = 0; begin < count; begin += kHitChunk) {
+            const int32_t end = count - begin < kHitChunk ? count : begin + kHitChunk;
             // The test is a pure function of the ray and the triangle, so a
             // triangle met again in a later cell is tested again with the
             // same result; only the occluders passed need remembering.
