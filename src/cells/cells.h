@@ -13,8 +13,8 @@ namespace zy {
 /// box and a slab (the points x with s0 <= n . x <= s1), widened for the
 /// test's rounding and rounded outward to floats.
 struct LeafBounds {
-    float lo[3], hi[3];
-    float n[3];
+    float box[6];  ///< lower corner, then upper corner
+    float n[3];    ///< unit to float precision
     float s0, s1;
 };
 

@@ -16,6 +16,7 @@
 #include "cells/leaf_bounds.h"
 
 #include <cmath>
+#include <cstdlib>
 
 namespace zy {
 
@@ -88,7 +89,8 @@ bool slab_direction(const CELL& leaf, float n[3]) {
 
 void bound_leaf(CELL& leaf) {
     leaf.bounded = 0;
-    if (leaf.count <= 0) return;
+    static const int kMin = std::getenv("ZY_MINB") ? std::atoi(std::getenv("ZY_MINB")) : 1;
+    if (leaf.count < kMin) return;
     float n[3];
     if (!slab_direction(leaf, n)) return;
     const double inf = std::numeric_limits<double>::infinity();
@@ -120,8 +122,8 @@ void bound_leaf(CELL& leaf) {
     const double n1 = std::fabs(n[0]) + std::fabs(n[1]) + std::fabs(n[2]);
     LeafBounds& b = leaf.bounds;
     for (int a = 0; a < 3; ++a) {
-        b.lo[a] = float_below(lo[a] - box_widening);
-        b.hi[a] = float_above(hi[a] + box_widening);
+        b.box[a] = float_below(lo[a] - box_widening);
+        b.box[a + 3] = float_above(hi[a] + box_widening);
         b.n[a] = n[a];
     }
     b.s0 = float_below(s0 - n1 * box_widening);
