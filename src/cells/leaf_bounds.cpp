@@ -16,7 +16,6 @@
 #include "cells/leaf_bounds.h"
 
 #include <cmath>
-#include <cstdlib>
 
 namespace zy {
 
@@ -89,8 +88,7 @@ bool slab_direction(const CELL& leaf, float n[3]) {
 
 void bound_leaf(CELL& leaf) {
     leaf.bounded = 0;
-    static const int kMin = std::getenv("ZY_MINB") ? std::atoi(std::getenv("ZY_MINB")) : 1;
-    if (leaf.count < kMin) return;
+    if (leaf.count <= 0) return;
     float n[3];
     if (!slab_direction(leaf, n)) return;
     const double inf = std::numeric_limits<double>::infinity();
