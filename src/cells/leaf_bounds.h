@@ -14,10 +14,6 @@
 
 namespace zy {
 
-/// Scale of every widening: far above the rounding of the ray test, which
-/// stays within a few dozen units in the last place of the sizes involved.
-inline constexpr double kBoundsSlack = 0x1p-30;
-
 /// Sets the bounds of a leaf of the built tree, or leaves it unbounded when a
 /// triangle is too large, too thin or degenerate for the widening to hold.
 void bound_leaf(CELL& leaf);

@@ -1,6 +1,8 @@
 #include "geometry/triangle.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "driver/stop.h"
 #include "geometry/ray.h"
@@ -26,6 +28,37 @@ V3D interpolated_normal(const TRIANGLE& tri, const V3D& p) {
             w1 * vn[1].z + w0 * vn[0].z + w2 * vn[2].z};
 }
 
+// Why the reach holds. Let the triangle have vertices of magnitude at most m,
+// longest edge l, twice its area A, and stretch k = l^2 / A. The test takes t
+// from the plane and p = org + t dir; p passes only if each edge function,
+// rounded, reaches its constant. Each edge function is off by at most a few
+// dozen units in the last place of l (m + |p|), and the three add up to A, so
+// each barycentric weight of p is off by that over A: p lies within a few
+// dozen eps k m of the triangle's plane region (the plane normal is off by
+// eps k as well). The plane equation puts p within a few dozen eps (m + |org|)
+// of the plane, and p itself lies within a few eps (|org| + |p|) of the exact
+// ray. So the exact ray passes within reach + kBoundsSlack |org| of the
+// triangle at the hit, where reach = kBoundsSlack (k + 1) 5 m (l is at most
+// 2 sqrt(3) m) exceeds all of that by a factor near 2^20 for every triangle
+// given one (k <= 1e6, m <= 1e30).
+float hit_reach(const TRIANGLE& tri, const V3D edge[3]) {
+    constexpr double kLargestCoordinate = 1e30;
+    constexpr double kMostStretched = 1e6;
+    double m = 0.0;
+    for (const V3D* v : tri.v) m = std::max({m, std::fabs(v->x), std::fabs(v->y), std::fabs(v->z)});
+    if (!(m <= kLargestCoordinate)) return -1.0f;
+    // The test's normal must be the unit one the plane gives.
+    if (!(std::fabs(v3d_len_sqr(tri.nrm) - 1.0) <= 1e-9)) return -1.0f;
+    const double l2 = std::max({v3d_len_sqr(edge[0]), v3d_len_sqr(edge[1]), v3d_len_sqr(edge[2])});
+    // (nrm x e0) . e2 is the twice the area, up to a rounding of eps k.
+    const double area2 = std::fabs(v3d_scal(tri.en[0], edge[2]));
+    if (!(area2 > 0.0) || !(l2 <= kMostStretched * area2)) return -1.0f;
+    const double reach = kBoundsSlack * (l2 / area2 + 1.0) * 5.0 * m;
+    // Rounded up: a float is off by at most 2^-24 of itself, down to the
+    // smallest normal float.
+    return std::max(static_cast<float>(reach * (1.0 + 0x1p-20)), std::numeric_limits<float>::min());
+}
+
 }  // namespace
 
 void rt_tri_init(TRIANGLE& tri) {
@@ -48,6 +81,7 @@ void rt_tri_init(TRIANGLE& tri) {
     }
 
     tri.vault_step = std::min({v3d_len(edge[0]), v3d_len(edge[1]), v3d_len(edge[2])}) / 4.0;
+    tri.reach = hit_reach(tri, edge);
 }
 
 void rt_tri_nrm(const TRIANGLE& tri, const RT_RAY& ray, const V3D& p, V3D& out, uint8_t& back) {

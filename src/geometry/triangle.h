@@ -26,13 +26,22 @@ struct alignas(64) TRIANGLE {
     double ec[3];       ///< edge constants en[i] . v[i]
     const V3D* v[3];    ///< vertices, pointing into rt_var.points (or floor_crd)
     V3I vn[3];          ///< vertex normals for smooth shading as the frame stores them
+    /// How far from the triangle its ray test can report a hit, for a ray
+    /// from the origin (the ray's origin adds its own part); negative when no
+    /// such bound is kept (a degenerate, very thin or enormous triangle).
+    float reach;
     double vault_step;  ///< a quarter of the shortest edge
     int32_t group;      ///< vertex-sharing group, 0 none, -1 the floor
     int16_t srf_index;  ///< index into rt_var.surfaces
     uint8_t flags;      ///< kTriFlat | kTriOpaque
     int8_t mat_index;   ///< matrix set of the object, negative for none
 };
-static_assert(offsetof(TRIANGLE, v) == 128);
+static_assert(offsetof(TRIANGLE, v) == 128 && sizeof(TRIANGLE) == 192);
+
+/// Scale of every widening for the rounding of the ray test: far above that
+/// rounding, which stays within a few dozen units in the last place of the
+/// sizes involved.
+inline constexpr double kBoundsSlack = 0x1p-30;
 
 /// Lower and upper corner of the triangle's bounding box.
 inline void triangle_box(const TRIANGLE& tri, double lo[3], double hi[3]) {
