@@ -41,9 +41,11 @@ public:
         }
         const __m128d n_xy = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(b.n))));
         const double sd = sum(_mm_mul_pd(n_xy, d_xy_)) + b.n[2] * d_[2];
-        // Near the slab's direction the division would magnify the rounding
-        // of sd: the slab is then left out, which only lets more leaves pass.
-        if (std::fabs(sd) > 0x1p-20 * kSlabNormSum) {
+        // A ray along the slab's planes is left to the box, which only lets
+        // more leaves pass. Each quotient's rounding moves its point across
+        // the bounds by far less than kBoundsSlack (m + |org|), which their
+        // widening covers.
+        if (std::fabs(sd) > 0x1p-10 * kSlabNormSum) {
             const double so = sum(_mm_mul_pd(n_xy, o_xy_)) + b.n[2] * o_[2];
             const __m128d ends = _mm_div_pd(_mm_sub_pd(_mm_set_pd(b.s1 + slab_widen_, b.s0 - slab_widen_),
                                                        _mm_set1_pd(so)), _mm_set1_pd(sd));
@@ -51,7 +53,7 @@ public:
             t0 = std::max(t0, _mm_cvtsd_f64(_mm_min_sd(ends, flipped)));
             t1 = std::min(t1, _mm_cvtsd_f64(_mm_max_sd(ends, flipped)));
         }
-        return t0 <= t1 * (1.0 + 0x1p-20);
+        return t0 <= t1;
     }
 
 private:
