@@ -15,6 +15,24 @@ namespace {
 constexpr int32_t kRecordsAhead = 16;
 constexpr int32_t kPointsAhead = 8;
 
+// The slab's direction: the plane normals, each turned toward the first one
+// (a sheet seen from both sides still gives its own normal). Any direction
+// keeps the bounds true; this one makes the slab thin where the surface is
+// smooth.
+bool slab_direction(const CELL& leaf, float n[3]) {
+    const V3D& first = leaf.tris[0]->nrm;
+    V3D sum{0.0, 0.0, 0.0};
+    for (int32_t k = 0; k < leaf.count; ++k) {
+        const V3D& nk = leaf.tris[k]->nrm;
+        const double s = v3d_scal(nk, first) < 0.0 ? -1.0 : 1.0;
+        sum = {sum.x + s * nk.x, sum.y + s * nk.y, sum.z + s * nk.z};
+    }
+    const double len = std::sqrt(v3d_len_sqr(sum));
+    if (!(len > 0.0) || !(len < std::numeric_limits<double>::infinity())) return false;
+    for (int a = 0; a < 3; ++a) n[a] = static_cast<float>((a == 0 ? sum.x : a == 1 ? sum.y : sum.z) / len);
+    return true;
+}
+
 float float_below(double x) {
     float f = static_cast<float>(x);
     if (static_cast<double>(f) > x) f = std::nextafter(f, -std::numeric_limits<float>::infinity());
@@ -32,10 +50,8 @@ float float_above(double x) {
 void bound_leaf(CELL& leaf) {
     leaf.bounded = 0;
     if (leaf.count <= 0) return;
-    // Any direction keeps the bounds true; a triangle's normal makes the slab
-    // thin where the surface is smooth.
-    const V3D& first = leaf.tris[0]->nrm;
-    const float n[3] = {static_cast<float>(first.x), static_cast<float>(first.y), static_cast<float>(first.z)};
+    float n[3];
+    if (!slab_direction(leaf, n)) return;
     const double inf = std::numeric_limits<double>::infinity();
     double lo[3] = {inf, inf, inf};
     double hi[3] = {-inf, -inf, -inf};
