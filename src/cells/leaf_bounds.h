@@ -30,10 +30,34 @@ public:
     /// False only when no triangle of the cell can report a hit along the
     /// ray at a positive distance below kFltMax: its references need no test.
     bool may_hit(const CELL& cell) const {
+        double t0, t1;
+        return bounds_reached(cell, t0, t1);
+    }
+
+    /// The same for the hits the nearest search takes: those in the cell's
+    /// box grown by tau, bounds included.
+    bool may_hit_in_grown_box(const CELL& cell, double tau) const {
+        double t0, t1;
+        if (!bounds_reached(cell, t0, t1)) return false;
+        if (!cell.bounded) return true;
+        for (int a = 0; a < 3; ++a) {
+            // The same bounds as the search's, widened for the rounding of the
+            // hit point as well.
+            const double lo = cell.min[a] - tau;
+            const double hi = cell.max[a] + tau;
+            const double w = kBoundsSlack * std::max(std::fabs(lo), std::fabs(hi));
+            narrow_to_axis(a, lo - w, hi + w, t0, t1);
+        }
+        return t0 <= t1;
+    }
+
+private:
+    // Whether the ray meets the cell's bounds, and where: true for a cell
+    // without bounds.
+    bool bounds_reached(const CELL& cell, double& t0, double& t1) const {
         if (!cell.bounded) return true;
         if (!ready_) set_up();
         const LeafBounds& b = cell.bounds;
-        double t0, t1;
         if (plain_) {
             box_interval(b, t0, t1);
         } else {
@@ -43,8 +67,8 @@ public:
         const double sd = sum(_mm_mul_pd(n_xy, d_xy_)) + b.n[2] * d_[2];
         // A ray along the slab's planes is left to the box, which only lets
         // more leaves pass. Each quotient's rounding moves its point across
-        // the bounds by far less than kBoundsSlack (m + |org|), which their
-        // widening covers.
+        // the bounds by far less than their widening, kBoundsSlack times the
+        // size of the coordinates and of the origin.
         if (std::fabs(sd) > 0x1p-10 * kSlabNormSum) {
             const double so = sum(_mm_mul_pd(n_xy, o_xy_)) + b.n[2] * o_[2];
             const __m128d ends = _mm_div_pd(_mm_sub_pd(_mm_set_pd(b.s1 + slab_widen_, b.s0 - slab_widen_),
@@ -56,7 +80,6 @@ public:
         return t0 <= t1;
     }
 
-private:
     static double sum(__m128d v) { return _mm_cvtsd_f64(_mm_add_sd(v, _mm_unpackhi_pd(v, v))); }
 
     void set_up() const {
@@ -100,13 +123,17 @@ private:
     void box_interval_on_a_plane(const LeafBounds& b, double& t0, double& t1) const {
         t0 = 0.0;
         t1 = std::numeric_limits<double>::infinity();
-        for (int a = 0; a < 3; ++a) {
-            double enter = (b.box[a] - lo_org_[a]) * inv_[a];
-            double leave = (b.box[a + 3] - hi_org_[a]) * inv_[a];
-            if (std::signbit(inv_[a])) std::swap(enter, leave);
-            t0 = t0 < enter ? enter : t0;
-            t1 = leave < t1 ? leave : t1;
-        }
+        for (int a = 0; a < 3; ++a) narrow_to_axis(a, b.box[a], b.box[a + 3], t0, t1);
+    }
+
+    // [t0, t1] cut to where the ray lies between lo and hi on axis a, these
+    // widened by the origin's part; a NaN leaves it as it is.
+    void narrow_to_axis(int a, double lo, double hi, double& t0, double& t1) const {
+        double enter = (lo - lo_org_[a]) * inv_[a];
+        double leave = (hi - hi_org_[a]) * inv_[a];
+        if (std::signbit(inv_[a])) std::swap(enter, leave);
+        t0 = t0 < enter ? enter : t0;
+        t1 = leave < t1 ? leave : t1;
     }
 
     const RT_RAY& ray_;
