@@ -71,8 +71,8 @@ private:
         // size of the coordinates and of the origin.
         if (std::fabs(sd) > 0x1p-10 * kSlabNormSum) {
             const double so = sum(_mm_mul_pd(n_xy, o_xy_)) + b.n[2] * o_[2];
-            const __m128d ends = _mm_div_pd(_mm_sub_pd(_mm_set_pd(b.s1 + slab_widen_, b.s0 - slab_widen_),
-                                                       _mm_set1_pd(so)), _mm_set1_pd(sd));
+            const __m128d ends = _mm_div_pd(
+                _mm_sub_pd(_mm_set_pd(b.s1 + slab_widen_, b.s0 - slab_widen_), _mm_set1_pd(so)), _mm_set1_pd(sd));
             const __m128d flipped = _mm_shuffle_pd(ends, ends, 1);
             t0 = std::max(t0, _mm_cvtsd_f64(_mm_min_sd(ends, flipped)));
             t1 = std::min(t1, _mm_cvtsd_f64(_mm_max_sd(ends, flipped)));
@@ -104,8 +104,7 @@ private:
     // Where the ray lies in the widened box, without infinities.
     void box_interval(const LeafBounds& b, double& t0, double& t1) const {
         const __m128d lo = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(b.box))));
-        const __m128d hi =
-            _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(b.box + 3))));
+        const __m128d hi = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(b.box + 3))));
         const __m128d inv = _mm_loadu_pd(inv_);
         const __m128d ta = _mm_mul_pd(_mm_sub_pd(lo, _mm_loadu_pd(lo_org_)), inv);
         const __m128d tb = _mm_mul_pd(_mm_sub_pd(hi, _mm_loadu_pd(hi_org_)), inv);

@@ -154,7 +154,7 @@ TEST(LeafBounds, NoLeafWithAHitIsPassed) {
 
 TEST(LeafBounds, ThinDegenerateAndEnormousTrianglesLeaveTheirLeafUnbounded) {
     const Corners fine{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-    const Corners thin{{0, 0, 1}, {1, 0, 1}, {0.5, 1e-7, 1}};      // stretch 1e7
+    const Corners thin{{0, 0, 1}, {1, 0, 1}, {0.5, 1e-7, 1}};         // stretch 1e7
     const Corners fair_sliver{{0, 0, 2}, {1, 0, 2}, {0.5, 1e-5, 2}};  // stretch 1e5
     const Corners flat{{0, 0, 3}, {1, 1, 3}, {2, 2, 3}};
     const Corners huge{{1e31, 0, 0}, {1e31, 1, 0}, {1e31, 0, 1}};
