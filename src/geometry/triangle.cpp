@@ -34,13 +34,13 @@ V3D interpolated_normal(const TRIANGLE& tri, const V3D& p) {
 // rounded, reaches its constant. Each edge function is off by at most a few
 // dozen units in the last place of l (m + |p|), and the three add up to A, so
 // each barycentric weight of p is off by that over A: p lies within a few
-// dozen eps k m of the triangle's plane region (the plane normal is off by
+// hundred eps k m of the triangle's plane region (the plane normal is off by
 // eps k as well). The plane equation puts p within a few dozen eps (m + |org|)
 // of the plane, and p itself lies within a few eps (|org| + |p|) of the exact
 // ray. So the exact ray passes within reach + kBoundsSlack |org| of the
 // triangle at the hit, where reach = kBoundsSlack (k + 1) 5 m (l is at most
-// 2 sqrt(3) m) exceeds all of that by a factor near 2^20 for every triangle
-// given one (k <= 1e6, m <= 1e30).
+// 2 sqrt(3) m) exceeds all of that by a factor of more than 10^5 for every
+// triangle given one (k <= 1e6, m <= 1e30).
 float hit_reach(const TRIANGLE& tri, const V3D edge[3]) {
     constexpr double kLargestCoordinate = 1e30;
     constexpr double kMostStretched = 1e6;

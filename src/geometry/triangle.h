@@ -39,7 +39,7 @@ struct alignas(64) TRIANGLE {
 static_assert(offsetof(TRIANGLE, v) == 128 && sizeof(TRIANGLE) == 192);
 
 /// Scale of every widening for the rounding of the ray test: far above that
-/// rounding, which stays within a few dozen units in the last place of the
+/// rounding, which stays within a few hundred units in the last place of the
 /// sizes involved.
 inline constexpr double kBoundsSlack = 0x1p-30;
 
