@@ -106,7 +106,7 @@ void measure(const zy::CELL& c, TreeSize& s) {
         s.references += c.count;
         return;
     }
-    for (const zy::CELL* kid : c.child) measure(*kid, s);
+    for (const zy::CELL& kid : c.children()) measure(kid, s);
 }
 
 // The pass lines of every build would drown the table.

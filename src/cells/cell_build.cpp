@@ -60,15 +60,15 @@ bool splits_inside(const CELL& cell) {
     for (int a = 0; a < 3; ++a) {
         if (!(cell.min[a] < cell.mid[a] && cell.mid[a] < cell.max[a])) return false;
     }
-    for (const CELL* kid : cell.child) {
-        if (!splits_inside(*kid)) return false;
+    for (const CELL& kid : cell.children()) {
+        if (!splits_inside(kid)) return false;
     }
     return true;
 }
 
 void add_filled_leaves(const CELL& cell, FilledBox& box) {
     if (!cell.leaf) {
-        for (const CELL* kid : cell.child) add_filled_leaves(*kid, box);
+        for (const CELL& kid : cell.children()) add_filled_leaves(kid, box);
         return;
     }
     if (cell.count == 0) return;
@@ -82,7 +82,7 @@ void add_filled_leaves(const CELL& cell, FilledBox& box) {
 void link_cells(CELL& cell, const CELL* parent, bool climbable) {
     cell.parent = climbable ? parent : nullptr;
     if (cell.leaf) return;
-    for (CELL* kid : cell.child) link_cells(*kid, &cell, climbable);
+    for (CELL& kid : cell.children()) link_cells(kid, &cell, climbable);
 }
 
 }  // namespace
@@ -111,7 +111,7 @@ void rt_cell_init(CELL& root, const TRIANGLE* tris, int32_t n_tri) {
     root.leaf = 1;
     root.level = 0;
     root.bounded = 0;
-    std::fill(std::begin(root.child), std::end(root.child), nullptr);
+    root.kids = nullptr;
     root.next = nullptr;
 
     console_line("Start Pass 2 please wait");

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <iterator>
 
 #include <omp.h>
@@ -150,7 +151,7 @@ void set_up_child(CELL& kid, const CELL& parent, int index) {
     }
     kid.count = 0;
     kid.tris = nullptr;
-    std::fill(std::begin(kid.child), std::end(kid.child), nullptr);
+    kid.kids = nullptr;
     kid.next = nullptr;
 }
 
@@ -163,15 +164,19 @@ public:
             bound_leaf(cell);
             return;
         }
-        auto* kids = static_cast<CELL*>(cell_malloc(8 * sizeof(CELL)));
-        if (kids == nullptr) {
+        // Room to start the children on a cache line; the block is released
+        // whole with the frame's.
+        void* const block = cell_malloc(8 * sizeof(CELL) + alignof(CELL));
+        if (block == nullptr) {
             bound_leaf(cell);
             return;
         }
+        const auto address = reinterpret_cast<std::uintptr_t>(block);
+        auto* kids = reinterpret_cast<CELL*>((address + alignof(CELL) - 1) & ~(alignof(CELL) - 1));
         for (int a = 0; a < 3; ++a) cell.mid[a] = cell.min[a] + (cell.max[a] - cell.min[a]) / 2.0;
         for (int i = 0; i < 8; ++i) set_up_child(kids[i], cell, i);
         if (!fill_children(cell, kids)) {
-            cell_free(kids);
+            cell_free(block);
             bound_leaf(cell);
             return;
         }
@@ -179,7 +184,7 @@ public:
         cell.leaf = 0;
         cell.count = 0;
         cell.tris = nullptr;
-        for (int i = 0; i < 8; ++i) cell.child[i] = &kids[i];
+        cell.kids = kids;
         for (int i = 0; i < 8; ++i) {
             CELL* kid = &kids[i];
             if (kid->count >= kTaskReferences) {

@@ -64,7 +64,7 @@ const CELL* descend(const CELL* cell, const V3D& p) {
         // A point on a split plane belongs to the lower child.
         const int i = _mm_movemask_pd(_mm_cmpgt_pd(xy, _mm_loadu_pd(&cell->mid[0]))) |
                       _mm_movemask_pd(_mm_cmpgt_pd(z, _mm_load_sd(&cell->mid[2]))) << 2;
-        cell = cell->child[i];
+        cell = cell->child(i);
     }
     return cell;
 }

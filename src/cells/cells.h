@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "geometry/triangle.h"
 #include "scene/scene.h"
@@ -18,25 +19,34 @@ struct LeafBounds {
     float s0, s1;
 };
 
-struct CELL {
+/// Two cache lines: the first holds what a step of the descent reads (and
+/// what a search reads of a leaf), the second the box and the links.
+struct alignas(64) CELL {
     uint8_t leaf;        ///< 1 leaf with triangles, 0 divided
     int8_t level;        ///< depth, root 0
     /// 1 when bounds holds a leaf's bounds (set by the tree builder only).
     uint8_t bounded;
-    double min[3];       ///< lower corner
-    double max[3];       ///< upper corner
-    double mid[3];       ///< split point of a divided cell
     int32_t count;       ///< triangle references in tris
-    const TRIANGLE** tris; ///< overlapping triangles, in triangle-array order
     union {
-        CELL* child[8];     ///< child i: upper half in x if bit 0, y bit 1, z bit 2
+        struct {
+            double mid[3];  ///< split point of a divided cell
+            CELL* kids;     ///< a divided cell's eight children, side by side
+        };
         LeafBounds bounds;  ///< a leaf's, when bounded
     };
+    const TRIANGLE** tris; ///< overlapping triangles, in triangle-array order
+    double min[3];       ///< lower corner
+    double max[3];       ///< upper corner
     CELL* next;          ///< link in the waiting list (the builder divides without one: always null)
     /// Set by the tree builder only (null in cells made otherwise): the cell
     /// divided into this one, null for the root.
     const CELL* parent;
+
+    /// Child i of a divided cell: upper half in x if bit 0, y bit 1, z bit 2.
+    CELL* child(int i) const { return kids + i; }
+    std::span<CELL, 8> children() const { return std::span<CELL, 8>(kids, 8); }
 };
+static_assert(sizeof(CELL) == 128 && offsetof(CELL, min) == 64);
 
 extern CELL scene_cell;
 /// The leaves of scene_cell's tree that hold triangles.

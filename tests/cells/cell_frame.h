@@ -173,7 +173,7 @@ inline std::vector<Corners> random_triangles(std::mt19937& rng, int n, double ex
 inline std::vector<const CELL*> cells_of(const CELL& root) {
     std::vector<const CELL*> out{&root};
     for (std::size_t i = 0; i < out.size(); ++i)
-        if (!out[i]->leaf) out.insert(out.end(), std::begin(out[i]->child), std::end(out[i]->child));
+        for (int k = 0; k < 8 && !out[i]->leaf; ++k) out.push_back(out[i]->child(k));
     return out;
 }
 
@@ -198,7 +198,7 @@ inline std::string tree_difference(const CELL& a, const CELL& b, const std::stri
     if (!a.leaf && !same(a.mid, b.mid)) return path + ": mid";
     if (!std::equal(a.tris, a.tris + a.count, b.tris)) return path + ": triangles";
     for (int i = 0; i < 8 && deep && !a.leaf; ++i) {
-        std::string d = tree_difference(*a.child[i], *b.child[i], path + "/" + std::to_string(i));
+        std::string d = tree_difference(*a.child(i), *b.child(i), path + "/" + std::to_string(i));
         if (!d.empty()) return d;
     }
     return "";

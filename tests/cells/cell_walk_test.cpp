@@ -131,7 +131,7 @@ TEST(WalkShortcut, EveryStepLandsInTheLeafFoundFromTheRoot) {
     CellFrame snapped(random_triangles(rng, 2500, 16.0, 1.0, 0.25));
     snapped.build();
     ASSERT_EQ(scene_cell.leaf, 0);
-    ASSERT_EQ(scene_cell.child[0]->parent, &scene_cell);  // the walk climbs this tree
+    ASSERT_EQ(scene_cell.child(0)->parent, &scene_cell);  // the walk climbs this tree
     EXPECT_GT(walk_from_every_cell_corner(snapped).steps, 5000);
 
     CellFrame random(random_triangles(rng, 3000, 10.0, 0.6));

@@ -180,7 +180,7 @@ TEST(LeafBounds, DividedCellsAreNotBoundedAndEveryFineLeafIs) {
     int leaves = 0;
     for (const CELL* cell : cells_of(scene_cell)) {
         if (!cell->leaf) {
-            EXPECT_NE(cell->child[0], nullptr);
+            EXPECT_NE(cell->kids, nullptr);
             continue;
         }
         EXPECT_EQ(cell->bounded, cell->count > 0 ? 1 : 0);

@@ -41,8 +41,8 @@ public:
             if (cell->level > 9 || cell->count < cell_threshold_table[cell->level]) continue;
             // The children that reach their threshold take the parent's place in the list.
             divide(*cell);
-            for (CELL* kid : cell->child)
-                if (kid->count >= cell_threshold_table[cell->level + 1]) waiting.insert(place, kid);
+            for (CELL& kid : cell->children())
+                if (kid.count >= cell_threshold_table[cell->level + 1]) waiting.insert(place, &kid);
         }
     }
     const CELL& root() const { return root_; }
@@ -65,8 +65,8 @@ private:
                          [&kid](const TRIANGLE* t) { return rt_tri_clip(*t, kid) != 0; });
             kid.tris = tris.data();
             kid.count = static_cast<int32_t>(tris.size());
-            cell.child[i] = &kid;
         }
+        cell.kids = block.data();
         cell.leaf = 0;
         cell.count = 0;
         cell.tris = nullptr;
@@ -167,15 +167,15 @@ int undivided_cells(const CELL& partial, const CELL& full) {
         if (partial.level != full.level || std::memcmp(partial.min, full.min, sizeof full.min) != 0 ||
             std::memcmp(partial.max, full.max, sizeof full.max) != 0)
             return -1;
-        for (const CELL* kid : full.child)
-            for (int32_t k = 0; k < kid->count; ++k)
-                if (!std::binary_search(partial.tris, partial.tris + partial.count, kid->tris[k])) return -1;
+        for (const CELL& kid : full.children())
+            for (int32_t k = 0; k < kid.count; ++k)
+                if (!std::binary_search(partial.tris, partial.tris + partial.count, kid.tris[k])) return -1;
         return std::is_sorted(partial.tris, partial.tris + partial.count) ? 1 : -1;
     }
     if (!tree_difference(partial, full, "", false).empty()) return -1;
     int total = 0;
     for (int i = 0; i < 8 && !partial.leaf; ++i) {
-        const int n = undivided_cells(*partial.child[i], *full.child[i]);
+        const int n = undivided_cells(*partial.child(i), *full.child(i));
         if (n < 0) return -1;
         total += n;
     }
