@@ -50,7 +50,7 @@ float hit_reach(const TRIANGLE& tri, const V3D edge[3]) {
     // The test's normal must be the unit one the plane gives.
     if (!(std::fabs(v3d_len_sqr(tri.nrm) - 1.0) <= 1e-9)) return -1.0f;
     const double l2 = std::max({v3d_len_sqr(edge[0]), v3d_len_sqr(edge[1]), v3d_len_sqr(edge[2])});
-    // (nrm x e0) . e2 is the twice the area, up to a rounding of eps k.
+    // (nrm x e0) . e2 is twice the area, up to a rounding of eps k.
     const double area2 = std::fabs(v3d_scal(tri.en[0], edge[2]));
     if (!(area2 > 0.0) || !(l2 <= kMostStretched * area2)) return -1.0f;
     const double reach = kBoundsSlack * (l2 / area2 + 1.0) * 5.0 * m;
