@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <iterator>
 
 #include <omp.h>
@@ -171,8 +170,7 @@ public:
             bound_leaf(cell);
             return;
         }
-        const auto address = reinterpret_cast<std::uintptr_t>(block);
-        auto* kids = reinterpret_cast<CELL*>((address + alignof(CELL) - 1) & ~(alignof(CELL) - 1));
+        auto* kids = static_cast<CELL*>(align_up(block, alignof(CELL)));
         for (int a = 0; a < 3; ++a) cell.mid[a] = cell.min[a] + (cell.max[a] - cell.min[a]) / 2.0;
         for (int i = 0; i < 8; ++i) set_up_child(kids[i], cell, i);
         if (!fill_children(cell, kids)) {

@@ -14,6 +14,12 @@ void set_block_mark(int32_t mark);
 void* my_malloc(std::size_t size);
 /// Releases a block handed out by my_malloc; other addresses are ignored.
 void my_free(void* address);
+/// The first address in block that is a multiple of alignment (a power of
+/// two): for a block allocated alignment bytes larger than its contents need.
+inline void* align_up(void* block, std::size_t alignment) {
+    const auto address = reinterpret_cast<std::uintptr_t>(block);
+    return reinterpret_cast<void*>((address + alignment - 1) & ~(alignment - 1));
+}
 /// Level 0 releases every block; another level only the blocks marked per-frame.
 void free_all(int level);
 

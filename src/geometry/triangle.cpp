@@ -40,8 +40,8 @@ V3D interpolated_normal(const TRIANGLE& tri, const V3D& p) {
 // ray. So the exact ray passes within reach + kBoundsSlack |org| of the
 // triangle at the hit, where reach = kBoundsSlack (k + 1) 5 m (l is at most
 // 2 sqrt(3) m) exceeds all of that by a factor of more than 10^5 for every
-// triangle given one (k <= 1e6, m <= 1e30).
-float hit_reach(const TRIANGLE& tri, const V3D edge[3]) {
+// triangle given one (k <= 1e6, m <= 1e30). l2 is the longest edge squared.
+float hit_reach(const TRIANGLE& tri, const V3D edge[3], double l2) {
     constexpr double kLargestCoordinate = 1e30;
     constexpr double kMostStretched = 1e6;
     double m = 0.0;
@@ -49,7 +49,6 @@ float hit_reach(const TRIANGLE& tri, const V3D edge[3]) {
     if (!(m <= kLargestCoordinate)) return -1.0f;
     // The test's normal must be the unit one the plane gives.
     if (!(std::fabs(v3d_len_sqr(tri.nrm) - 1.0) <= 1e-9)) return -1.0f;
-    const double l2 = std::max({v3d_len_sqr(edge[0]), v3d_len_sqr(edge[1]), v3d_len_sqr(edge[2])});
     // (nrm x e0) . e2 is twice the area, up to a rounding of eps k.
     const double area2 = std::fabs(v3d_scal(tri.en[0], edge[2]));
     if (!(area2 > 0.0) || !(l2 <= kMostStretched * area2)) return -1.0f;
@@ -80,8 +79,10 @@ void rt_tri_init(TRIANGLE& tri) {
         tri.ec[i] = v3d_scal(tri.en[i], *tri.v[i]);
     }
 
-    tri.vault_step = std::min({v3d_len(edge[0]), v3d_len(edge[1]), v3d_len(edge[2])}) / 4.0;
-    tri.reach = hit_reach(tri, edge);
+    // v3d_len is the root of v3d_len_sqr: each edge's length is taken once.
+    const double sq[3] = {v3d_len_sqr(edge[0]), v3d_len_sqr(edge[1]), v3d_len_sqr(edge[2])};
+    tri.vault_step = std::min({std::sqrt(sq[0]), std::sqrt(sq[1]), std::sqrt(sq[2])}) / 4.0;
+    tri.reach = hit_reach(tri, edge, std::max({sq[0], sq[1], sq[2]}));
 }
 
 void rt_tri_nrm(const TRIANGLE& tri, const RT_RAY& ray, const V3D& p, V3D& out, uint8_t& back) {

@@ -70,8 +70,7 @@ void allocate_array(T*& pointer, std::size_t count) {
     if constexpr (alignof(T) > alignof(std::max_align_t)) {
         // Room to start on T's alignment; the block is only ever released whole.
         allocate_or_stop(p, count + 1, sizeof(T));
-        const auto address = reinterpret_cast<std::uintptr_t>(p);
-        p = reinterpret_cast<void*>((address + alignof(T) - 1) & ~(alignof(T) - 1));
+        p = align_up(p, alignof(T));
     } else {
         allocate_or_stop(p, count, sizeof(T));
     }
