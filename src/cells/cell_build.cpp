@@ -111,6 +111,7 @@ void rt_cell_init(CELL& root, const TRIANGLE* tris, int32_t n_tri) {
     root.leaf = 1;
     root.level = 0;
     root.bounded = 0;
+    root.empty_kids = 0;
     root.kids = nullptr;
     root.next = nullptr;
 

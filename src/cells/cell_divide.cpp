@@ -142,6 +142,7 @@ void set_up_child(CELL& kid, const CELL& parent, int index) {
     kid.leaf = 1;
     kid.level = static_cast<int8_t>(parent.level + 1);
     kid.bounded = 0;
+    kid.empty_kids = 0;
     for (int a = 0; a < 3; ++a) {
         const bool upper = (index >> a) & 1;
         kid.min[a] = upper ? parent.mid[a] : parent.min[a];
@@ -183,6 +184,8 @@ public:
         cell.count = 0;
         cell.tris = nullptr;
         cell.kids = kids;
+        cell.empty_kids = 0;
+        for (int i = 0; i < 8; ++i) cell.empty_kids |= static_cast<uint8_t>((kids[i].count == 0 ? 1 : 0) << i);
         for (int i = 0; i < 8; ++i) {
             CELL* kid = &kids[i];
             if (kid->count >= kTaskReferences) {

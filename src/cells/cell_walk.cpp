@@ -69,6 +69,43 @@ const CELL* descend(const CELL* cell, const V3D& p) {
     return cell;
 }
 
+__m128d select(__m128d upper, __m128d if_upper, __m128d if_lower) {
+    return _mm_or_pd(_mm_and_pd(upper, if_upper), _mm_andnot_pd(upper, if_lower));
+}
+
+// descend() that also tells the walk what it knows of the leaf: a child's box
+// is its parent's split values, so the leaf's box follows from cell's; and a
+// leaf its parent marks as empty is not read at all.
+const CELL* descend_to_walk(const CELL* cell, const V3D& p, RT_RAY& ray) {
+    const __m128d xy = _mm_loadu_pd(&p.x);
+    const __m128d z = _mm_load_sd(&p.z);
+    __m128d lo_xy = _mm_loadu_pd(&cell->min[0]), hi_xy = _mm_loadu_pd(&cell->max[0]);
+    __m128d lo_z = _mm_load_sd(&cell->min[2]), hi_z = _mm_load_sd(&cell->max[2]);
+    const CELL* parent = cell->parent;
+    bool empty = false;
+    while (!empty && cell->leaf == 0) {
+        const __m128d mid_xy = _mm_loadu_pd(&cell->mid[0]);
+        const __m128d mid_z = _mm_load_sd(&cell->mid[2]);
+        const __m128d up_xy = _mm_cmpgt_pd(xy, mid_xy);
+        const __m128d up_z = _mm_cmpgt_pd(z, mid_z);
+        const int i = _mm_movemask_pd(up_xy) | _mm_movemask_pd(up_z) << 2;
+        lo_xy = select(up_xy, mid_xy, lo_xy);
+        hi_xy = select(up_xy, hi_xy, mid_xy);
+        lo_z = select(up_z, mid_z, lo_z);
+        hi_z = select(up_z, hi_z, mid_z);
+        empty = (cell->empty_kids >> i) & 1;
+        parent = cell;
+        cell = cell->child(i);
+    }
+    _mm_storeu_pd(&ray.cell_box[0], lo_xy);
+    _mm_store_sd(&ray.cell_box[2], lo_z);
+    _mm_storeu_pd(&ray.cell_box[3], hi_xy);
+    _mm_store_sd(&ray.cell_box[5], hi_z);
+    ray.cell_parent = parent;
+    ray.cell_empty = empty;
+    return cell;
+}
+
 // Whether the descent from root passes through cell: its box with the lower
 // bounds open, except where the box reaches the root's lower face.
 // Exact when every split of the tree lies strictly inside its cell (the
@@ -83,25 +120,34 @@ bool in_region(const CELL& root, const CELL& cell, const V3D& p) {
     return true;
 }
 
+// Both bounds belong to the root box.
+bool in_root_box(const CELL& root, const V3D& p) {
+    const double c[3] = {p.x, p.y, p.z};
+    for (int a = 0; a < 3; ++a) {
+        if (c[a] < root.min[a] || c[a] > root.max[a]) return false;
+    }
+    return true;
+}
+
+// rt_find_cell(p) for the walk.
+const CELL* find_cell_to_walk(const Scene& scene, const V3D& p, RT_RAY& ray) {
+    return in_root_box(scene.root, p) ? descend_to_walk(&scene.root, p, ray) : nullptr;
+}
+
 // rt_find_cell(p) found from a cell near p: up to the first ancestor whose
 // region holds p, then down. The climb saves the root-to-leaf descent through
 // cells that the walk has just left.
-const CELL* find_cell_near(const Scene& scene, const CELL* from, const V3D& p) {
+const CELL* find_cell_near(const Scene& scene, const CELL* from, const V3D& p, RT_RAY& ray) {
     const CELL* cell = from;
     while (cell->parent != nullptr && !in_region(scene.root, *cell, p)) cell = cell->parent;
-    if (cell->parent == nullptr) return rt_find_cell(scene, p);
-    return descend(cell, p);
+    if (cell->parent == nullptr) return find_cell_to_walk(scene, p, ray);
+    return descend_to_walk(cell, p, ray);
 }
 
 }  // namespace
 
 const CELL* rt_find_cell(const Scene& scene, const V3D& p) {
-    const CELL& root = scene.root;
-    const double c[3] = {p.x, p.y, p.z};
-    for (int a = 0; a < 3; ++a) {
-        if (c[a] < root.min[a] || c[a] > root.max[a]) return nullptr;
-    }
-    return descend(&root, p);
+    return in_root_box(scene.root, p) ? descend(&scene.root, p) : nullptr;
 }
 
 int16_t rt_cell_o_intersect(const CELL& cell, const RT_RAY& ray, double& t) {
@@ -141,11 +187,12 @@ V3D stepped(const V3D& from, double t, const RT_RAY& ray) {
 }  // namespace
 
 const CELL* rt_cell_first(const Scene& scene, RT_RAY& ray, const CELL* near) {
-    const CELL* cell = near != nullptr ? find_cell_near(scene, near, ray.org) : rt_find_cell(scene, ray.org);
+    const CELL* cell =
+        near != nullptr ? find_cell_near(scene, near, ray.org, ray) : find_cell_to_walk(scene, ray.org, ray);
     double t;
     if (cell == nullptr && rt_cell_o_intersect(scene.root, ray, t)) {
         ray.seg_org = stepped(ray.org, t, ray);
-        cell = rt_find_cell(scene, ray.seg_org);
+        cell = find_cell_to_walk(scene, ray.seg_org, ray);
     }
     ray.cell = cell;
     return cell;
@@ -156,8 +203,8 @@ namespace {
 // Distance from the walk point to the face through which the ray leaves cell,
 // and that face's axis. A prepared direction has no zero component; a NaN one
 // gives a NaN distance, which the comparison drops.
-bool exit_face(const CELL& cell, const RT_RAY& ray, double& t, int& axis) {
-    const FaceDistances exit = face_distances(cell.max, cell.min, ray.seg_org, ray.dir);
+bool exit_face(const RT_RAY& ray, double& t, int& axis) {
+    const FaceDistances exit = face_distances(ray.cell_box + 3, ray.cell_box, ray.seg_org, ray.dir);
     const double tx = exit.t[0], ty = exit.t[1], tz = exit.t[2];
     t = kFltMax;
     axis = -1;
@@ -192,15 +239,15 @@ const CELL* rt_cell_next(const Scene& scene, RT_RAY& ray) {
     const CELL* from = ray.cell;
     double t;
     int axis;
-    if (from == nullptr || !exit_face(*from, ray, t, axis)) return nullptr;
+    if (from == nullptr || !exit_face(ray, t, axis)) return nullptr;
     ray.seg_org = stepped(ray.seg_org, t, ray);
     // A point still in the cell is found from its parent as well, and past
     // the filled leaves the rest of the walk finds nothing: neither needs the
     // climb.
     const CELL* cell = nullptr;
     if (!past_filled_leaves(scene, ray, ray.seg_org, axis)) {
-        cell = from->parent != nullptr ? find_cell_near(scene, from->parent, ray.seg_org)
-                                       : rt_find_cell(scene, ray.seg_org);
+        cell = ray.cell_parent != nullptr ? find_cell_near(scene, ray.cell_parent, ray.seg_org, ray)
+                                          : find_cell_to_walk(scene, ray.seg_org, ray);
     }
     // Too small a step to leave the cell ends the walk.
     if (cell == from) cell = nullptr;

@@ -35,16 +35,16 @@ public:
     }
 
     /// The same for the hits the nearest search takes: those in the cell's
-    /// box grown by tau, bounds included.
-    bool may_hit_in_grown_box(const CELL& cell, double tau) const {
+    /// box (lo to hi) grown by tau, bounds included.
+    bool may_hit_in_grown_box(const CELL& cell, const double* lo_corner, const double* hi_corner, double tau) const {
         double t0, t1;
         if (!bounds_reached(cell, t0, t1)) return false;
         if (!cell.bounded) return true;
         for (int a = 0; a < 3; ++a) {
             // The same bounds as the search's, widened for the rounding of the
             // hit point as well.
-            const double lo = cell.min[a] - tau;
-            const double hi = cell.max[a] + tau;
+            const double lo = lo_corner[a] - tau;
+            const double hi = hi_corner[a] + tau;
             const double w = kBoundsSlack * std::max(std::fabs(lo), std::fabs(hi));
             narrow_to_axis(a, lo - w, hi + w, t0, t1);
         }

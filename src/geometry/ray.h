@@ -16,6 +16,12 @@ struct RT_RAY {
     V3D seg_org;       ///< walk point of the traversal
     V3D seg_dir;       ///< dir x scene_t, the step across a face
     const CELL* cell;  ///< current cell of the walk
+    /// What the walk knows of cell without reading it: its box (lower corner,
+    /// then upper), the divided cell it hangs from (null for the root) and
+    /// whether it is a leaf without triangles.
+    double cell_box[6];
+    const CELL* cell_parent;
+    bool cell_empty;
 };
 
 }  // namespace zy

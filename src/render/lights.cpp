@@ -104,7 +104,7 @@ int16_t rt_bright(TraceState& ts, const Scene& scene, const TRIANGLE& tri, uint8
     const bool bounded = dist <= kFltMax;
     const LeafBoundsTest bounds(s);
     for (const CELL* cell = rt_cell_first(scene, s, near); cell != nullptr;) {
-        const int32_t count = cell->count > 0 && (!bounded || bounds.may_hit(*cell)) ? cell->count : 0;
+        const int32_t count = !s.cell_empty && cell->count > 0 && (!bounded || bounds.may_hit(*cell)) ? cell->count : 0;
         for (int32_t i = 0; ahead && i < kSearchPrefetch && i < count; ++i) prefetch_reference(*cell, i);
         for (int32_t begin = 0; begin < count; begin += kHitChunk) {
             const int32_t end = count - begin < kHitChunk ? count : begin + kHitChunk;

@@ -67,6 +67,18 @@ const CELL* plain_first(const Scene& scene, RT_RAY& ray) {
     return ray.cell;
 }
 
+// What the walk says of its leaf without reading it: the box, the parent and
+// whether it is empty.
+void expect_known_leaf(const RT_RAY& ray, const CELL& leaf) {
+    EXPECT_EQ(std::memcmp(ray.cell_box, leaf.min, sizeof leaf.min), 0);
+    EXPECT_EQ(std::memcmp(ray.cell_box + 3, leaf.max, sizeof leaf.max), 0);
+    if (leaf.parent != nullptr) {
+        EXPECT_EQ(ray.cell_parent, leaf.parent);
+    }
+    // The tree's root is never marked.
+    EXPECT_EQ(ray.cell_empty, leaf.count == 0 && &leaf != &scene_cell);
+}
+
 struct Walked {
     int steps = 0;
     /// Leaves the plain walk met after the fast one had ended: all empty.
@@ -98,6 +110,7 @@ Walked expect_same_walk(const Scene& scene, const V3D& org, const V3D& dir, cons
         EXPECT_EQ(a, b) << "step " << w.steps;
         EXPECT_EQ(std::memcmp(&fast.seg_org, &plain.seg_org, sizeof(V3D)), 0) << "step " << w.steps;
         if (a != b) break;
+        expect_known_leaf(fast, *a);
         a = rt_cell_next(scene, fast);
         b = plain_next(scene, plain);
     }
