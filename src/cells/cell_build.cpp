@@ -78,11 +78,19 @@ void add_filled_leaves(const CELL& cell, FilledBox& box) {
     }
 }
 
-// Parent links, only where the walk may climb them.
+// Parent links, only where the walk may climb them, and the marks of the
+// children that are leaves, which it steps into without reading them.
 void link_cells(CELL& cell, const CELL* parent, bool climbable) {
     cell.parent = climbable ? parent : nullptr;
     if (cell.leaf) return;
-    for (CELL& kid : cell.children()) link_cells(kid, &cell, climbable);
+    cell.leaf_kids = 0;
+    cell.empty_kids = 0;
+    for (int i = 0; i < 8; ++i) {
+        CELL& kid = *cell.child(i);
+        cell.leaf_kids |= static_cast<uint8_t>(kid.leaf << i);
+        cell.empty_kids |= static_cast<uint8_t>((kid.leaf && kid.count == 0 ? 1 : 0) << i);
+        link_cells(kid, &cell, climbable);
+    }
 }
 
 }  // namespace
@@ -111,7 +119,6 @@ void rt_cell_init(CELL& root, const TRIANGLE* tris, int32_t n_tri) {
     root.leaf = 1;
     root.level = 0;
     root.bounded = 0;
-    root.empty_kids = 0;
     root.kids = nullptr;
     root.next = nullptr;
 

@@ -183,8 +183,6 @@ public:
         cell.count = 0;
         cell.tris = nullptr;
         cell.kids = kids;
-        cell.empty_kids = 0;
-        for (int i = 0; i < 8; ++i) cell.empty_kids |= static_cast<uint8_t>((kids[i].count == 0 ? 1 : 0) << i);
         for (int i = 0; i < 8; ++i) {
             CELL* kid = &kids[i];
             if (kid->count >= kTaskReferences) {

@@ -69,41 +69,51 @@ const CELL* descend(const CELL* cell, const V3D& p) {
     return cell;
 }
 
-__m128d select(__m128d upper, __m128d if_upper, __m128d if_lower) {
-    return _mm_or_pd(_mm_and_pd(upper, if_upper), _mm_andnot_pd(upper, if_lower));
+__m128d select(__m128d mask, __m128d if_set, __m128d if_clear) {
+    return _mm_or_pd(_mm_and_pd(mask, if_set), _mm_andnot_pd(mask, if_clear));
 }
 
-// descend() that also tells the walk what it knows of the leaf: a child's box
-// is its parent's split values, so the leaf's box follows from cell's; and a
-// leaf its parent marks as empty is not read at all.
+// descend() that also tells the walk what it knows of the leaf without
+// reading it: the divided cell above it, which marks whether it is empty, and
+// its exit faces. A child's bounds are its parent's split values on the
+// sides where it lies above them and the parent's own elsewhere, bit for bit.
 const CELL* descend_to_walk(const CELL* cell, const V3D& p, RT_RAY& ray) {
+    const __m128d toward_xy = _mm_cmpgt_pd(_mm_loadu_pd(&ray.dir.x), _mm_setzero_pd());
+    const bool toward_z = ray.dir.z > 0;
+    if (cell->leaf) {
+        _mm_storeu_pd(ray.cell_exit, select(toward_xy, _mm_loadu_pd(&cell->max[0]), _mm_loadu_pd(&cell->min[0])));
+        ray.cell_exit[2] = toward_z ? cell->max[2] : cell->min[2];
+        ray.cell_parent = cell->parent;
+        ray.cell_empty = false;
+        return cell;
+    }
     const __m128d xy = _mm_loadu_pd(&p.x);
     const __m128d z = _mm_load_sd(&p.z);
-    __m128d lo_xy = _mm_loadu_pd(&cell->min[0]), hi_xy = _mm_loadu_pd(&cell->max[0]);
-    __m128d lo_z = _mm_load_sd(&cell->min[2]), hi_z = _mm_load_sd(&cell->max[2]);
-    const CELL* parent = cell->parent;
-    bool empty = false;
-    while (!empty && cell->leaf == 0) {
-        const __m128d mid_xy = _mm_loadu_pd(&cell->mid[0]);
-        const __m128d mid_z = _mm_load_sd(&cell->mid[2]);
-        const __m128d up_xy = _mm_cmpgt_pd(xy, mid_xy);
-        const __m128d up_z = _mm_cmpgt_pd(z, mid_z);
-        const int i = _mm_movemask_pd(up_xy) | _mm_movemask_pd(up_z) << 2;
-        lo_xy = select(up_xy, mid_xy, lo_xy);
-        hi_xy = select(up_xy, hi_xy, mid_xy);
-        lo_z = select(up_z, mid_z, lo_z);
-        hi_z = select(up_z, hi_z, mid_z);
-        empty = (cell->empty_kids >> i) & 1;
+    const CELL* parent;
+    __m128d up_xy;
+    int i;
+    do {
         parent = cell;
+        // A point on a split plane belongs to the lower child.
+        up_xy = _mm_cmpgt_pd(xy, _mm_loadu_pd(&cell->mid[0]));
+        const int up_z = _mm_movemask_pd(_mm_cmpgt_pd(z, _mm_load_sd(&cell->mid[2])));
+        i = _mm_movemask_pd(up_xy) | up_z << 2;
         cell = cell->child(i);
-    }
-    _mm_storeu_pd(&ray.cell_box[0], lo_xy);
-    _mm_store_sd(&ray.cell_box[2], lo_z);
-    _mm_storeu_pd(&ray.cell_box[3], hi_xy);
-    _mm_store_sd(&ray.cell_box[5], hi_z);
+    } while (!((parent->leaf_kids >> i) & 1));
     ray.cell_parent = parent;
-    ray.cell_empty = empty;
+    ray.cell_empty = (parent->empty_kids >> i) & 1;
+    // Heading up from the upper half or down from the lower one, the ray
+    // leaves through the parent's face; otherwise through the split.
+    const __m128d side_xy = select(toward_xy, _mm_loadu_pd(&parent->max[0]), _mm_loadu_pd(&parent->min[0]));
+    _mm_storeu_pd(ray.cell_exit, select(_mm_xor_pd(toward_xy, up_xy), _mm_loadu_pd(&parent->mid[0]), side_xy));
+    ray.cell_exit[2] = toward_z != ((i >> 2) & 1) ? parent->mid[2] : toward_z ? parent->max[2] : parent->min[2];
     return cell;
+}
+
+// Whether coordinate c on axis a lies above the cell's lower face, which
+// belongs to the cell only on the root's lower faces.
+bool above_lower_bound(const CELL& root, const CELL& cell, double c, int a) {
+    return c > cell.min[a] || (c == cell.min[a] && cell.min[a] == root.min[a]);
 }
 
 // Whether the descent from root passes through cell: its box with the lower
@@ -114,8 +124,19 @@ const CELL* descend_to_walk(const CELL* cell, const V3D& p, RT_RAY& ray) {
 bool in_region(const CELL& root, const CELL& cell, const V3D& p) {
     const double c[3] = {p.x, p.y, p.z};
     for (int a = 0; a < 3; ++a) {
-        if (!(c[a] <= cell.max[a])) return false;
-        if (!(c[a] > cell.min[a] || (c[a] == cell.min[a] && cell.min[a] == root.min[a]))) return false;
+        if (!(c[a] <= cell.max[a]) || !above_lower_bound(root, cell, c[a], a)) return false;
+    }
+    return true;
+}
+
+// in_region for a point that has only moved ahead (along dir on every axis)
+// from a point of the cell's region: it can only have crossed the faces on
+// the sides dir heads to.
+bool still_in_region(const CELL& root, const CELL& cell, const V3D& p, const V3D& dir) {
+    const double c[3] = {p.x, p.y, p.z};
+    const double d[3] = {dir.x, dir.y, dir.z};
+    for (int a = 0; a < 3; ++a) {
+        if (d[a] > 0 ? !(c[a] <= cell.max[a]) : !above_lower_bound(root, cell, c[a], a)) return false;
     }
     return true;
 }
@@ -135,11 +156,12 @@ const CELL* find_cell_to_walk(const Scene& scene, const V3D& p, RT_RAY& ray) {
 }
 
 // rt_find_cell(p) found from a cell near p: up to the first ancestor whose
-// region holds p, then down. The climb saves the root-to-leaf descent through
-// cells that the walk has just left.
-const CELL* find_cell_near(const Scene& scene, const CELL* from, const V3D& p, RT_RAY& ray) {
+// region holds p (region(root, cell, p)), then down. The climb saves the
+// root-to-leaf descent through cells that the walk has just left.
+template <typename Region>
+const CELL* find_cell_near(const Scene& scene, const CELL* from, const V3D& p, RT_RAY& ray, Region region) {
     const CELL* cell = from;
-    while (cell->parent != nullptr && !in_region(scene.root, *cell, p)) cell = cell->parent;
+    while (cell->parent != nullptr && !region(scene.root, *cell, p)) cell = cell->parent;
     if (cell->parent == nullptr) return find_cell_to_walk(scene, p, ray);
     return descend_to_walk(cell, p, ray);
 }
@@ -188,7 +210,7 @@ V3D stepped(const V3D& from, double t, const RT_RAY& ray) {
 
 const CELL* rt_cell_first(const Scene& scene, RT_RAY& ray, const CELL* near) {
     const CELL* cell =
-        near != nullptr ? find_cell_near(scene, near, ray.org, ray) : find_cell_to_walk(scene, ray.org, ray);
+        near != nullptr ? find_cell_near(scene, near, ray.org, ray, in_region) : find_cell_to_walk(scene, ray.org, ray);
     double t;
     if (cell == nullptr && rt_cell_o_intersect(scene.root, ray, t)) {
         ray.seg_org = stepped(ray.org, t, ray);
@@ -200,12 +222,15 @@ const CELL* rt_cell_first(const Scene& scene, RT_RAY& ray, const CELL* near) {
 
 namespace {
 
-// Distance from the walk point to the face through which the ray leaves cell,
-// and that face's axis. A prepared direction has no zero component; a NaN one
-// gives a NaN distance, which the comparison drops.
+// Distance from the walk point to the face through which the ray leaves its
+// leaf, and that face's axis. A prepared direction has no zero component; a
+// NaN one gives a NaN distance, which the comparison drops.
 bool exit_face(const RT_RAY& ray, double& t, int& axis) {
-    const FaceDistances exit = face_distances(ray.cell_box + 3, ray.cell_box, ray.seg_org, ray.dir);
-    const double tx = exit.t[0], ty = exit.t[1], tz = exit.t[2];
+    double d[3];
+    _mm_storeu_pd(
+        d, _mm_div_pd(_mm_sub_pd(_mm_loadu_pd(ray.cell_exit), _mm_loadu_pd(&ray.seg_org.x)), _mm_loadu_pd(&ray.dir.x)));
+    d[2] = (ray.cell_exit[2] - ray.seg_org.z) / ray.dir.z;
+    const double tx = d[0], ty = d[1], tz = d[2];
     t = kFltMax;
     axis = -1;
     if (tx >= 0 && tx < t) {
@@ -246,7 +271,11 @@ const CELL* rt_cell_next(const Scene& scene, RT_RAY& ray) {
     // climb.
     const CELL* cell = nullptr;
     if (!past_filled_leaves(scene, ray, ray.seg_org, axis)) {
-        cell = ray.cell_parent != nullptr ? find_cell_near(scene, ray.cell_parent, ray.seg_org, ray)
+        // The walk point moved ahead from a point of the cell's region.
+        const auto ahead = [&ray](const CELL& root, const CELL& c, const V3D& p) {
+            return still_in_region(root, c, p, ray.dir);
+        };
+        cell = ray.cell_parent != nullptr ? find_cell_near(scene, ray.cell_parent, ray.seg_org, ray, ahead)
                                           : find_cell_to_walk(scene, ray.seg_org, ray);
     }
     // Too small a step to leave the cell ends the walk.

@@ -26,15 +26,16 @@ struct alignas(64) CELL {
     int8_t level;        ///< depth, root 0
     /// 1 when bounds holds a leaf's bounds (set by the tree builder only).
     uint8_t bounded;
-    /// A divided cell's children that are leaves without triangles, bit i
-    /// for child i (set by the tree builder only): the walk passes them
-    /// without reading them.
-    uint8_t empty_kids;
     int32_t count;       ///< triangle references in tris
     union {
         struct {
             double mid[3];  ///< split point of a divided cell
             CELL* kids;     ///< a divided cell's eight children, side by side
+            /// Its children that are leaves, and those without triangles,
+            /// bit i for child i (set by the tree builder only): the walk
+            /// steps into them without reading them.
+            uint8_t leaf_kids;
+            uint8_t empty_kids;
         };
         LeafBounds bounds;  ///< a leaf's, when bounded
     };

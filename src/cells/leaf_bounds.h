@@ -35,16 +35,16 @@ public:
     }
 
     /// The same for the hits the nearest search takes: those in the cell's
-    /// box (lo to hi) grown by tau, bounds included.
-    bool may_hit_in_grown_box(const CELL& cell, const double* lo_corner, const double* hi_corner, double tau) const {
+    /// box grown by tau, bounds included.
+    bool may_hit_in_grown_box(const CELL& cell, double tau) const {
         double t0, t1;
         if (!bounds_reached(cell, t0, t1)) return false;
         if (!cell.bounded) return true;
         for (int a = 0; a < 3; ++a) {
             // The same bounds as the search's, widened for the rounding of the
             // hit point as well.
-            const double lo = lo_corner[a] - tau;
-            const double hi = hi_corner[a] + tau;
+            const double lo = cell.min[a] - tau;
+            const double hi = cell.max[a] + tau;
             const double w = kBoundsSlack * std::max(std::fabs(lo), std::fabs(hi));
             narrow_to_axis(a, lo - w, hi + w, t0, t1);
         }
@@ -82,7 +82,8 @@ private:
 
     static double sum(__m128d v) { return _mm_cvtsd_f64(_mm_add_sd(v, _mm_unpackhi_pd(v, v))); }
 
-    void set_up() const {
+    // Out of line: once a ray at most.
+    __attribute__((noinline)) void set_up() const {
         const double o[3] = {ray_.org.x, ray_.org.y, ray_.org.z};
         const double widen = kBoundsSlack * std::max({std::fabs(o[0]), std::fabs(o[1]), std::fabs(o[2])});
         plain_ = true;
@@ -135,13 +136,15 @@ private:
         t1 = leave < t1 ? leave : t1;
     }
 
+    // Set up at the first bounded leaf (set_up), untouched before: most rays
+    // meet none.
     const RT_RAY& ray_;
     mutable bool ready_ = false;
-    mutable bool plain_ = false;
-    mutable double o_[3]{}, d_[3]{}, inv_[3]{};
-    mutable double lo_org_[3]{}, hi_org_[3]{};  // the origin moved by the widening
-    mutable __m128d o_xy_{}, d_xy_{};
-    mutable double slab_widen_ = 0.0;
+    mutable bool plain_;
+    mutable double o_[3], d_[3], inv_[3];
+    mutable double lo_org_[3], hi_org_[3];  // the origin moved by the widening
+    mutable __m128d o_xy_, d_xy_;
+    mutable double slab_widen_;
 };
 
 }  // namespace zy

@@ -60,9 +60,7 @@ const TRIANGLE* rt_find_tri(const Scene& scene, RT_RAY& ray, const TRIANGLE* exc
     const CELL* cell = rt_cell_first(scene, ray);
     const LeafBoundsTest bounds(ray);
     while (cell != nullptr) {
-        // The walk knows the cell's box: its second cache line is read only for a hit.
-        if (!ray.cell_empty && cell->count > 0 &&
-            bounds.may_hit_in_grown_box(*cell, ray.cell_box, ray.cell_box + 3, scene.cell_tolerance[cell->level]))
+        if (!ray.cell_empty && cell->count > 0 && bounds.may_hit_in_grown_box(*cell, scene.cell_tolerance[cell->level]))
             best = rt_cell_find_tri(scene, *cell, ray, exclude, t);
         // Nothing reads the walk's state after the search: no step past the hit.
         if (best != nullptr) break;

@@ -67,11 +67,14 @@ const CELL* plain_first(const Scene& scene, RT_RAY& ray) {
     return ray.cell;
 }
 
-// What the walk says of its leaf without reading it: the box, the parent and
-// whether it is empty.
+// What the walk says of its leaf without reading it: the exit faces, the
+// parent and whether it is empty.
 void expect_known_leaf(const RT_RAY& ray, const CELL& leaf) {
-    EXPECT_EQ(std::memcmp(ray.cell_box, leaf.min, sizeof leaf.min), 0);
-    EXPECT_EQ(std::memcmp(ray.cell_box + 3, leaf.max, sizeof leaf.max), 0);
+    const double dir[3] = {ray.dir.x, ray.dir.y, ray.dir.z};
+    for (int a = 0; a < 3; ++a) {
+        const double& face = dir[a] > 0 ? leaf.max[a] : leaf.min[a];
+        EXPECT_EQ(std::memcmp(&ray.cell_exit[a], &face, sizeof face), 0) << "axis " << a;
+    }
     if (leaf.parent != nullptr) {
         EXPECT_EQ(ray.cell_parent, leaf.parent);
     }

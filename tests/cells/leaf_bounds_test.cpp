@@ -61,8 +61,7 @@ void check_ray(const Scene& scene, const RT_RAY& ray, Tally& tally) {
                    std::to_string(ray.org.z) + " dir " + std::to_string(ray.dir.x) + " " + std::to_string(ray.dir.y) +
                    " " + std::to_string(ray.dir.z);
         };
-        ASSERT_TRUE(!taken ||
-                    bounds.may_hit_in_grown_box(*cell, cell->min, cell->max, scene.cell_tolerance[cell->level]))
+        ASSERT_TRUE(!taken || bounds.may_hit_in_grown_box(*cell, scene.cell_tolerance[cell->level]))
             << "a leaf with a hit in its grown box was passed: " << where();
         if (hit) {
             ++tally.hit_leaves;
