@@ -10,7 +10,6 @@
 
 #include <omp.h>
 
-#include "cells/cell_arena.h"
 #include "cells/cell_clip.h"
 #include "cells/leaf_bounds.h"
 #include "driver/memoire.h"
@@ -135,15 +134,14 @@ void cell_free(void* address) {
     my_free(address);
 }
 
-bool divides(int32_t count, int level) { return count > 0 && level <= 9 && count >= cell_threshold_table[level]; }
-
-bool divides(const CELL& cell) { return divides(cell.count, cell.level); }
+bool divides(const CELL& cell) {
+    return cell.count > 0 && cell.level <= 9 && cell.count >= cell_threshold_table[cell.level];
+}
 
 void set_up_child(CELL& kid, const CELL& parent, int index) {
     kid.leaf = 1;
     kid.level = static_cast<int8_t>(parent.level + 1);
     kid.bounded = 0;
-    kid.empty_kids = 0;
     for (int a = 0; a < 3; ++a) {
         const bool upper = (index >> a) & 1;
         kid.min[a] = upper ? parent.mid[a] : parent.min[a];
@@ -165,16 +163,18 @@ public:
             bound_leaf(cell);
             return;
         }
-        // The children start on a cache line. Arena room is released with
-        // the frame's blocks, also when the division fails.
-        auto* const kids = static_cast<CELL*>(arena_.allocate(8 * sizeof(CELL), alignof(CELL)));
-        if (kids == nullptr) {
+        // Room to start the children on a cache line; the block is released
+        // whole with the frame's.
+        void* const block = cell_malloc(8 * sizeof(CELL) + alignof(CELL));
+        if (block == nullptr) {
             bound_leaf(cell);
             return;
         }
+        auto* kids = static_cast<CELL*>(align_up(block, alignof(CELL)));
         for (int a = 0; a < 3; ++a) cell.mid[a] = cell.min[a] + (cell.max[a] - cell.min[a]) / 2.0;
         for (int i = 0; i < 8; ++i) set_up_child(kids[i], cell, i);
         if (!fill_children(cell, kids)) {
+            cell_free(block);
             bound_leaf(cell);
             return;
         }
@@ -196,9 +196,8 @@ public:
 
 private:
     // Gives each child its triangles in the parent's order, in an array of
-    // exactly its size (none for an empty child): in the arena for a child
-    // that stays a leaf, alone for one that divides in turn (released after
-    // its division). False when memory ran out; then nothing is kept.
+    // exactly its size (none for an empty child). False when memory ran out;
+    // then nothing is kept.
     bool fill_children(const CELL& parent, CELL* kids) {
         // Which children each reference overlaps: scratch the size of this
         // cell, so that a thread holds no more than the cell it divides.
@@ -221,16 +220,12 @@ private:
             mask[k] = bits;
             for (int i = 0; i < 8; ++i) counts[i] += (bits >> i) & 1;
         }
-        const auto divides_on = [&parent](int32_t count) { return divides(count, parent.level + 1); };
         for (int i = 0; i < 8; ++i) {
             if (counts[i] == 0) continue;
-            const std::size_t bytes = static_cast<std::size_t>(counts[i]) * sizeof(TRIANGLE*);
-            kids[i].tris = static_cast<const TRIANGLE**>(
-                divides_on(counts[i]) ? cell_malloc(bytes) : arena_.allocate(bytes, alignof(TRIANGLE*)));
+            kids[i].tris =
+                static_cast<const TRIANGLE**>(cell_malloc(static_cast<std::size_t>(counts[i]) * sizeof(TRIANGLE*)));
             if (kids[i].tris == nullptr) {
-                for (int j = 0; j < i; ++j) {
-                    if (divides_on(counts[j])) cell_free(kids[j].tris);
-                }
+                for (int j = 0; j < i; ++j) cell_free(kids[j].tris);
                 return false;
             }
         }
@@ -243,7 +238,6 @@ private:
     }
 
     bool tame_;
-    CellArena arena_;
 };
 
 }  // namespace
