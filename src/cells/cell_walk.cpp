@@ -19,6 +19,11 @@ double widened(double c) {
 
 double coordinate(const V3D& v, int axis) { return axis == 0 ? v.x : axis == 1 ? v.y : v.z; }
 
+// Lane by lane, if_set where mask is all ones, else if_clear.
+__m128d select(__m128d mask, __m128d if_set, __m128d if_clear) {
+    return _mm_or_pd(_mm_and_pd(mask, if_set), _mm_andnot_pd(mask, if_clear));
+}
+
 // Distances along dir from `from` to the planes of a box's faces, one per
 // axis: the face in if_up where dir heads up the axis, else the one in
 // if_down. x and y go side by side: the same divisions in one instruction.
@@ -29,7 +34,7 @@ struct FaceDistances {
 FaceDistances face_distances(const double* if_up, const double* if_down, const V3D& from, const V3D& dir) {
     const __m128d dir_xy = _mm_loadu_pd(&dir.x);
     const __m128d up = _mm_cmpgt_pd(dir_xy, _mm_setzero_pd());
-    const __m128d face_xy = _mm_or_pd(_mm_and_pd(up, _mm_loadu_pd(if_up)), _mm_andnot_pd(up, _mm_loadu_pd(if_down)));
+    const __m128d face_xy = select(up, _mm_loadu_pd(if_up), _mm_loadu_pd(if_down));
     FaceDistances d;
     _mm_storeu_pd(d.t, _mm_div_pd(_mm_sub_pd(face_xy, _mm_loadu_pd(&from.x)), dir_xy));
     d.t[2] = ((dir.z > 0 ? if_up[2] : if_down[2]) - from.z) / dir.z;
@@ -67,10 +72,6 @@ const CELL* descend(const CELL* cell, const V3D& p) {
         cell = cell->child(i);
     }
     return cell;
-}
-
-__m128d select(__m128d mask, __m128d if_set, __m128d if_clear) {
-    return _mm_or_pd(_mm_and_pd(mask, if_set), _mm_andnot_pd(mask, if_clear));
 }
 
 // descend() that also tells the walk what it knows of the leaf without
