@@ -22,7 +22,7 @@ struct LeafBounds {
 /// Two cache lines: the first holds what a step of the descent reads (and
 /// what a search reads of a leaf), the second the box and the links.
 struct alignas(64) CELL {
-    uint8_t leaf;        ///< 1 leaf with triangles, 0 divided
+    uint8_t leaf;        ///< 1 leaf (count 0 when it holds no triangles), 0 divided
     int8_t level;        ///< depth, root 0
     /// 1 when bounds holds a leaf's bounds (set by the tree builder only).
     uint8_t bounded;
